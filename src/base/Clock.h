@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+namespace vdk {
+
+// The millisecond clock of every wait and time-out. Tests use a virtual clock
+// whose waits advance time instead of sleeping.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual qint64 Milliseconds() const = 0;
+    // Returns once Milliseconds() >= deadline, without spinning the CPU.
+    virtual void SleepUntil(qint64 deadline) = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    qint64 Milliseconds() const override;
+    void SleepUntil(qint64 deadline) override;
+
+private:
+    QElapsedTimer timer_;
+};
+
+} // namespace vdk

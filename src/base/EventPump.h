@@ -1,0 +1,29 @@
+#pragma once
+
+#include <functional>
+
+namespace vdk {
+
+// "Let the user interface process pending events once." Long work on the one UI
+// thread calls it per step; what the user does meanwhile only sets flags.
+class EventPump {
+public:
+    virtual ~EventPump() = default;
+    virtual void ProcessEvents() = 0;
+};
+
+// Runs a callable per pump: production passes QCoreApplication::processEvents,
+// tests a lambda that presses Stop or counts calls.
+class FunctionPump final : public EventPump {
+public:
+    explicit FunctionPump(std::function<void()> f) : f_(std::move(f)) {}
+    void ProcessEvents() override {
+        if (f_)
+            f_();
+    }
+
+private:
+    std::function<void()> f_;
+};
+
+} // namespace vdk

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace vdk {
+
+enum class MsgIcon { None, Information, Exclamation, Stop, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
+enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
+
+// One message box. `number` is the position in the language's message list the
+// text came from, or 0 for a text that does not come from the list.
+struct Message {
+    int number = 0;
+    QString text;
+    QString caption;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+};
+
+// A file dialog request. `filter` uses the "Description|pattern|Description|pattern"
+// form of the language files; `filterIndex` is the 1-based entry shown first.
+struct FileRequest {
+    QString directory;
+    QString filter;
+    int filterIndex = 1;
+    QString defaultExtension;
+    QString fileName;
+};
+
+struct FileChoice {
+    QString path;
+    int filterIndex = 1;
+};
+
+// Every question the core asks the user goes through this seam, so that the
+// core runs without windows and tests can answer from a script.
+class UserDialogs {
+public:
+    virtual ~UserDialogs() = default;
+    virtual Answer ShowMessage(const Message& message) = 0;
+    // Empty when the user cancels.
+    virtual std::optional<FileChoice> OpenFileName(const FileRequest& request) = 0;
+    virtual std::optional<FileChoice> SaveFileName(const FileRequest& request) = 0;
+    // Colours are the settings integers (blue in the high byte).
+    virtual std::optional<quint32> ChooseColour(quint32 initial) = 0;
+};
+
+// Splits a "Description|pattern|..." filter into its (description, pattern) pairs;
+// a trailing description without a pattern is dropped.
+QList<std::pair<QString, QString>> SplitFilter(const QString& filter);
+
+} // namespace vdk

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace vdk {
+
+// Where the command line looks for AppDir and the user's settings.
+struct CliEnvironment {
+    QString currentDir;
+    QString executableDir;
+    QString installedDir;
+    QString userConfigDir;
+};
+
+enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+
+// vdk330q-cli: the program's core without windows. `args` excludes the program
+// name. Results go to `out`, one clear line per refusal to `err`.
+int RunCli(const QStringList& args, const CliEnvironment& env, QTextStream& out, QTextStream& err);
+
+} // namespace vdk

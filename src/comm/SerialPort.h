@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace vdk {
+
+// Line settings as the setup dialog stores them: list indexes, not values.
+struct PortSettings {
+    int portIndex = 0;     // entry of the port list
+    QString portName;      // device behind portIndex, kept so a changed list does not move it
+    int baudIndex = 3;     // 1200, 2400, 4800, 9600, 19200, 38400
+    int parityIndex = 1;   // 0 none, 1 even, 2 odd
+    int stopBitsIndex = 0; // 1, 1.5, 2
+    int byteSizeIndex = 1; // 7, 8
+};
+
+int BaudRateOf(int baudIndex);
+int ByteSizeOf(int byteSizeIndex);
+// Silent interval kept after each MODBUS reply, in milliseconds.
+int FrameGap(int baudIndex);
+
+// The port layer: one request, one reply, half duplex. The real port sits on
+// Qt SerialPort; tests use a simulated inverter behind the same operations.
+class SerialPort {
+public:
+    static constexpr int kReceiveBufferSize = 32;
+
+    virtual ~SerialPort() = default;
+    // 0 on success, 1 on failure. Closes any open port first.
+    virtual int OpenPort(const PortSettings& settings) = 0;
+    virtual void ClosePort() = 0;
+    virtual bool IsOpen() const = 0;
+    // Purges transmit then receive queue, raises RTS, writes, and returns when
+    // the last byte has left the driver.
+    virtual void SendFrame(const QByteArray& frame) = 0;
+    // Bytes waiting in the input queue.
+    virtual int WaitingCount() = 0;
+    // Reads what is waiting, at most kReceiveBufferSize bytes; never blocks.
+    virtual QByteArray ReadWaiting() = 0;
+    // Drops RTS once per exchange.
+    virtual void ReleaseLine() = 0;
+    virtual qint64 Milliseconds() const = 0;
+    // Returns when `count` bytes are waiting or the clock reaches `deadline`,
+    // without spinning the CPU. Returns the count waiting.
+    virtual int WaitForBytes(int count, qint64 deadline) = 0;
+};
+
+} // namespace vdk

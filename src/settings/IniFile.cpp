@@ -1,0 +1,206 @@
+#include "settings/IniFile.h"
+
+#include "settings/TextCodec.h"
+
+#include <QFile>
+
+namespace vdk {
+
+namespace {
+
+bool IsComment(QStringView trimmed) {
+    return trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('#'));
+}
+
+// The section a line opens, or a null string when it opens none.
+QString SectionOf(const QString& line) {
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('[')))
+        return {};
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    const QString name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+    return name.isNull() ? QString(QLatin1String("")) : name;
+}
+
+struct Entry {
+    QString key;
+    QString value;
+};
+
+// The key and value of a "key=value" line; false for comments and other lines.
+bool EntryOf(const QString& line, Entry& entry) {
+    const QString t = line.trimmed();
+    if (t.isEmpty() || IsComment(t))
+        return false;
+    const qsizetype eq = t.indexOf(QLatin1Char('='));
+    if (eq <= 0)
+        return false;
+    entry.key = t.left(eq).trimmed();
+    if (entry.key.isEmpty())
+        return false;
+    QString value = t.mid(eq + 1).trimmed();
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+        value = value.mid(1, value.size() - 2);
+    entry.value = value;
+    return true;
+}
+
+bool SameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Line range [begin, end) of the first section of that name; begin is the
+// header line. Returns false when there is no such section.
+bool FindSection(const QStringList& lines, const QString& section, qsizetype& begin,
+                 qsizetype& end) {
+    begin = -1;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString name = SectionOf(lines[i]);
+        if (name.isNull())
+            continue;
+        if (begin >= 0) {
+            end = i;
+            return true;
+        }
+        if (SameName(name, section))
+            begin = i;
+    }
+    end = lines.size();
+    return begin >= 0;
+}
+
+QList<Entry> EntriesOf(const QStringList& lines, const QString& section) {
+    QList<Entry> entries;
+    qsizetype begin, end;
+    if (!FindSection(lines, section, begin, end))
+        return entries;
+    for (qsizetype i = begin + 1; i < end; ++i) {
+        Entry e;
+        if (!EntryOf(lines[i], e))
+            continue;
+        const bool seen = std::any_of(entries.cbegin(), entries.cend(),
+                                      [&](const Entry& o) { return SameName(o.key, e.key); });
+        if (!seen)
+            entries.append(e);
+    }
+    return entries;
+}
+
+// Line breaks in a value would start new keys or sections in the file.
+QString OneLine(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+IniFile::IniFile(QString path, QByteArray fallbackEncoding)
+    : path_(std::move(path)), fallbackEncoding_(std::move(fallbackEncoding)) {}
+
+QStringList IniFile::Load() const {
+    QStringList lines;
+    ReadTextLines(path_, fallbackEncoding_, lines);
+    return lines;
+}
+
+bool IniFile::Store(const QStringList& lines) {
+    error_.clear();
+    return WriteFileAtomically(path_, EncodeLines(lines), &error_);
+}
+
+QString IniFile::ReadString(const QString& section, const QString& key, const QString& def) const {
+    for (const Entry& e : EntriesOf(Load(), section))
+        if (SameName(e.key, key))
+            return e.value;
+    return def;
+}
+
+int IniFile::ReadInteger(const QString& section, const QString& key, int def) const {
+    const QString text = ReadString(section, key, QString());
+    if (text.isNull())
+        return def;
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (ok)
+        return value;
+    // Hexadecimal in the "0x" form is a valid integer in this format too.
+    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
+        const int hex = text.mid(2).toInt(&ok, 16);
+        if (ok)
+            return hex;
+    }
+    return def;
+}
+
+bool IniFile::ReadBool(const QString& section, const QString& key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+int IniFile::ReadIntegerClamped(const QString& section, const QString& key, int def, int low,
+                                int high) const {
+    return qBound(low, ReadInteger(section, key, def), high);
+}
+
+QStringList IniFile::ReadSection(const QString& section) const {
+    QStringList keys;
+    for (const Entry& e : EntriesOf(Load(), section))
+        keys.append(e.key);
+    return keys;
+}
+
+QStringList IniFile::ReadSectionValues(const QString& section) const {
+    QStringList values;
+    for (const Entry& e : EntriesOf(Load(), section))
+        values.append(e.value);
+    return values;
+}
+
+bool IniFile::SectionExists(const QString& section) const {
+    qsizetype begin, end;
+    return FindSection(Load(), section, begin, end);
+}
+
+bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
+    QStringList lines = Load();
+    const QString line = key + QLatin1Char('=') + OneLine(value);
+    qsizetype begin, end;
+    if (!FindSection(lines, section, begin, end)) {
+        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        lines.append(line);
+        return Store(lines);
+    }
+    qsizetype lastEntry = begin;
+    for (qsizetype i = begin + 1; i < end; ++i) {
+        Entry e;
+        if (!EntryOf(lines[i], e))
+            continue;
+        if (SameName(e.key, key)) {
+            lines[i] = e.key + QLatin1Char('=') + OneLine(value);
+            return Store(lines);
+        }
+        lastEntry = i;
+    }
+    lines.insert(lastEntry + 1, line);
+    return Store(lines);
+}
+
+bool IniFile::WriteInteger(const QString& section, const QString& key, int value) {
+    return WriteString(section, key, QString::number(value));
+}
+
+bool IniFile::WriteBool(const QString& section, const QString& key, bool value) {
+    return WriteInteger(section, key, value ? 1 : 0);
+}
+
+bool IniFile::EraseSection(const QString& section) {
+    QStringList lines = Load();
+    qsizetype begin, end;
+    if (!FindSection(lines, section, begin, end))
+        return true;
+    lines.remove(begin, end - begin);
+    return Store(lines);
+}
+
+} // namespace vdk

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "base/UserDialogs.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace vdk {
+
+class AppPaths;
+class IniFile;
+
+// Texts of the selected language: lookups by section and key with a built-in
+// English default, and the numbered message list of [General].
+class LanguageTexts {
+public:
+    static constexpr int kCaption = 1;
+    static constexpr int kDataError = 68;
+
+    void SetLangFile(const QString& path, const QByteArray& fallbackEncoding);
+    const QString& LangFile() const { return langFile_; }
+
+    // A missing file or key gives `def`.
+    QString LangText(const QString& section, const QString& key, const QString& def) const;
+
+    // Builds the list from the keys of [General], in file order: message n is
+    // the n-th line, whatever its key is called. False when there is none.
+    bool LoadMessageList();
+    const QStringList& MessageList() const { return messages_; }
+    // Message n, counted from 1; empty beyond the end of the list.
+    QString LangMessage(int n) const;
+
+    // A message box of list message n with the list's caption.
+    Message MakeMessage(int n, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) const;
+
+private:
+    QString langFile_;
+    QByteArray fallbackEncoding_;
+    QStringList messages_;
+};
+
+// Shows list messages through the dialog seam.
+class Messenger {
+public:
+    Messenger(const LanguageTexts& texts, UserDialogs& dialogs) : texts_(texts), dialogs_(dialogs) {}
+    Answer Show(int n, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
+        return dialogs_.ShowMessage(texts_.MakeMessage(n, icon, buttons));
+    }
+    const LanguageTexts& Texts() const { return texts_; }
+    UserDialogs& Dialogs() { return dialogs_; }
+
+private:
+    const LanguageTexts& texts_;
+    UserDialogs& dialogs_;
+};
+
+// First start: a settings file without [Language] `Japanese` gets the two
+// shipped languages, Japanese first. False when the file cannot be written.
+bool EnsureFirstStartKeys(IniFile& settings);
+
+// The language's decimal-comma flag from the settings file.
+bool DecimalCommaOf(const IniFile& settings, const QString& language);
+
+// The start step that fixes the language files of the run: finds the language
+// file (asking for another one when it is missing) and builds the message list.
+// False when the start must be aborted.
+bool BuildMessageList(AppPaths& paths, LanguageTexts& texts, UserDialogs& dialogs);
+
+} // namespace vdk

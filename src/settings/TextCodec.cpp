@@ -1,0 +1,80 @@
+#include "settings/TextCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+namespace vdk {
+
+QByteArray FallbackEncodingFor(const QString& langCode) {
+    return langCode.compare(QLatin1String("Jap"), Qt::CaseInsensitive) == 0
+               ? QByteArrayLiteral("windows-31j")
+               : QByteArrayLiteral("windows-1252");
+}
+
+QString DecodeText(const QByteArray& bytes, const QByteArray& fallbackEncoding) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return text;
+    QStringDecoder fallback(fallbackEncoding.constData(), QStringDecoder::Flag::Stateless);
+    if (fallback.isValid())
+        return fallback.decode(bytes);
+    return QString::fromLatin1(bytes);
+}
+
+QStringList SplitLines(const QString& text) {
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+            continue;
+        lines.append(text.mid(start, i - start));
+        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+bool ReadTextLines(const QString& path, const QByteArray& fallbackEncoding, QStringList& lines) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    lines = SplitLines(DecodeText(file.readAll(), fallbackEncoding));
+    return true;
+}
+
+QByteArray EncodeLines(const QStringList& lines) {
+    QByteArray out;
+    for (const QString& line : lines) {
+        out += line.toUtf8();
+        out += "\r\n";
+    }
+    return out;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+    QFileInfo info(path);
+    if (!info.absoluteDir().exists() && !QDir().mkpath(info.absolutePath())) {
+        if (error)
+            *error = QStringLiteral("Cannot create the folder %1").arg(info.absolutePath());
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+} // namespace vdk

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A temporary folder that tests fill with small files. Texts are written as
+// given (UTF-8 unless bytes are passed), so a test shows its fixture inline.
+class TempTree {
+public:
+    TempTree() { QVERIFY(dir_.isValid()); }
+
+    QString Path(const QString& relative = QString()) const {
+        return relative.isEmpty() ? dir_.path() : dir_.filePath(relative);
+    }
+
+    QString Write(const QString& relative, const QByteArray& bytes) const {
+        const QString path = Path(relative);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write test file %s", qPrintable(path));
+        return path;
+    }
+
+    QByteArray Read(const QString& relative) const {
+        QFile file(Path(relative));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+private:
+    QTemporaryDir dir_;
+};
