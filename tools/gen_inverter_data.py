@@ -268,6 +268,9 @@ def speed_group(tf: TypeForm) -> List[Param]:
         Param('0037', 'Operation starting frequency', '運転開始周波数', 'Hz', 0, '@0002', 0, 100),
         Param('0038', 'Operation starting frequency hysteresis', '運転開始周波数ヒステリシス', 'Hz',
               0, 3000, 0, 100),
+        Param('0039', 'Frequency command bias', '周波数指令バイアス', 'Hz', '-@0005', '@0005', 0, 100,
+              note=('Added to every frequency command; the range is plus and minus the upper limit '
+                    'frequency.', 'すべての周波数指令に加算されます。設定範囲は上限周波数の±です。')),
     ]
     return ps
 
@@ -361,7 +364,7 @@ def motor_group(tf: TypeForm) -> List[Param]:
 def protection_group(tf: TypeForm) -> List[Param]:
     ps = [
         Param('0200', 'Stall prevention level', 'ストール防止レベル', '%', 100, 2000, 1500, 10,
-              quick=True),
+              quick=not tf.compact),
         sel('0201', 'Stall prevention selection', 'ストール防止選択',
             [(0, 'Enabled', '有効'), (1, 'Disabled', '無効')]),
         sel('0202', 'Overvoltage stall prevention', '過電圧ストール防止',
@@ -608,8 +611,14 @@ def maintenance_group(tf: TypeForm, cpu: CpuVersion) -> List[Param]:
               mem='RAM',
               note=('Frequency command written by the communication line; the key pad writes it too.',
                     '通信による周波数指令です。キーパッドからも書き込まれます。')),
-        Param('FA10', 'Key mode', 'キーモード', '', 0, 1, 0, mem='RAM', **ro),
-        Param('FA11', 'Key data', 'キーデータ', '', 0, 65535, 0, mem='RAM', **ro),
+        Param('FA10', 'Key mode', 'キーモード', '', 0, 1, 0, mem='RAM',
+              note=('1 while a key of the remote key pad is being sent, 0 otherwise.',
+                    'リモートキーパッドのキー送信中は1、それ以外は0です。'), **ro),
+        Param('FA11', 'Key data', 'キーデータ', '', 0, 65535, 0, mem='RAM',
+              note=('Low byte: key code (RUN 01h, STOP 02h, UP 04h, DOWN 08h, MON 10h, ENT 20h); '
+                    'high byte: poll cycle time in units of 4 ms.',
+                    '下位バイト: キーコード(RUN 01h、STOP 02h、UP 04h、DOWN 08h、MON 10h、ENT 20h)、'
+                    '上位バイト: 4ms単位の周期時間です。'), **ro),
     ]
     if tf.old_ident:
         ps += [
@@ -626,26 +635,39 @@ def maintenance_group(tf: TypeForm, cpu: CpuVersion) -> List[Param]:
                   0, 9999, 0, 10, cap=True, **ro),
         ]
     ps += [
-        Param('FB91', 'Maintenance access code', '保守アクセスコード', '', 0, 999, 0, mem='RAM', **ro),
-        Param('FC10', 'Panel display data 1', 'パネル表示データ1', '', 0, 65535, 0, **ro),
+        Param('FB91', 'Maintenance access code', '保守アクセスコード', '', 0, 999, 0, mem='RAM',
+              note=('Writing the access code opens the maintenance parameters; 0 closes them.',
+                    'アクセスコードを書き込むと保守用パラメータが開放され、0で閉じます。'), **ro),
+        Param('FC10', 'Panel display data 1', 'パネル表示データ1', '', 0, 65535, 0,
+              note=('First word of the panel display block FC10 to FC14: segment codes of the two '
+                    'display frames and their status lamps, read in one exchange.',
+                    'パネル表示ブロックFC10～FC14の先頭ワードです。2つの表示フレームの'
+                    'セグメントコードと状態ランプを一度に読み出します。'), **ro),
     ]
     for k in range(2, 6):
         ps.append(Param('FC1%d' % (k - 1), 'Panel display data %d' % k, 'パネル表示データ%d' % k,
                         '', 0, 65535, 0, title='', **ro))
     ps += [
-        Param('FC90', 'Trip code', 'トリップコード', '', 0, 255, 0, **ro),
-        Param('FC91', 'Alarm status', 'アラーム状態', '', 0, 65535, 0, **ro),
+        Param('FC90', 'Trip code', 'トリップコード', '', 0, 255, 0,
+              note=('Code of the present trip; 0 when the inverter is not tripped.',
+                    '現在のトリップのコードです。トリップしていないときは0です。'), **ro),
+        Param('FC91', 'Alarm status', 'アラーム状態', '', 0, 65535, 0,
+              note=('One bit per alarm; bit 0 is the overcurrent alarm.',
+                    'アラームごとに1ビットです。ビット0が過電流アラームです。'), **ro),
     ]
     if tf.mon == 'FD':
         ps += monitor_group(tf)
     ps += [
-        Param('FE08', 'CPU version code', 'CPUバージョンコード', '', 0, 999, cpu.code, **ro),
+        Param('FE08', 'CPU version code', 'CPUバージョンコード', '', 0, 999, cpu.code,
+              note=('CPU version times 100 (305 means version 3.05).',
+                    'CPUバージョンの100倍の値です(305はバージョン3.05)。'), **ro),
         Param('FE10', 'Past trip 1 (latest)', '過去トリップ1(最新)', '', 0, 255, 0, **ro),
         Param('FE11', 'Past trip 2', '過去トリップ2', '', 0, 255, 0, **ro),
         Param('FE12', 'Past trip 3', '過去トリップ3', '', 0, 255, 0, **ro),
         Param('FE13', 'Past trip 4', '過去トリップ4', '', 0, 255, 0, **ro),
         Param('FE14', 'Cumulative operation time', '累積運転時間', 'x100h', 0, 9999999, 0, 100,
-              byte=4, **ro),
+              byte=4, note=('Counted in hours and shown in units of 100 hours (12.34 means 1234 hours).',
+                            '1時間単位で計数し、100時間単位で表示します(12.34は1234時間)。'), **ro),
         Param('FE15', 'Number of starts', '始動回数', 'times', 0, 99999999, 0, byte=4,
               unit_ja='回', **ro),
         Param('FE70', 'Inverter rated current', 'インバータ定格電流', 'A', 0, 9999, 0, 10, cap=True, **ro),
@@ -877,6 +899,13 @@ def help_page(tf: TypeForm, cpu: CpuVersion, ps: List[Param], lang: str) -> List
     def name(p):
         return p.ja if ja else p.en
 
+    def in_sentence(p):
+        # "Acceleration time 1" -> "acceleration time 1"; acronyms such as PID stay
+        n = name(p)
+        if ja or len(n) < 2 or not n[1].islower():
+            return n
+        return n[0].lower() + n[1:]
+
     def unit(p):
         u = p.unit_ja if (ja and p.unit_ja is not None) else p.unit
         return (' ' + u) if u and not ja else u
@@ -911,9 +940,9 @@ def help_page(tf: TypeForm, cpu: CpuVersion, ps: List[Param], lang: str) -> List
         maint = not p.com.startswith('0') and not p.com.startswith(tf.disp)
         if p.monitor or p.flag == '1' and not p.mem:
             s.append(('%sを表示します(読出し専用)。' % name(p)) if ja
-                     else 'Shows the %s (read only).' % name(p).lower())
+                     else 'Shows the %s (read only).' % in_sentence(p))
         else:
-            s.append(('%sを設定します。' % name(p)) if ja else 'Sets the %s.' % name(p).lower())
+            s.append(('%sを設定します。' % name(p)) if ja else 'Sets the %s.' % in_sentence(p))
             rng = (limit_text(p.lo, p), limit_text(p.hi, p))
             s.append(('設定範囲: %s～%s。' % rng) if ja else 'Setting range: %s to %s.' % rng)
             if p.cap:

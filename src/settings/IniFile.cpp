@@ -162,6 +162,16 @@ bool IniFile::SectionExists(const QString& section) const {
     return FindSection(Load(), section, begin, end);
 }
 
+QStringList IniFile::ReadSections() const {
+    QStringList names;
+    for (const QString& line : Load()) {
+        const QString name = SectionOf(line);
+        if (!name.isNull())
+            names.append(name);
+    }
+    return names;
+}
+
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
     QStringList lines = Load();
     const QString line = key + QLatin1Char('=') + OneLine(value);

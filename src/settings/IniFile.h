@@ -30,6 +30,8 @@ public:
     // Values of the section's keys, in the same order as ReadSection.
     QStringList ReadSectionValues(const QString& section) const;
     bool SectionExists(const QString& section) const;
+    // Names of all sections in file order.
+    QStringList ReadSections() const;
 
     // False when the file cannot be written; ErrorString() then says why.
     bool WriteString(const QString& section, const QString& key, const QString& value);

@@ -1,0 +1,189 @@
+// Loading an inverter's definitions and capacity defaults from its data
+// folder, including the paths where a file is missing and picked by hand.
+#include "ScriptedDialogs.h"
+#include "TempTree.h"
+#include "data/Catalogue.h"
+#include "data/DefinitionLoader.h"
+#include "settings/AppPaths.h"
+#include "settings/LanguageTexts.h"
+
+#include <QTest>
+
+using namespace vdk;
+
+namespace {
+
+// A small data folder: type-form AB with CPU version 1 and two capacities.
+struct Fixture {
+    Fixture() {
+        tree.Write("dat/Inverter.ini", "[Type]\r\nAB=3\r\nCD=65\r\n[AB CPU Ver]\r\n1=10\r\n2=20\r\n"
+                                       "[AB]\r\n-1K=1\r\n-2K=2\r\n[Freq Comm No]\r\nAB=FA01\r\n");
+        tree.Write("dat/AB(1)/Info.ini", "[Setup]\r\nDisp=F0\r\nQuick=2\r\n");
+        tree.Write("dat/AB(1)/AB(Eng).inv",
+                   "0000,0,10,Max freq,F00,Hz,2,0,0,400,0,0,#.#,10,-,0,1\r\n"
+                   "0001,1,0000,Base freq,F01,Hz,2,0,1,0000,0,0,#.#,10,-,0,1\r\n"
+                   "0002,1,F003,Boost,F02,%,2,0,0,200,-1,0000,#.#,10,-,0,0\r\n"
+                   "F003,0,5,Motor A,F03,A,2,0,0,999,0,0,#.##,100,-,0,0\r\n"
+                   "F004,2,5,Odd,F04,,2,0,0,999,0,0,#,1,-,0,0\r\n"
+                   "FB91,0,0,Access,M01,,2,0,0,999,0,0,#,1,RAM,1,0\r\n"
+                   "short\r\n"
+                   "0009,0,1,After the end,X,,2,0,0,9,0,0,#,1,-,0,0\r\n");
+        tree.Write("dat/AB(1)/AB-1K.cap", "F003,42\r\n0777,9\r\n0000,99\r\n\r\n0001,1\r\n");
+        tree.Write("dat/AB(1)/AB-2K.cap", "F003,84\r\n");
+        tree.Write("dat/AB(1)/AB(Eng).html", "<html></html>");
+        tree.Write("lng/English.ini", "[General]\r\nMessage1=Confirmation\r\n");
+        paths.SelectLanguage("English");
+        paths.SelectInverter("AB", "1", "-1K");
+        texts.SetLangFile(paths.LangFile, paths.FallbackEncoding());
+        texts.LoadMessageList();
+    }
+    TempTree tree;
+    AppPaths paths{tree.Path(), tree.Path("VDK330Q.ini")};
+    LanguageTexts texts;
+    ScriptedDialogs dialogs;
+    Messenger messenger{texts, dialogs};
+    DefinitionLoader loader{paths, messenger};
+    ParaDat table;
+};
+
+} // namespace
+
+class TestDefinitionLoader : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void loadsDefinitionsAndCapacityDefaults();
+    void tableEndsAtTheLimit();
+    void missingDefinitionFile_data();
+    void missingDefinitionFile();
+    void missingCapacityFile_data();
+    void missingCapacityFile();
+    void defaultOfReportsBrokenReferences();
+    void catalogueLists();
+};
+
+void TestDefinitionLoader::loadsDefinitionsAndCapacityDefaults() {
+    Fixture f;
+    QVERIFY(f.loader.LoadDefinitions(f.table));
+    QCOMPARE(f.table.LastRow(), 5); // the short line ends the table
+    QCOMPARE(f.table.NormalLastRow(), 4); // F004 by the F0 prefix; FB91 is maintenance
+    QCOMPARE(f.table.At(3, Default), QStringLiteral("5"));
+    QVERIFY(f.loader.LoadCapacityDefaults(f.table));
+    QCOMPARE(f.table.At(3, Default), QStringLiteral("42"));
+    QCOMPARE(f.table.At(0, Default), QStringLiteral("99"));
+    QCOMPARE(f.table.At(1, Default), QStringLiteral("0000")); // after the empty line: not read
+    QCOMPARE(f.table.CapList, (QStringList{"F003", "0000"}));
+    QCOMPARE(f.table.CapRefList, (QStringList{"0001", "0002"}));
+    QCOMPARE(f.loader.QuickCount(), 2);
+    QVERIFY(f.loader.HasParaHelp());
+    QVERIFY(f.dialogs.messages.isEmpty());
+    QCOMPARE(DefaultOf(f.table, u"0002", f.messenger), QStringLiteral("42"));
+}
+
+void TestDefinitionLoader::tableEndsAtTheLimit() {
+    Fixture f;
+    QByteArray lines;
+    for (int i = 0; i < 2100; ++i)
+        lines += QByteArray::number(0x1000 + i, 16).toUpper() + ",0,1,Name,T,,2,0,0,9,0,0,#,1,-,0,0\n";
+    f.tree.Write("dat/AB(1)/AB(Eng).inv", lines);
+    QVERIFY(f.loader.LoadDefinitions(f.table));
+    QCOMPARE(f.table.LastRow(), 1999);
+    QCOMPARE(f.table.FindRow(u"17CF"), 1999);
+    QCOMPARE(f.table.FindRow(u"17D0"), -1);
+}
+
+void TestDefinitionLoader::missingDefinitionFile_data() {
+    QTest::addColumn<QString>("picked"); // "" = cancel, "<empty>" = empty name
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<QList<int>>("messages");
+    QTest::newRow("cancel") << "" << false << QList<int>{7, 86};
+    QTest::newRow("empty name") << "<empty>" << false << QList<int>{7, 86};
+    QTest::newRow("picked by hand") << "elsewhere/XY(Eng).inv" << true << QList<int>{7};
+}
+
+void TestDefinitionLoader::missingDefinitionFile() {
+    QFETCH(QString, picked);
+    QFETCH(bool, loaded);
+    QFETCH(QList<int>, messages);
+    Fixture f;
+    QFile::remove(f.paths.DefFile);
+    f.tree.Write("elsewhere/XY(Eng).inv", "0000,0,1,Only,F00,,2,0,0,9,0,0,#,1,-,0,0\r\n");
+    f.tree.Write("elsewhere/Info.ini", "[Info]\r\nType=XY\r\nCpu=9\r\n");
+    if (picked == "<empty>")
+        f.dialogs.files.enqueue(QString());
+    else if (!picked.isEmpty())
+        f.dialogs.files.enqueue(f.tree.Path(picked));
+    QCOMPARE(f.loader.LoadDefinitions(f.table), loaded);
+    QCOMPARE(f.dialogs.Numbers(), messages);
+    QCOMPARE(f.dialogs.fileRequests.first().directory, f.tree.Path("dat/AB(1)"));
+    QCOMPARE(f.dialogs.fileRequests.first().filterIndex, 1);
+    if (loaded) {
+        QCOMPARE(f.table.LastRow(), 0);
+        QCOMPARE(f.paths.Identity().TypeForm, QStringLiteral("XY"));
+        QCOMPARE(f.paths.Identity().CpuVer, QStringLiteral("9"));
+        QCOMPARE(f.paths.TypeDir, f.tree.Path("elsewhere"));
+        QCOMPARE(f.paths.ParaHelpFile, f.tree.Path("elsewhere/XY(Eng).html"));
+        QCOMPARE(f.table.Disp(), QStringLiteral("0*"));
+        // The capacity file is still looked for where the selection put it.
+        QCOMPARE(f.paths.CapFile, f.tree.Path("dat/AB(1)/AB-1K.cap"));
+    }
+}
+
+void TestDefinitionLoader::missingCapacityFile_data() {
+    QTest::addColumn<QString>("picked");
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<QList<int>>("messages");
+    QTest::addColumn<QString>("capacity");
+    QTest::newRow("cancel") << "" << false << QList<int>{8, 86} << "-1K";
+    QTest::newRow("other type-form") << "dat/XY-1K.cap" << false << QList<int>{8, 10} << "-1K";
+    QTest::newRow("picked by hand") << "dat/AB(1)/AB-2K.cap" << true << QList<int>{8} << "-2K";
+}
+
+void TestDefinitionLoader::missingCapacityFile() {
+    QFETCH(QString, picked);
+    QFETCH(bool, loaded);
+    QFETCH(QList<int>, messages);
+    QFETCH(QString, capacity);
+    Fixture f;
+    f.tree.Write("dat/XY-1K.cap", "F003,1\r\n");
+    QVERIFY(f.loader.LoadDefinitions(f.table));
+    QFile::remove(f.paths.CapFile);
+    if (!picked.isEmpty())
+        f.dialogs.files.enqueue(f.tree.Path(picked));
+    QCOMPARE(f.loader.LoadCapacityDefaults(f.table), loaded);
+    QCOMPARE(f.dialogs.Numbers(), messages);
+    QCOMPARE(f.dialogs.fileRequests.first().filterIndex, 2);
+    QCOMPARE(f.paths.Identity().Capacity, capacity);
+    if (loaded)
+        QCOMPARE(f.table.At(3, Default), QStringLiteral("84"));
+}
+
+void TestDefinitionLoader::defaultOfReportsBrokenReferences() {
+    Fixture f;
+    QVERIFY(f.loader.LoadDefinitions(f.table));
+    QCOMPARE(DefaultOf(f.table, u"F004", f.messenger), QStringLiteral("Error."));
+    QCOMPARE(f.dialogs.Numbers(), QList<int>{33});
+    QCOMPARE(f.dialogs.messages.first().icon, MsgIcon::Exclamation);
+    QCOMPARE(f.dialogs.messages.first().caption, QStringLiteral("Confirmation"));
+}
+
+void TestDefinitionLoader::catalogueLists() {
+    Fixture f;
+    f.tree.Write("dat/AB(1)/notes.txt", "x");
+    const Catalogue c(f.paths);
+    QCOMPARE(c.TypeForms(), (QStringList{"AB", "CD"}));
+    QCOMPARE(c.TypeNumber("CD"), QStringLiteral("65"));
+    QCOMPARE(c.TypeNumber("ZZ"), QStringLiteral("99"));
+    QCOMPARE(c.CpuVersions("AB"), (QStringList{"1", "2"}));
+    QCOMPARE(c.CpuCode("AB", "2"), QStringLiteral("20"));
+    QCOMPARE(c.Capacities("AB", "1"), (QStringList{"-1K", "-2K"}));
+    QVERIFY(c.Capacities("AB", "2").isEmpty());
+    QCOMPARE(c.CapacityCode("AB", "-2K"), QStringLiteral("2"));
+    QCOMPARE(c.CapacityCode("AB", "-9K"), QStringLiteral("0"));
+    QCOMPARE(c.FreqCommNo("AB"), QStringLiteral("FA01"));
+    QCOMPARE(c.FreqCommNo("CD"), QStringLiteral("-"));
+    QVERIFY(c.Knows("AB", "1", "-2K"));
+    QVERIFY(!c.Knows("AB", "1", "/../../x"));
+}
+
+QTEST_GUILESS_MAIN(TestDefinitionLoader)
+#include "tst_DefinitionLoader.moc"
