@@ -15,19 +15,14 @@ namespace vdk {
 
 namespace {
 
-// The command line never asks: file dialogs are cancelled and messages kept
-// so the first one can explain a refusal.
+// The command line never asks: boxes are answered with Cancel and file
+// dialogs cancelled; the caller prints its own line for a refusal.
 class SilentDialogs final : public UserDialogs {
 public:
-    Answer ShowMessage(const Message& message) override {
-        shown.append(message.text);
-        return Answer::Cancel;
-    }
+    Answer ShowMessage(const Message&) override { return Answer::Cancel; }
     std::optional<FileChoice> OpenFileName(const FileRequest&) override { return std::nullopt; }
     std::optional<FileChoice> SaveFileName(const FileRequest&) override { return std::nullopt; }
     std::optional<quint32> ChooseColour(quint32) override { return std::nullopt; }
-
-    QStringList shown;
 };
 
 const QString kUsage = QStringLiteral(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -23,6 +24,30 @@ public:
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             qFatal("cannot write test file %s", qPrintable(path));
         return path;
+    }
+
+    // Copies a folder tree (the shipped data, say) below this one.
+    void CopyTree(const QString& from, const QString& relative) const {
+        QDir source(from);
+        QDir().mkpath(Path(relative));
+        for (const QFileInfo& entry :
+             source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)) {
+            const QString target = relative + QLatin1Char('/') + entry.fileName();
+            if (entry.isDir())
+                CopyTree(entry.filePath(), target);
+            else
+                QFile::copy(entry.filePath(), Path(target));
+        }
+    }
+
+    // Every file below the folder, relative to it, sorted.
+    QStringList Files() const {
+        QStringList files;
+        QDirIterator it(Path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files.append(QDir(Path()).relativeFilePath(it.next()));
+        files.sort();
+        return files;
     }
 
     QByteArray Read(const QString& relative) const {
