@@ -91,9 +91,9 @@ int Cli::Run(const QStringList& args) {
 }
 
 int Cli::Info(const QCommandLineParser& parser) {
-    const QString appDir = ResolveAppDir(AppDirSources{parser.value(QStringLiteral("appdir")),
-                                                       env_.currentDir, env_.executableDir,
-                                                       env_.installedDir, false});
+    const QString appDir =
+        ResolveAppDir(AppDirSources{parser.value(QStringLiteral("appdir")), env_.currentDir,
+                                    env_.executableDir, env_.installedDir, false});
     if (!QFileInfo(appDir).isDir())
         return Fail(QStringLiteral("application folder not found: %1").arg(appDir));
     AppPaths paths(appDir, ResolveSettingsFile(appDir, env_.userConfigDir));
@@ -103,10 +103,11 @@ int Cli::Info(const QCommandLineParser& parser) {
     const IniFile settings(paths.SettingsFile);
     const Catalogue catalogue(paths);
     QString error;
-    const auto id = ResolveSelection(
-        SelectionRequest{parser.value(QStringLiteral("lang")), parser.value(QStringLiteral("type")),
-                         parser.value(QStringLiteral("cpu")), parser.value(QStringLiteral("capacity"))},
-        settings, catalogue, error);
+    const auto id = ResolveSelection(SelectionRequest{parser.value(QStringLiteral("lang")),
+                                                      parser.value(QStringLiteral("type")),
+                                                      parser.value(QStringLiteral("cpu")),
+                                                      parser.value(QStringLiteral("capacity"))},
+                                     settings, catalogue, error);
     if (!id)
         return Fail(error);
     paths.SelectLanguage(id->Language);
@@ -117,7 +118,8 @@ int Cli::Info(const QCommandLineParser& parser) {
     if (!QFileInfo::exists(paths.LangFile))
         return Fail(QStringLiteral("language file not found: %1").arg(paths.LangFile));
     if (!BuildMessageList(paths, texts, dialogs))
-        return Fail(QStringLiteral("language file has no [General] messages: %1").arg(paths.LangFile));
+        return Fail(
+            QStringLiteral("language file has no [General] messages: %1").arg(paths.LangFile));
 
     Messenger messenger(texts, dialogs);
     DefinitionLoader loader(paths, messenger);

@@ -21,7 +21,8 @@ std::optional<QString> Pick(const QStringList& list, const QString& requested, i
         for (const QString& entry : list)
             if (entry.compare(requested, Qt::CaseInsensitive) == 0)
                 return entry;
-        error = QStringLiteral("unknown %1 '%2' (known: %3)").arg(what, requested, list.join(QStringLiteral(", ")));
+        error = QStringLiteral("unknown %1 '%2' (known: %3)")
+                    .arg(what, requested, list.join(QStringLiteral(", ")));
         return std::nullopt;
     }
     return storedIndex >= 0 && storedIndex < list.size() ? list[storedIndex] : list.first();
@@ -56,9 +57,9 @@ std::optional<InverterIdentity> ResolveSelection(const SelectionRequest& request
     id.Language = *language;
     id.LangCode = language->left(3);
 
-    const auto type = Pick(catalogue.TypeForms(), request.typeForm,
-                           stored(QStringLiteral("InvType"), storedType),
-                           QStringLiteral("type-form"), error);
+    const auto type =
+        Pick(catalogue.TypeForms(), request.typeForm, stored(QStringLiteral("InvType"), storedType),
+             QStringLiteral("type-form"), error);
     if (!type)
         return std::nullopt;
     id.TypeForm = *type;

@@ -9,8 +9,7 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("VDK330Q"));
     const QString exeDir = QCoreApplication::applicationDirPath();
     const vdk::CliEnvironment env{
-        QDir::currentPath(), exeDir,
-        QDir::cleanPath(exeDir + QStringLiteral("/../share/vdk330q")),
+        QDir::currentPath(), exeDir, QDir::cleanPath(exeDir + QStringLiteral("/../share/vdk330q")),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
             QStringLiteral("/VDK330Q")};
     QTextStream out(stdout);

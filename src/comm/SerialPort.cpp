@@ -13,7 +13,9 @@ int BaudRateOf(int baudIndex) {
     return baudIndex >= 0 && baudIndex < int(kBaudRates.size()) ? kBaudRates[baudIndex] : 9600;
 }
 
-int ByteSizeOf(int byteSizeIndex) { return byteSizeIndex == 0 ? 7 : 8; }
+int ByteSizeOf(int byteSizeIndex) {
+    return byteSizeIndex == 0 ? 7 : 8;
+}
 
 int FrameGap(int baudIndex) {
     return baudIndex >= 0 && baudIndex < int(kFrameGaps.size()) ? kFrameGaps[baudIndex] : 1;

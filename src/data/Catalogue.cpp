@@ -11,7 +11,9 @@ Catalogue::Catalogue(const AppPaths& paths)
     : datDir_(QFileInfo(paths.InverterIni).absolutePath()),
       ini_(paths.InverterIni, paths.FallbackEncoding()) {}
 
-QStringList Catalogue::TypeForms() const { return ini_.ReadSection(QStringLiteral("Type")); }
+QStringList Catalogue::TypeForms() const {
+    return ini_.ReadSection(QStringLiteral("Type"));
+}
 
 QString Catalogue::TypeNumber(const QString& typeForm) const {
     return ini_.ReadString(QStringLiteral("Type"), typeForm, QStringLiteral("99"));
@@ -26,8 +28,7 @@ QString Catalogue::CpuCode(const QString& typeForm, const QString& cpuVer) const
 }
 
 QStringList Catalogue::Capacities(const QString& typeForm, const QString& cpuVer) const {
-    const QDir dir(
-        FindFileNoCase(datDir_ + QStringLiteral("/%1(%2)").arg(typeForm, cpuVer)));
+    const QDir dir(FindFileNoCase(datDir_ + QStringLiteral("/%1(%2)").arg(typeForm, cpuVer)));
     QStringList capacities;
     if (typeForm.isEmpty() || !dir.exists())
         return capacities;

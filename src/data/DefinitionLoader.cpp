@@ -7,6 +7,7 @@
 #include "settings/TextCodec.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 namespace vdk {
 
@@ -50,7 +51,8 @@ bool DefinitionLoader::LoadDefinitions(ParaDat& table) {
         const IniFile info(QFileInfo(*picked).absolutePath() + QStringLiteral("/Info.ini"),
                            paths_.FallbackEncoding());
         paths_.UseDefinitionFile(
-            *picked, info.ReadString(QStringLiteral("Info"), QStringLiteral("Type"), QStringLiteral("-")),
+            *picked,
+            info.ReadString(QStringLiteral("Info"), QStringLiteral("Type"), QStringLiteral("-")),
             info.ReadString(QStringLiteral("Info"), QStringLiteral("Cpu"), QStringLiteral("-")));
         disp = ReadDisp(paths_);
         if (!ReadTextLines(paths_.DefFile, paths_.FallbackEncoding(), lines)) {
@@ -99,14 +101,20 @@ bool DefinitionLoader::LoadCapacityDefaults(ParaDat& table) {
         table.CapList.append(table.At(row, ComNo));
         table.At(row, Default) = fields.last();
     }
+    // Rows of the capacity file, found by row so the check is one lookup each.
+    QSet<int> capRows;
+    for (const QString& number : std::as_const(table.CapList))
+        capRows.insert(table.FindRow(number));
     for (int row = 0; row < table.Count(); ++row)
         if (table.At(row, DIndex) == QLatin1String("1") &&
-            table.CapList.contains(table.At(row, Default), Qt::CaseInsensitive))
+            capRows.contains(table.FindRow(table.At(row, Default))))
             table.CapRefList.append(table.At(row, ComNo));
     return true;
 }
 
-bool DefinitionLoader::HasParaHelp() const { return QFileInfo::exists(paths_.ParaHelpFile); }
+bool DefinitionLoader::HasParaHelp() const {
+    return QFileInfo::exists(paths_.ParaHelpFile);
+}
 
 int DefinitionLoader::QuickCount() const {
     return IniFile(paths_.InfoIni, paths_.FallbackEncoding())

@@ -5,11 +5,38 @@
 
 namespace vdk {
 
-// Splits one line of a definition or capacity file into its fields: commas
-// separate fields; a double quote switches quoting on and off, and inside
-// quotes commas and spaces belong to the field; outside quotes white space is
-// dropped; a pair of double quotes gives one apostrophe and leaves the quoting
-// as it was. A line always has at least one field.
+// Splits one line of a definition or capacity file into its fields and hands
+// each to `sink` in order: commas separate fields; a double quote switches
+// quoting on and off, and inside quotes commas and spaces belong to the field;
+// outside quotes white space is dropped; a pair of double quotes gives one
+// apostrophe and leaves the quoting as it was. A line has at least one field.
+template <typename Sink> void ForEachField(QStringView line, Sink&& sink) {
+    // One buffer for the line; each field is handed on as its own exact copy.
+    QString field;
+    field.reserve(line.size());
+    bool quoted = false;
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = line[i];
+        if (c == QLatin1Char('"')) {
+            if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
+                field += QLatin1Char('\'');
+                ++i;
+            } else {
+                quoted = !quoted;
+            }
+        } else if (quoted) {
+            field += c;
+        } else if (c == QLatin1Char(',')) {
+            sink(QString(field.constData(), field.size()));
+            field.truncate(0);
+        } else if (!c.isSpace()) {
+            field += c;
+        }
+    }
+    sink(QString(field.constData(), field.size()));
+}
+
 QStringList SplitFields(QStringView line);
 
 } // namespace vdk

@@ -8,29 +8,44 @@ namespace {
 
 constexpr int kLastFieldAsFlag = 16; // a line of up to this many fields ends with `Flag`
 
-bool IsHexComNo(QStringView s) {
+// The 16-bit value of a four-character hexadecimal number, or -1.
+int ComNoValue(QStringView s) {
     if (s.size() != 4)
-        return false;
-    for (QChar c : s)
-        if (!c.isDigit() && !(c.toUpper() >= QLatin1Char('A') && c.toUpper() <= QLatin1Char('F')))
-            return false;
-    return true;
+        return -1;
+    int value = 0;
+    for (QChar c : s) {
+        const char16_t u = c.unicode();
+        int digit = -1;
+        if (u >= u'0' && u <= u'9')
+            digit = u - u'0';
+        else if (u >= u'A' && u <= u'F')
+            digit = u - u'A' + 10;
+        else if (u >= u'a' && u <= u'f')
+            digit = u - u'a' + 10;
+        if (digit < 0)
+            return -1;
+        value = value * 16 + digit;
+    }
+    return value;
 }
 
 } // namespace
 
 ParaRow DefinitionRow(QStringView line, int index) {
-    const QStringList fields = SplitFields(line);
     ParaRow row;
-    const int count = int(fields.size());
-    const int ended = std::min(count - 1, int(Quick) + 1); // fields followed by a comma
-    for (int i = 0; i < ended; ++i)
-        row[i] = fields[i];
+    int count = 0;
+    ForEachField(line, [&](QString&& field) {
+        if (count <= int(Quick))
+            row[count] = std::move(field);
+        ++count;
+    });
+    // On a line of up to 16 fields the last one, not ended by a comma, is `Flag`.
     if (count <= kLastFieldAsFlag) {
-        row[Flag] = fields.last();
+        if (count - 1 != int(Flag)) {
+            row[Flag] = std::move(row[count - 1]);
+            row[count - 1] = QString();
+        }
         row[Quick] = QStringLiteral("0");
-    } else if (count == int(Quick) + 1) {
-        row[Quick] = fields.last();
     }
     if (row[TMul].isEmpty())
         row[TMul] = QStringLiteral("#");
@@ -64,7 +79,9 @@ void ParaDat::Clear() {
     normalLastRow_ = -1;
 }
 
-void ParaDat::Append(const ParaRow& row) { rows_.append(row); }
+void ParaDat::Append(ParaRow row) {
+    rows_.append(std::move(row));
+}
 
 bool IsNormalComNo(QStringView comNo, const QString& disp) {
     if (comNo.startsWith(QLatin1Char('0')))
@@ -74,8 +91,7 @@ bool IsNormalComNo(QStringView comNo, const QString& disp) {
 
 void ParaDat::Finish(const QString& disp) {
     disp_ = disp;
-    index_.clear();
-    index_.reserve(rows_.size());
+    index_.assign(0x10000, -1);
     comNoIndex_.clear();
     comNoIndex_.reserve(rows_.size() * 5);
     normalLastRow_ = -1;
@@ -84,17 +100,17 @@ void ParaDat::Finish(const QString& disp) {
         comNoIndex_ += number;
         comNoIndex_ += QLatin1Char(',');
         // The first of two equal numbers is the one every lookup finds.
-        if (IsHexComNo(number) && !index_.contains(number.toUpper()))
-            index_.insert(number.toUpper(), i);
+        const int value = ComNoValue(number);
+        if (value >= 0 && index_[value] < 0)
+            index_[value] = i;
         if (IsNormalComNo(number, disp))
             normalLastRow_ = i;
     }
 }
 
 int ParaDat::FindRow(QStringView comNo) const {
-    if (!IsHexComNo(comNo))
-        return -1;
-    return index_.value(comNo.toString().toUpper(), -1);
+    const int value = ComNoValue(comNo);
+    return value < 0 || index_.empty() ? -1 : index_[value];
 }
 
 std::optional<QString> ParaDat::ResolveDefault(QStringView comNo) const {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace vdk {
 
@@ -50,7 +50,7 @@ public:
 
     // Parameters and the counters kept with them.
     void Clear();
-    void Append(const ParaRow& row);
+    void Append(ParaRow row);
     // Call after the rows are in: builds ComNoIndex and the lookup, and sets
     // NormalLastRow by the `disp` prefix rule.
     void Finish(const QString& disp);
@@ -82,7 +82,7 @@ public:
 
 private:
     QList<ParaRow> rows_;
-    QHash<QString, int> index_;
+    std::vector<int> index_; // row of each 16-bit number, -1 when absent
     QString comNoIndex_;
     QString disp_ = QStringLiteral("0*");
     int normalLastRow_ = -1;

@@ -89,7 +89,9 @@ void AppPaths::UseDefinitionFile(const QString& defFile, const QString& typeForm
     DefFile = QDir::cleanPath(info.absoluteFilePath());
 }
 
-void AppPaths::SetCapacity(const QString& capacity) { identity_.Capacity = capacity; }
+void AppPaths::SetCapacity(const QString& capacity) {
+    identity_.Capacity = capacity;
+}
 
 void AppPaths::UseLanguageFile(const QString& langFile) {
     const QFileInfo info(langFile);
@@ -97,7 +99,9 @@ void AppPaths::UseLanguageFile(const QString& langFile) {
     LangFile = QDir::cleanPath(info.absoluteFilePath());
 }
 
-QByteArray AppPaths::FallbackEncoding() const { return vdk::FallbackEncodingFor(identity_.LangCode); }
+QByteArray AppPaths::FallbackEncoding() const {
+    return vdk::FallbackEncodingFor(identity_.LangCode);
+}
 
 void AppPaths::UpdateTypeFiles() {
     if (TypeDir.isEmpty())

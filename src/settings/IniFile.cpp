@@ -13,13 +13,13 @@ bool IsComment(QStringView trimmed) {
 }
 
 // The section a line opens, or a null string when it opens none.
-QString SectionOf(const QString& line) {
-    const QString t = line.trimmed();
+QString SectionOf(QStringView line) {
+    const QStringView t = line.trimmed();
     if (!t.startsWith(QLatin1Char('[')))
         return {};
     const qsizetype close = t.indexOf(QLatin1Char(']'));
-    const QString name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
-    return name.isNull() ? QString(QLatin1String("")) : name;
+    const QStringView name = (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+    return name.isEmpty() ? QString(QLatin1String("")) : name.toString();
 }
 
 struct Entry {
@@ -28,20 +28,21 @@ struct Entry {
 };
 
 // The key and value of a "key=value" line; false for comments and other lines.
-bool EntryOf(const QString& line, Entry& entry) {
-    const QString t = line.trimmed();
+bool EntryOf(QStringView line, Entry& entry) {
+    const QStringView t = line.trimmed();
     if (t.isEmpty() || IsComment(t))
         return false;
     const qsizetype eq = t.indexOf(QLatin1Char('='));
     if (eq <= 0)
         return false;
-    entry.key = t.left(eq).trimmed();
-    if (entry.key.isEmpty())
+    const QStringView key = t.left(eq).trimmed();
+    if (key.isEmpty())
         return false;
-    QString value = t.mid(eq + 1).trimmed();
+    QStringView value = t.mid(eq + 1).trimmed();
     if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
         value = value.mid(1, value.size() - 2);
-    entry.value = value;
+    entry.key = key.toString();
+    entry.value = value.toString();
     return true;
 }
 
@@ -55,6 +56,8 @@ bool FindSection(const QStringList& lines, const QString& section, qsizetype& be
                  qsizetype& end) {
     begin = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!lines[i].contains(QLatin1Char('[')))
+            continue;
         const QString name = SectionOf(lines[i]);
         if (name.isNull())
             continue;

@@ -24,7 +24,7 @@ public:
     bool ReadBool(const QString& section, const QString& key, bool def) const;
     // An integer read clamped to [low, high], for values with a documented range.
     int ReadIntegerClamped(const QString& section, const QString& key, int def, int low,
-                      int high) const;
+                           int high) const;
     // Keys of the section in file order; empty when the section or file is missing.
     QStringList ReadSection(const QString& section) const;
     // Values of the section's keys, in the same order as ReadSection.

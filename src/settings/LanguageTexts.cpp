@@ -55,9 +55,9 @@ bool BuildMessageList(AppPaths& paths, LanguageTexts& texts, UserDialogs& dialog
     };
     if (!QFileInfo::exists(paths.LangFile)) {
         say(QStringLiteral("Not found Language data file."));
-        const auto choice = dialogs.OpenFileName(
-            FileRequest{paths.LangDir, QStringLiteral("Language Data (*.ini)|*.ini|All Files (*.*)|*.*"),
-                        1, QStringLiteral("ini"), QString()});
+        const auto choice = dialogs.OpenFileName(FileRequest{
+            paths.LangDir, QStringLiteral("Language Data (*.ini)|*.ini|All Files (*.*)|*.*"), 1,
+            QStringLiteral("ini"), QString()});
         if (!choice || choice->path.isEmpty()) {
             say(kClosed);
             return false;

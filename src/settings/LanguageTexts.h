@@ -43,7 +43,8 @@ private:
 // Shows list messages through the dialog seam.
 class Messenger {
 public:
-    Messenger(const LanguageTexts& texts, UserDialogs& dialogs) : texts_(texts), dialogs_(dialogs) {}
+    Messenger(const LanguageTexts& texts, UserDialogs& dialogs)
+        : texts_(texts), dialogs_(dialogs) {}
     Answer Show(int n, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
         return dialogs_.ShowMessage(texts_.MakeMessage(n, icon, buttons));
     }

@@ -30,7 +30,8 @@ struct AppDir {
     Result Run(QStringList args) const {
         QString out, err;
         QTextStream o(&out), e(&err);
-        const CliEnvironment env{tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"), tree.Path("cfg")};
+        const CliEnvironment env{tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"),
+                                 tree.Path("cfg")};
         args.prepend(tree.Path("app"));
         args.prepend("--appdir");
         const int code = RunCli(args, env, o, e);
@@ -58,8 +59,9 @@ void TestCliInfo::firstEntriesWithoutSettings() {
     const Result r = app.Run({"info"});
     QCOMPARE(r.code, 0);
     QVERIFY(r.err.isEmpty());
-    const QStringList keys{"appdir", "settings", "type", "cpu", "capacity", "language", "params",
-                           "normal_last_row", "quick", "capacity_dependent", "types"};
+    const QStringList keys{"appdir",   "settings",           "type",   "cpu",
+                           "capacity", "language",           "params", "normal_last_row",
+                           "quick",    "capacity_dependent", "types"};
     QStringList printed;
     for (const QString& line : r.out.trimmed().split('\n'))
         printed.append(line.section('=', 0, 0));
@@ -84,16 +86,17 @@ void TestCliInfo::storedSelection_data() {
     QTest::addColumn<QString>("expected"); // type cpu capacity language
     const QByteArray langs = "[Language]\r\nJapanese=0\r\nEnglish=0\r\n";
     QTest::newRow("stored indexes")
-        << langs + "[Default]\r\nLangNo=1\r\nInvType=0\r\nInvCpu=1\r\nInvForm=5\r\n" << QStringList{}
-        << "QM40 3.05 -4037 English";
+        << langs + "[Default]\r\nLangNo=1\r\nInvType=0\r\nInvCpu=1\r\nInvForm=5\r\n"
+        << QStringList{} << "QM40 3.05 -4037 English";
     QTest::newRow("indexes beyond the lists fall back to the first")
-        << langs + "[Default]\r\nLangNo=7\r\nInvType=999\r\nInvCpu=-3\r\nInvForm=99\r\n" << QStringList{}
-        << "QM40 2.10 -2004 Japanese";
+        << langs + "[Default]\r\nLangNo=7\r\nInvType=999\r\nInvCpu=-3\r\nInvForm=99\r\n"
+        << QStringList{} << "QM40 2.10 -2004 Japanese";
     QTest::newRow("a named type drops the stored cpu and capacity")
-        << langs + "[Default]\r\nInvType=0\r\nInvCpu=1\r\nInvForm=5\r\n" << QStringList{"--type", "qs20"}
-        << "QS20 1.20 -2004 Japanese";
+        << langs + "[Default]\r\nInvType=0\r\nInvCpu=1\r\nInvForm=5\r\n"
+        << QStringList{"--type", "qs20"} << "QS20 1.20 -2004 Japanese";
     QTest::newRow("named everything")
-        << QByteArray() << QStringList{"--type", "QM40", "--cpu", "3.05", "--capacity", "-4022", "--lang", "english"}
+        << QByteArray() << QStringList{"--type",     "QM40",  "--cpu",  "3.05",
+                                       "--capacity", "-4022", "--lang", "english"}
         << "QM40 3.05 -4022 English";
 }
 
@@ -106,9 +109,10 @@ void TestCliInfo::storedSelection() {
         app.tree.Write("app/VDK330Q.ini", settings);
     const Result r = app.Run(args << "info");
     QCOMPARE(r.code, 0);
-    QCOMPARE(QStringList({r.Value("type"), r.Value("cpu"), r.Value("capacity"), r.Value("language")})
-                 .join(' '),
-             expected);
+    QCOMPARE(
+        QStringList({r.Value("type"), r.Value("cpu"), r.Value("capacity"), r.Value("language")})
+            .join(' '),
+        expected);
 }
 
 void TestCliInfo::everyShippedSelection() {
@@ -133,21 +137,33 @@ void TestCliInfo::refusals_data() {
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("damage"); // a file of the AppDir to remove or replace
     QTest::addColumn<QString>("error");  // words the one stderr line must hold
-    QTest::newRow("no command") << QStringList{} << "" << "no command";
-    QTest::newRow("unknown command") << QStringList{"frobnicate"} << "" << "unknown command";
-    QTest::newRow("unknown option") << QStringList{"--colour", "info"} << "" << "colour";
-    QTest::newRow("option without value") << QStringList{"info", "--type"} << "" << "type";
-    QTest::newRow("unknown type") << QStringList{"--type", "QX99", "info"} << "" << "unknown type-form 'QX99'";
-    QTest::newRow("unknown cpu") << QStringList{"--type", "QM40", "--cpu", "9", "info"} << "" << "unknown CPU version";
-    QTest::newRow("path in capacity") << QStringList{"--capacity", "/../../x", "info"} << "" << "unknown capacity";
-    QTest::newRow("unknown language") << QStringList{"--lang", "Klingon", "info"} << "" << "unknown language";
-    QTest::newRow("missing language file") << QStringList{"--lang", "English", "info"}
-                                           << "lng/English.ini" << "language file not found";
-    QTest::newRow("missing definition file") << QStringList{"--lang", "English", "info"}
-                                             << "dat/QM40(2.10)/QM40(Eng).inv" << "definition file";
-    QTest::newRow("empty definition file") << QStringList{"--lang", "English", "info"}
-                                           << "dat/QM40(2.10)/QM40(Eng).inv=" << "holds no parameter";
-    QTest::newRow("missing catalogue") << QStringList{"info"} << "dat/Inverter.ini" << "catalogue not found";
+    QTest::newRow("no command") << QStringList{} << ""
+                                << "no command";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << ""
+                                     << "unknown command";
+    QTest::newRow("unknown option") << QStringList{"--colour", "info"} << ""
+                                    << "colour";
+    QTest::newRow("option without value") << QStringList{"info", "--type"} << ""
+                                          << "type";
+    QTest::newRow("unknown type") << QStringList{"--type", "QX99", "info"} << ""
+                                  << "unknown type-form 'QX99'";
+    QTest::newRow("unknown cpu") << QStringList{"--type", "QM40", "--cpu", "9", "info"} << ""
+                                 << "unknown CPU version";
+    QTest::newRow("path in capacity") << QStringList{"--capacity", "/../../x", "info"} << ""
+                                      << "unknown capacity";
+    QTest::newRow("unknown language") << QStringList{"--lang", "Klingon", "info"} << ""
+                                      << "unknown language";
+    QTest::newRow("missing language file")
+        << QStringList{"--lang", "English", "info"} << "lng/English.ini"
+        << "language file not found";
+    QTest::newRow("missing definition file")
+        << QStringList{"--lang", "English", "info"} << "dat/QM40(2.10)/QM40(Eng).inv"
+        << "definition file";
+    QTest::newRow("empty definition file")
+        << QStringList{"--lang", "English", "info"} << "dat/QM40(2.10)/QM40(Eng).inv="
+        << "holds no parameter";
+    QTest::newRow("missing catalogue") << QStringList{"info"} << "dat/Inverter.ini"
+                                       << "catalogue not found";
 }
 
 void TestCliInfo::refusals() {

@@ -64,7 +64,7 @@ private Q_SLOTS:
 void TestDefinitionLoader::loadsDefinitionsAndCapacityDefaults() {
     Fixture f;
     QVERIFY(f.loader.LoadDefinitions(f.table));
-    QCOMPARE(f.table.LastRow(), 5); // the short line ends the table
+    QCOMPARE(f.table.LastRow(), 5);       // the short line ends the table
     QCOMPARE(f.table.NormalLastRow(), 4); // F004 by the F0 prefix; FB91 is maintenance
     QCOMPARE(f.table.At(3, Default), QStringLiteral("5"));
     QVERIFY(f.loader.LoadCapacityDefaults(f.table));
@@ -83,7 +83,8 @@ void TestDefinitionLoader::tableEndsAtTheLimit() {
     Fixture f;
     QByteArray lines;
     for (int i = 0; i < 2100; ++i)
-        lines += QByteArray::number(0x1000 + i, 16).toUpper() + ",0,1,Name,T,,2,0,0,9,0,0,#,1,-,0,0\n";
+        lines +=
+            QByteArray::number(0x1000 + i, 16).toUpper() + ",0,1,Name,T,,2,0,0,9,0,0,#,1,-,0,0\n";
     f.tree.Write("dat/AB(1)/AB(Eng).inv", lines);
     QVERIFY(f.loader.LoadDefinitions(f.table));
     QCOMPARE(f.table.LastRow(), 1999);

@@ -26,10 +26,12 @@ void TestDefinitions::splitFields_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<QStringList>("fields");
     QTest::newRow("plain") << "0001,0,50" << QStringList{"0001", "0", "50"};
-    QTest::newRow("spaces dropped outside quotes") << " 00 01 , 0 ,\t5" << QStringList{"0001", "0", "5"};
-    QTest::newRow("quotes keep commas and spaces") << "a,\"Max. freq, upper\",b"
-                                                   << QStringList{"a", "Max. freq, upper", "b"};
-    QTest::newRow("quote pair gives apostrophe") << "a,\"\"Hz\"\",b" << QStringList{"a", "'Hz'", "b"};
+    QTest::newRow("spaces dropped outside quotes")
+        << " 00 01 , 0 ,\t5" << QStringList{"0001", "0", "5"};
+    QTest::newRow("quotes keep commas and spaces")
+        << "a,\"Max. freq, upper\",b" << QStringList{"a", "Max. freq, upper", "b"};
+    QTest::newRow("quote pair gives apostrophe")
+        << "a,\"\"Hz\"\",b" << QStringList{"a", "'Hz'", "b"};
     QTest::newRow("quote pair inside quotes") << "\"x \"\"y\"\" z\"" << QStringList{"x 'y' z"};
     QTest::newRow("unbalanced quote runs to the end") << "a,\"b, c" << QStringList{"a", "b, c"};
     QTest::newRow("empty fields") << ",," << QStringList{"", "", ""};
@@ -50,13 +52,36 @@ void TestDefinitions::definitionRow_data() {
     QTest::addColumn<QString>("mul");
     QTest::addColumn<QString>("memory");
     const QString f15 = "0001,0,600,Freq,F01,Hz,2,0,0,4000,0,0,#.#,10,RAM";
-    QTest::newRow("16 fields: last is Flag, Quick 0") << f15 + ",1" << "1" << "0" << "#.#" << "10" << "RAM";
-    QTest::newRow("17 fields: last is Quick") << f15 + ",1,3" << "1" << "3" << "#.#" << "10" << "RAM";
-    QTest::newRow("extra fields are ignored") << f15 + ",1,3,junk,more" << "1" << "3" << "#.#" << "10" << "RAM";
-    QTest::newRow("empty 12-14 take defaults")
-        << "0001,0,600,Freq,F01,Hz,2,0,0,4000,0,0,,,,0,1" << "0" << "1" << "#" << "1" << "-";
-    QTest::newRow("short line: missing fields take defaults")
-        << "0001,0,6" << "6" << "0" << "#" << "1" << "-";
+    QTest::newRow("16 fields: last is Flag, Quick 0") << f15 + ",1"
+                                                      << "1"
+                                                      << "0"
+                                                      << "#.#"
+                                                      << "10"
+                                                      << "RAM";
+    QTest::newRow("17 fields: last is Quick") << f15 + ",1,3"
+                                              << "1"
+                                              << "3"
+                                              << "#.#"
+                                              << "10"
+                                              << "RAM";
+    QTest::newRow("extra fields are ignored") << f15 + ",1,3,junk,more"
+                                              << "1"
+                                              << "3"
+                                              << "#.#"
+                                              << "10"
+                                              << "RAM";
+    QTest::newRow("empty 12-14 take defaults") << "0001,0,600,Freq,F01,Hz,2,0,0,4000,0,0,,,,0,1"
+                                               << "0"
+                                               << "1"
+                                               << "#"
+                                               << "1"
+                                               << "-";
+    QTest::newRow("short line: missing fields take defaults") << "0001,0,6"
+                                                              << "6"
+                                                              << "0"
+                                                              << "#"
+                                                              << "1"
+                                                              << "-";
 }
 
 void TestDefinitions::definitionRow() {
@@ -95,7 +120,8 @@ void TestDefinitions::normalLastRow_data() {
 void TestDefinitions::normalLastRow() {
     QFETCH(QString, disp);
     QFETCH(int, normal);
-    const ParaDat t = TableOf({"0000,0,1", "F001,0,1", "0002,0,1", "F100,0,1", "F004,0,1", "FB91,0,0"}, disp);
+    const ParaDat t =
+        TableOf({"0000,0,1", "F001,0,1", "0002,0,1", "F100,0,1", "F004,0,1", "FB91,0,0"}, disp);
     QCOMPARE(t.LastRow(), 5);
     QCOMPARE(t.NormalLastRow(), normal);
     QCOMPARE(t.ShownLastRow(false), normal);
@@ -121,8 +147,8 @@ void TestDefinitions::findRow_data() {
 void TestDefinitions::findRow() {
     QFETCH(QString, number);
     QFETCH(int, row);
-    const ParaDat t = TableOf({"0000,0,1", "0001,0,1", "0002,0,1", "FA10,0,1", "0002,0,9",
-                               "00X1,0,1", "FA11,0,1"});
+    const ParaDat t = TableOf(
+        {"0000,0,1", "0001,0,1", "0002,0,1", "FA10,0,1", "0002,0,9", "00X1,0,1", "FA11,0,1"});
     QCOMPARE(t.FindRow(number), row);
     QCOMPARE(t.ComNoIndex(), QStringLiteral("0000,0001,0002,FA10,0002,00X1,FA11,"));
 }
@@ -130,23 +156,31 @@ void TestDefinitions::findRow() {
 void TestDefinitions::resolveDefault_data() {
     QTest::addColumn<QString>("number");
     QTest::addColumn<QString>("value"); // "" = error result
-    QTest::newRow("plain default") << "0005" << "50";
-    QTest::newRow("reference") << "0001" << "50";
-    QTest::newRow("chain of references") << "0002" << "50";
-    QTest::newRow("other DIndex") << "0003" << "";
-    QTest::newRow("reference to an absent number") << "0004" << "";
-    QTest::newRow("reference loop") << "0006" << "";
-    QTest::newRow("self reference") << "0008" << "";
-    QTest::newRow("absent number") << "0999" << "";
+    QTest::newRow("plain default") << "0005"
+                                   << "50";
+    QTest::newRow("reference") << "0001"
+                               << "50";
+    QTest::newRow("chain of references") << "0002"
+                                         << "50";
+    QTest::newRow("other DIndex") << "0003"
+                                  << "";
+    QTest::newRow("reference to an absent number") << "0004"
+                                                   << "";
+    QTest::newRow("reference loop") << "0006"
+                                    << "";
+    QTest::newRow("self reference") << "0008"
+                                    << "";
+    QTest::newRow("absent number") << "0999"
+                                   << "";
 }
 
 void TestDefinitions::resolveDefault() {
     QFETCH(QString, number);
     QFETCH(QString, value);
     // Each line has a fourth field: the last field of a short line is its `Flag`.
-    const ParaDat t = TableOf({"0000,0,1,a", "0001,1,0005,a", "0002,1,0001,a", "0003,2,7,a",
-                               "0004,1,0777,a", "0005,0,50,a", "0006,1,0007,a", "0007,1,0006,a",
-                               "0008,1,0008,a"});
+    const ParaDat t =
+        TableOf({"0000,0,1,a", "0001,1,0005,a", "0002,1,0001,a", "0003,2,7,a", "0004,1,0777,a",
+                 "0005,0,50,a", "0006,1,0007,a", "0007,1,0006,a", "0008,1,0008,a"});
     const auto resolved = t.ResolveDefault(number);
     QCOMPARE(resolved.value_or(QString()), value);
     QCOMPARE(resolved.has_value(), !value.isEmpty());

@@ -67,7 +67,8 @@ void TestShippedData::everySelectionLoads() {
         QVERIFY(loader.LoadDefinitions(table));
         QVERIFY(loader.LoadCapacityDefaults(table));
         QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.value(0).text));
-        QVERIFY2(table.Count() >= 150 && table.Count() <= 400, qPrintable(QString::number(table.Count())));
+        QVERIFY2(table.Count() >= 150 && table.Count() <= 400,
+                 qPrintable(QString::number(table.Count())));
         QVERIFY(loader.HasParaHelp());
 
         // Every number of the capacity file is defined.
@@ -88,9 +89,11 @@ void TestShippedData::everySelectionLoads() {
                 QVERIFY2(table.ResolveDefault(table.At(row, High)).has_value(), qPrintable(what));
             if (table.At(row, LIndex) != "0")
                 QVERIFY2(table.ResolveDefault(table.At(row, Low)).has_value(), qPrintable(what));
-            if (table.At(row, DIndex) == "0" && table.At(row, HIndex) == "0" && table.At(row, LIndex) == "0") {
+            if (table.At(row, DIndex) == "0" && table.At(row, HIndex) == "0" &&
+                table.At(row, LIndex) == "0") {
                 const qlonglong v = table.At(row, Default).toLongLong();
-                QVERIFY2(v >= table.At(row, Low).toLongLong() && v <= table.At(row, High).toLongLong(),
+                QVERIFY2(v >= table.At(row, Low).toLongLong() &&
+                             v <= table.At(row, High).toLongLong(),
                          qPrintable(what));
             }
             if (table.At(row, Quick) != "0")
@@ -106,7 +109,9 @@ void TestShippedData::everySelectionLoads() {
 
         const IniFile info(paths.InfoIni);
         for (const char* section : {" Monitor (%1)", " Monitor Unit", " Alarm (%1)", " Trip (%1)"})
-            QVERIFY2(!info.ReadSection(type + QString::fromLatin1(section).arg(paths.Identity().LangCode)).isEmpty(),
+            QVERIFY2(!info.ReadSection(type +
+                                       QString::fromLatin1(section).arg(paths.Identity().LangCode))
+                          .isEmpty(),
                      qPrintable(section));
     }
 }
@@ -135,7 +140,8 @@ void TestShippedData::catalogueHasTheSpecialTypeForms() {
             for (int i = 0; i < eng.size(); ++i)
                 QCOMPARE(SplitFields(jap[i]).first(), SplitFields(eng[i]).first());
             for (const QString& capacity : catalogue.Capacities(type, cpu))
-                QVERIFY2(catalogue.CapacityCode(type, capacity) != "0", qPrintable(type + capacity));
+                QVERIFY2(catalogue.CapacityCode(type, capacity) != "0",
+                         qPrintable(type + capacity));
         }
 }
 

@@ -46,17 +46,39 @@ void TestIniFile::reads_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("integer");
-    QTest::newRow("plain") << "Comms" << "Baudrate" << "4" << 4;
-    QTest::newRow("spaces around = are trimmed") << "Comms" << "Parity" << "2" << 2;
-    QTest::newRow("names ignore letter case") << "COMMS" << "BAUDRATE" << "4" << 4;
-    QTest::newRow("first of two equal keys wins") << "Comms" << "baudrate" << "4" << 4;
-    QTest::newRow("quotes are stripped") << "Comms" << "Name" << "quoted value" << -7;
-    QTest::newRow("empty value is not missing") << "Comms" << "Empty" << "" << -7;
-    QTest::newRow("non-number gives default") << "Comms" << "Bad" << "12abc" << -7;
-    QTest::newRow("hexadecimal integer") << "Comms" << "Hex" << "0x1F" << 31;
-    QTest::newRow("missing key") << "Comms" << "Nope" << "dflt" << -7;
-    QTest::newRow("missing section") << "Nope" << "Baudrate" << "dflt" << -7;
-    QTest::newRow("second equal section is not read") << "Comms" << "Late" << "dflt" << -7;
+    QTest::newRow("plain") << "Comms"
+                           << "Baudrate"
+                           << "4" << 4;
+    QTest::newRow("spaces around = are trimmed") << "Comms"
+                                                 << "Parity"
+                                                 << "2" << 2;
+    QTest::newRow("names ignore letter case") << "COMMS"
+                                              << "BAUDRATE"
+                                              << "4" << 4;
+    QTest::newRow("first of two equal keys wins") << "Comms"
+                                                  << "baudrate"
+                                                  << "4" << 4;
+    QTest::newRow("quotes are stripped") << "Comms"
+                                         << "Name"
+                                         << "quoted value" << -7;
+    QTest::newRow("empty value is not missing") << "Comms"
+                                                << "Empty"
+                                                << "" << -7;
+    QTest::newRow("non-number gives default") << "Comms"
+                                              << "Bad"
+                                              << "12abc" << -7;
+    QTest::newRow("hexadecimal integer") << "Comms"
+                                         << "Hex"
+                                         << "0x1F" << 31;
+    QTest::newRow("missing key") << "Comms"
+                                 << "Nope"
+                                 << "dflt" << -7;
+    QTest::newRow("missing section") << "Nope"
+                                     << "Baudrate"
+                                     << "dflt" << -7;
+    QTest::newRow("second equal section is not read") << "Comms"
+                                                      << "Late"
+                                                      << "dflt" << -7;
 }
 
 void TestIniFile::reads() {
@@ -136,8 +158,10 @@ void TestIniFile::encodings_data() {
     QTest::addColumn<QString>("value");
     const QString jp = QString::fromUtf8("確認");
     QTest::newRow("utf-8") << ("[G]\nm=" + jp.toUtf8() + "\n") << QByteArray("windows-31j") << jp;
-    QTest::newRow("utf-8 with bom") << ("\xEF\xBB\xBF[G]\r\nm=" + jp.toUtf8()) << QByteArray("windows-1252") << jp;
-    QTest::newRow("shift-jis") << QByteArray("[G]\r\nm=\x8A\x6D\x94\x46\r\n") << QByteArray("windows-31j") << jp;
+    QTest::newRow("utf-8 with bom")
+        << ("\xEF\xBB\xBF[G]\r\nm=" + jp.toUtf8()) << QByteArray("windows-1252") << jp;
+    QTest::newRow("shift-jis") << QByteArray("[G]\r\nm=\x8A\x6D\x94\x46\r\n")
+                               << QByteArray("windows-31j") << jp;
     QTest::newRow("windows-1252") << QByteArray("[G]\rm=caf\xE9\r") << QByteArray("windows-1252")
                                   << QString::fromUtf8("café");
 }
