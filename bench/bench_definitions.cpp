@@ -22,13 +22,6 @@ using namespace vdk;
 
 namespace {
 
-class NoDialogs final : public UserDialogs {
-public:
-    Answer ShowMessage(const Message&) override { return Answer::Ok; }
-    std::optional<FileChoice> OpenFileName(const FileRequest&) override { return {}; }
-    std::optional<FileChoice> SaveFileName(const FileRequest&) override { return {}; }
-    std::optional<quint32> ChooseColour(quint32) override { return {}; }
-};
 
 // Median of `runs` timings of f, in microseconds.
 template <typename F> double MedianMicros(int runs, F f) {
@@ -58,7 +51,7 @@ struct Measure {
 };
 
 Measure Run(AppPaths& paths) {
-    NoDialogs dialogs;
+    SilentDialogs dialogs;
     LanguageTexts texts;
     Messenger messenger(texts, dialogs);
     DefinitionLoader loader(paths, messenger);

@@ -8,16 +8,6 @@
 #include <QDir>
 #include <cstdint>
 
-namespace {
-class NoDialogs final : public vdk::UserDialogs {
-public:
-    vdk::Answer ShowMessage(const vdk::Message&) override { return vdk::Answer::Ok; }
-    std::optional<vdk::FileChoice> OpenFileName(const vdk::FileRequest&) override { return {}; }
-    std::optional<vdk::FileChoice> SaveFileName(const vdk::FileRequest&) override { return {}; }
-    std::optional<quint32> ChooseColour(quint32) override { return {}; }
-};
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     // The input holds the definition file, then "\n\x01\n" and the capacity file.
@@ -34,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     paths.SelectLanguage(QStringLiteral("English"));
     paths.SelectInverter(QStringLiteral("T"), QStringLiteral("1"), QStringLiteral("-1"));
     vdk::LanguageTexts texts;
-    NoDialogs dialogs;
+    vdk::SilentDialogs dialogs;
     vdk::Messenger messenger(texts, dialogs);
     vdk::DefinitionLoader loader(paths, messenger);
     vdk::ParaDat table;

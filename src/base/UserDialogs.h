@@ -47,6 +47,17 @@ public:
     virtual std::optional<quint32> ChooseColour(quint32 initial) = 0;
 };
 
+// For work without a user (the command line, benchmarks): every box is
+// answered with Cancel and every dialog cancelled; callers report refusals
+// in their own words.
+class SilentDialogs final : public UserDialogs {
+public:
+    Answer ShowMessage(const Message&) override { return Answer::Cancel; }
+    std::optional<FileChoice> OpenFileName(const FileRequest&) override { return std::nullopt; }
+    std::optional<FileChoice> SaveFileName(const FileRequest&) override { return std::nullopt; }
+    std::optional<quint32> ChooseColour(quint32) override { return std::nullopt; }
+};
+
 // Splits a "Description|pattern|..." filter into its (description, pattern) pairs;
 // a trailing description without a pattern is dropped.
 QList<std::pair<QString, QString>> SplitFilter(const QString& filter);

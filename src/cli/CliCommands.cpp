@@ -15,16 +15,6 @@ namespace vdk {
 
 namespace {
 
-// The command line never asks: boxes are answered with Cancel and file
-// dialogs cancelled; the caller prints its own line for a refusal.
-class SilentDialogs final : public UserDialogs {
-public:
-    Answer ShowMessage(const Message&) override { return Answer::Cancel; }
-    std::optional<FileChoice> OpenFileName(const FileRequest&) override { return std::nullopt; }
-    std::optional<FileChoice> SaveFileName(const FileRequest&) override { return std::nullopt; }
-    std::optional<quint32> ChooseColour(quint32) override { return std::nullopt; }
-};
-
 const QString kUsage = QStringLiteral(
     "Usage: vdk330q-cli [--appdir DIR] [--type T --cpu C --capacity K] [--lang NAME] COMMAND\n"
     "\n"
