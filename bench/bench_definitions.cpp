@@ -22,7 +22,6 @@ using namespace vdk;
 
 namespace {
 
-
 // Median of `runs` timings of f, in microseconds.
 template <typename F> double MedianMicros(int runs, F f) {
     std::vector<double> times;

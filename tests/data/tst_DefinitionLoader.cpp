@@ -53,6 +53,7 @@ class TestDefinitionLoader : public QObject {
 private Q_SLOTS:
     void loadsDefinitionsAndCapacityDefaults();
     void tableEndsAtTheLimit();
+    void reloadKeepsNothingOfTheEarlierTable();
     void missingDefinitionFile_data();
     void missingDefinitionFile();
     void missingCapacityFile_data();
@@ -90,6 +91,20 @@ void TestDefinitionLoader::tableEndsAtTheLimit() {
     QCOMPARE(f.table.LastRow(), 1999);
     QCOMPARE(f.table.FindRow(u"17CF"), 1999);
     QCOMPARE(f.table.FindRow(u"17D0"), -1);
+}
+
+void TestDefinitionLoader::reloadKeepsNothingOfTheEarlierTable() {
+    Fixture f;
+    QVERIFY(f.loader.LoadDefinitions(f.table));
+    QVERIFY(f.loader.LoadCapacityDefaults(f.table));
+    f.tree.Write("dat/AB(1)/AB(Eng).inv", "0000,0,10,Short line\r\n");
+    QVERIFY(f.loader.LoadDefinitions(f.table));
+    QCOMPARE(f.table.LastRow(), 0);
+    QCOMPARE(f.table.At(0, FTitle), QString());                 // not "F00" from the first load
+    QCOMPARE(f.table.At(0, Flag), QStringLiteral("Shortline")); // spaces outside quotes drop
+    QCOMPARE(f.table.At(0, TMul), QStringLiteral("#"));
+    QVERIFY(f.table.CapList.isEmpty());
+    QCOMPARE(f.table.FindRow(u"F003"), -1);
 }
 
 void TestDefinitionLoader::missingDefinitionFile_data() {
