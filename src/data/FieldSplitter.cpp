@@ -2,9 +2,10 @@
 
 namespace vdk {
 
-QStringList SplitFields(QStringView line) {
+QStringList SplitFields(QStringView line, QChar pairedQuote) {
     QStringList fields;
-    ForEachField(line, [&](QString&& field) { fields.append(std::move(field)); });
+    ForEachField(
+        line, [&](QString&& field) { fields.append(std::move(field)); }, pairedQuote);
     return fields;
 }
 

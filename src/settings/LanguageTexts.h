@@ -48,6 +48,13 @@ public:
     Answer Show(int n, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
         return dialogs_.ShowMessage(texts_.MakeMessage(n, icon, buttons));
     }
+    // A box whose text is built around list message n (lines joined to it).
+    Answer ShowText(int n, const QString& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
+        Message message = texts_.MakeMessage(n, icon, buttons);
+        message.text = text;
+        return dialogs_.ShowMessage(message);
+    }
+    QString Text(int n) const { return texts_.LangMessage(n); }
     const LanguageTexts& Texts() const { return texts_; }
     UserDialogs& Dialogs() { return dialogs_; }
 

@@ -1,7 +1,6 @@
 // Loading an inverter's definitions and capacity defaults from its data
 // folder, including the paths where a file is missing and picked by hand.
-#include "ScriptedDialogs.h"
-#include "TempTree.h"
+#include "DataFixture.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
 #include "settings/AppPaths.h"
@@ -11,42 +10,7 @@
 
 using namespace vdk;
 
-namespace {
-
-// A small data folder: type-form AB with CPU version 1 and two capacities.
-struct Fixture {
-    Fixture() {
-        tree.Write("dat/Inverter.ini", "[Type]\r\nAB=3\r\nCD=65\r\n[AB CPU Ver]\r\n1=10\r\n2=20\r\n"
-                                       "[AB]\r\n-1K=1\r\n-2K=2\r\n[Freq Comm No]\r\nAB=FA01\r\n");
-        tree.Write("dat/AB(1)/Info.ini", "[Setup]\r\nDisp=F0\r\nQuick=2\r\n");
-        tree.Write("dat/AB(1)/AB(Eng).inv",
-                   "0000,0,10,Max freq,F00,Hz,2,0,0,400,0,0,#.#,10,-,0,1\r\n"
-                   "0001,1,0000,Base freq,F01,Hz,2,0,1,0000,0,0,#.#,10,-,0,1\r\n"
-                   "0002,1,F003,Boost,F02,%,2,0,0,200,-1,0000,#.#,10,-,0,0\r\n"
-                   "F003,0,5,Motor A,F03,A,2,0,0,999,0,0,#.##,100,-,0,0\r\n"
-                   "F004,2,5,Odd,F04,,2,0,0,999,0,0,#,1,-,0,0\r\n"
-                   "FB91,0,0,Access,M01,,2,0,0,999,0,0,#,1,RAM,1,0\r\n"
-                   "short\r\n"
-                   "0009,0,1,After the end,X,,2,0,0,9,0,0,#,1,-,0,0\r\n");
-        tree.Write("dat/AB(1)/AB-1K.cap", "F003,42\r\n0777,9\r\n0000,99\r\n\r\n0001,1\r\n");
-        tree.Write("dat/AB(1)/AB-2K.cap", "F003,84\r\n");
-        tree.Write("dat/AB(1)/AB(Eng).html", "<html></html>");
-        tree.Write("lng/English.ini", "[General]\r\nMessage1=Confirmation\r\n");
-        paths.SelectLanguage("English");
-        paths.SelectInverter("AB", "1", "-1K");
-        texts.SetLangFile(paths.LangFile, paths.FallbackEncoding());
-        texts.LoadMessageList();
-    }
-    TempTree tree;
-    AppPaths paths{tree.Path(), tree.Path("VDK330Q.ini")};
-    LanguageTexts texts;
-    ScriptedDialogs dialogs;
-    Messenger messenger{texts, dialogs};
-    DefinitionLoader loader{paths, messenger};
-    ParaDat table;
-};
-
-} // namespace
+using Fixture = DataFixture;
 
 class TestDefinitionLoader : public QObject {
     Q_OBJECT
@@ -179,7 +143,7 @@ void TestDefinitionLoader::defaultOfReportsBrokenReferences() {
     QCOMPARE(DefaultOf(f.table, u"F004", f.messenger), QStringLiteral("Error."));
     QCOMPARE(f.dialogs.Numbers(), QList<int>{33});
     QCOMPARE(f.dialogs.messages.first().icon, MsgIcon::Exclamation);
-    QCOMPARE(f.dialogs.messages.first().caption, QStringLiteral("Confirmation"));
+    QCOMPARE(f.dialogs.messages.first().caption, QStringLiteral("M1"));
 }
 
 void TestDefinitionLoader::catalogueLists() {
@@ -192,7 +156,8 @@ void TestDefinitionLoader::catalogueLists() {
     QCOMPARE(c.CpuVersions("AB"), (QStringList{"1", "2"}));
     QCOMPARE(c.CpuCode("AB", "2"), QStringLiteral("20"));
     QCOMPARE(c.Capacities("AB", "1"), (QStringList{"-1K", "-2K"}));
-    QVERIFY(c.Capacities("AB", "2").isEmpty());
+    QCOMPARE(c.Capacities("AB", "2"), QStringList{"-1K"});
+    QVERIFY(c.Capacities("AB", "3").isEmpty());
     QCOMPARE(c.CapacityCode("AB", "-2K"), QStringLiteral("2"));
     QCOMPARE(c.CapacityCode("AB", "-9K"), QStringLiteral("0"));
     QCOMPARE(c.FreqCommNo("AB"), QStringLiteral("FA01"));

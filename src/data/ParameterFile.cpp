@@ -1,0 +1,230 @@
+#include "data/ParameterFile.h"
+
+#include "data/DefinitionLoader.h"
+#include "data/FieldSplitter.h"
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "settings/AppPaths.h"
+#include "settings/LanguageTexts.h"
+#include "settings/TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <limits>
+
+namespace vdk {
+
+namespace {
+
+const QString kNoComments = QStringLiteral("No Comments.");
+const QString kZero = QStringLiteral("0");
+constexpr int kMaxParameterLines = ParaDat::kMaxParameters;
+
+// Whole numbers that fit a 32-bit parameter, signed or unsigned.
+bool IsValueNumber(const QString& text) {
+    bool ok = false;
+    const qlonglong v = text.toLongLong(&ok);
+    return ok && v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<quint32>::max();
+}
+
+bool ReadHeaderInt(const QString& text, int& value) {
+    bool ok = false;
+    value = text.trimmed().toInt(&ok);
+    return ok;
+}
+
+// Line breaks would end the comment line and shift every line after it.
+QString OneLine(QString text) {
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+QString ParameterFile::Identity() const {
+    return form == Current ? TypeForm + Capacity + QStringLiteral(" (") + CpuVer + QLatin1Char(')')
+                           : TypeForm + Capacity;
+}
+
+FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEncoding,
+                              ParameterFile& file) {
+    QStringList lines;
+    if (!ReadTextLines(path, fallbackEncoding, lines))
+        return FileProblem::CannotOpen;
+    const QString first = lines.value(0).trimmed();
+    int header = 0;
+    if (first == QLatin1String("###")) {
+        file.form = ParameterFile::Current;
+        header = 8;
+    } else if (first == QLatin1String("##")) {
+        file.form = ParameterFile::Older;
+        header = 6;
+    } else if (first == QLatin1String("#")) {
+        file.form = ParameterFile::Oldest;
+        header = 4;
+    } else {
+        return FileProblem::NotParameterFile;
+    }
+    if (lines.size() < header)
+        return FileProblem::Damaged;
+
+    file.TypeForm = lines[1];
+    file.Capacity = lines[2];
+    int comment = 3;
+    if (file.form == ParameterFile::Current) {
+        file.CpuVer = lines[3];
+        file.Language = lines[4];
+        comment = 5;
+    }
+    file.Comment = lines[comment] == kNoComments ? QString() : lines[comment];
+    if (file.form != ParameterFile::Oldest) {
+        int mode = 0;
+        if (!ReadHeaderInt(lines[comment + 1], mode) ||
+            !ReadHeaderInt(lines[comment + 2], file.BlindCount))
+            return FileProblem::Damaged;
+        file.BlindMode = mode != 0;
+    }
+
+    file.lines.clear();
+    const qsizetype end = std::min<qsizetype>(lines.size(), header + kMaxParameterLines);
+    for (qsizetype i = header; i < end && !lines[i].trimmed().isEmpty(); ++i) {
+        const QStringList fields = SplitFields(lines[i], QLatin1Char('"'));
+        if (fields.size() < 2 || !IsValueNumber(fields[1]))
+            return FileProblem::Damaged;
+        const QString select = fields.value(2);
+        const QString blind = fields.value(3);
+        file.lines.append({fields[0], fields[1], select.isEmpty() ? kZero : select,
+                           blind.isEmpty() ? kZero : blind});
+    }
+    return FileProblem::None;
+}
+
+bool WriteParameterFile(const QString& path, const ParaDat& table, const UPara& values,
+                        const InverterIdentity& identity, bool changedOnly, QString* error) {
+    QStringList lines{QStringLiteral("###"),
+                      identity.TypeForm,
+                      identity.Capacity,
+                      identity.CpuVer,
+                      identity.Language,
+                      values.Comment.isEmpty() ? kNoComments : OneLine(values.Comment),
+                      values.BlindMode ? QStringLiteral("1") : kZero,
+                      QString::number(values.BlindCount)};
+    const QString one = QStringLiteral("1");
+    for (int i = 0; i < table.Count(); ++i) {
+        if (changedOnly && values.At(i, UPara::ChangeIndex) != one &&
+            values.At(i, UPara::BlindIndex) != one)
+            continue;
+        lines.append(table.At(i, ComNo) + QLatin1Char(',') + values.At(i, UPara::Value) +
+                     QLatin1Char(',') + values.At(i, UPara::SelectIndex) + QLatin1Char(',') +
+                     values.At(i, UPara::BlindIndex));
+    }
+    return WriteFileAtomically(path, EncodeLines(lines), error);
+}
+
+void ApplyParameterLine(const ParaDat& table, UPara& values, int row, const ParameterLine& line,
+                        Messenger& messenger) {
+    values.At(row, UPara::Value) = line.value;
+    values.At(row, UPara::SelectIndex) = line.select;
+    values.At(row, UPara::BlindIndex) = line.blind;
+    MarkChanged(table, values, row, line.value, messenger);
+    for (UPara::Col col :
+         {UPara::WriteIndex, UPara::HexIndex, UPara::OneSelectIndex, UPara::CommErrIndex})
+        values.At(row, col) = kZero;
+}
+
+ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& values,
+                             const InverterIdentity& current, const QByteArray& fallbackEncoding,
+                             Messenger& messenger) {
+    ReadResult result;
+    ParameterFile file;
+    switch (LoadParameterFile(path, fallbackEncoding, file)) {
+    case FileProblem::CannotOpen:
+        result.outcome = ReadOutcome::CannotOpen;
+        return result;
+    case FileProblem::NotParameterFile:
+    case FileProblem::Damaged:
+        messenger.Show(LanguageTexts::kDataError, MsgIcon::Exclamation);
+        result.outcome = ReadOutcome::Damaged;
+        return result;
+    case FileProblem::None:
+        break;
+    }
+    const QString nl = QStringLiteral("\n");
+    const QString named = file.Identity() + QLatin1Char(' ');
+
+    if (file.TypeForm != current.TypeForm) {
+        messenger.ShowText(kMsgOtherTypeForm,
+                           messenger.Text(kMsgOtherTypeForm) + nl + named + messenger.Text(kMsgCannotBeUsed),
+                           MsgIcon::Exclamation);
+        result.outcome = ReadOutcome::OtherTypeForm;
+        return result;
+    }
+    const QString star = QStringLiteral("* ") + named + messenger.Text(kMsgDataFile);
+    bool keepCapacity = false;
+    if (file.form != ParameterFile::Oldest && file.Capacity != current.Capacity) {
+        const Answer answer = messenger.ShowText(
+            kMsgCapacityQuestion,
+            messenger.Text(kMsgCapacityQuestion) + nl + star + nl + nl + messenger.Text(kMsgCapacityYes) +
+                nl + messenger.Text(kMsgCapacityNo) + nl + messenger.Text(kMsgCapacityCancel),
+            MsgIcon::Exclamation, MsgButtons::YesNoCancel);
+        if (answer != Answer::Yes && answer != Answer::No) {
+            result.outcome = ReadOutcome::CapacityCancelled;
+            return result;
+        }
+        keepCapacity = answer == Answer::No;
+    }
+    if (file.form == ParameterFile::Current && file.CpuVer != current.CpuVer &&
+        messenger.ShowText(kMsgCpuQuestion, messenger.Text(kMsgCpuQuestion) + nl + star,
+                           MsgIcon::Exclamation, MsgButtons::OkCancel) != Answer::Ok) {
+        result.outcome = ReadOutcome::CpuCancelled;
+        return result;
+    }
+
+    // Read into a copy: the set is taken over only when the whole file is read.
+    UPara read = values;
+    read.Comment = file.Comment;
+    if (file.form != ParameterFile::Oldest) {
+        read.BlindMode = file.BlindMode;
+        read.BlindCount = file.BlindCount;
+    }
+    QSet<int> kept; // rows whose current values stay (the "No" answer)
+    if (keepCapacity)
+        for (const QStringList* list : {&table.CapList, &table.CapRefList})
+            for (const QString& number : *list)
+                kept.insert(table.FindRow(number));
+    for (int row = 0; row < table.Count(); ++row)
+        if (!kept.contains(row))
+            if (const auto value = InitialValue(table, row, messenger))
+                read.At(row, UPara::Value) = *value;
+
+    for (const ParameterLine& line : std::as_const(file.lines)) {
+        const int row = table.FindRow(line.comNo);
+        if (row < 0) {
+            const Answer answer = messenger.ShowText(
+                LanguageTexts::kDataError,
+                messenger.Text(LanguageTexts::kDataError) + nl + messenger.Text(kMsgUnknownNumber) +
+                    QLatin1Char(' ') + line.comNo + nl + nl + messenger.Text(kMsgUnknownOk) + nl +
+                    messenger.Text(kMsgUnknownCancel),
+                MsgIcon::Exclamation, MsgButtons::OkCancel);
+            if (answer != Answer::Ok) {
+                result.outcome = ReadOutcome::ReadingCancelled;
+                return result;
+            }
+            result.skipped.append(line.comNo);
+            continue;
+        }
+        if (kept.contains(row))
+            continue;
+        ApplyParameterLine(table, read, row, line, messenger);
+        ++result.applied;
+    }
+    const QFileInfo info(path);
+    read.LoadDir = info.absolutePath();
+    read.LoadName = info.fileName();
+    values = std::move(read);
+    return result;
+}
+
+} // namespace vdk
