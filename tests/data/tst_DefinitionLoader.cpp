@@ -140,7 +140,7 @@ void TestDefinitionLoader::missingCapacityFile() {
 void TestDefinitionLoader::defaultOfReportsBrokenReferences() {
     Fixture f;
     QVERIFY(f.loader.LoadDefinitions(f.table));
-    QCOMPARE(DefaultOf(f.table, u"F004", f.messenger), QStringLiteral("Error."));
+    QCOMPARE(DefaultOf(f.table, u"0999", f.messenger), QStringLiteral("Error."));
     QCOMPARE(f.dialogs.Numbers(), QList<int>{33});
     QCOMPARE(f.dialogs.messages.first().icon, MsgIcon::Exclamation);
     QCOMPARE(f.dialogs.messages.first().caption, QStringLiteral("M1"));
