@@ -25,7 +25,8 @@ constexpr int kMaxParameterLines = ParaDat::kMaxParameters;
 bool IsValueNumber(const QString& text) {
     bool ok = false;
     const qlonglong v = text.toLongLong(&ok);
-    return ok && v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<quint32>::max();
+    return ok && v >= std::numeric_limits<qint32>::min() &&
+           v <= std::numeric_limits<quint32>::max();
 }
 
 bool ReadHeaderInt(const QString& text, int& value) {
@@ -139,14 +140,16 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
                              Messenger& messenger) {
     ReadResult result;
     ParameterFile file;
-    switch (LoadParameterFile(path, fallbackEncoding, file)) {
+    const FileProblem problem = LoadParameterFile(path, fallbackEncoding, file);
+    switch (problem) {
     case FileProblem::CannotOpen:
         result.outcome = ReadOutcome::CannotOpen;
         return result;
     case FileProblem::NotParameterFile:
     case FileProblem::Damaged:
         messenger.Show(LanguageTexts::kDataError, MsgIcon::Exclamation);
-        result.outcome = ReadOutcome::Damaged;
+        result.outcome =
+            problem == FileProblem::Damaged ? ReadOutcome::Damaged : ReadOutcome::NotParameterFile;
         return result;
     case FileProblem::None:
         break;
@@ -156,7 +159,8 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
 
     if (file.TypeForm != current.TypeForm) {
         messenger.ShowText(kMsgOtherTypeForm,
-                           messenger.Text(kMsgOtherTypeForm) + nl + named + messenger.Text(kMsgCannotBeUsed),
+                           messenger.Text(kMsgOtherTypeForm) + nl + named +
+                               messenger.Text(kMsgCannotBeUsed),
                            MsgIcon::Exclamation);
         result.outcome = ReadOutcome::OtherTypeForm;
         return result;
@@ -164,11 +168,12 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
     const QString star = QStringLiteral("* ") + named + messenger.Text(kMsgDataFile);
     bool keepCapacity = false;
     if (file.form != ParameterFile::Oldest && file.Capacity != current.Capacity) {
-        const Answer answer = messenger.ShowText(
-            kMsgCapacityQuestion,
-            messenger.Text(kMsgCapacityQuestion) + nl + star + nl + nl + messenger.Text(kMsgCapacityYes) +
-                nl + messenger.Text(kMsgCapacityNo) + nl + messenger.Text(kMsgCapacityCancel),
-            MsgIcon::Exclamation, MsgButtons::YesNoCancel);
+        const Answer answer = messenger.ShowText(kMsgCapacityQuestion,
+                                                 messenger.Text(kMsgCapacityQuestion) + nl + star +
+                                                     nl + nl + messenger.Text(kMsgCapacityYes) +
+                                                     nl + messenger.Text(kMsgCapacityNo) + nl +
+                                                     messenger.Text(kMsgCapacityCancel),
+                                                 MsgIcon::Exclamation, MsgButtons::YesNoCancel);
         if (answer != Answer::Yes && answer != Answer::No) {
             result.outcome = ReadOutcome::CapacityCancelled;
             return result;

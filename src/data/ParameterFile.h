@@ -24,9 +24,9 @@ struct ParameterFile {
     Form form = Current;
     QString TypeForm;
     QString Capacity;
-    QString CpuVer;   // current form only
-    QString Language; // current form only
-    QString Comment;  // empty for "No Comments."
+    QString CpuVer;         // current form only
+    QString Language;       // current form only
+    QString Comment;        // empty for "No Comments."
     bool BlindMode = false; // current and "##" forms
     int BlindCount = 0;
     QList<ParameterLine> lines;

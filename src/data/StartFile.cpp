@@ -40,7 +40,8 @@ StartFileCheck CheckStartFile(const QString& path, const QStringList& languages,
     // language, and with it the code page of the file's origin, is known.
     FileProblem problem = LoadParameterFile(path, "windows-1252", check.file);
     if (problem == FileProblem::None)
-        problem = LoadParameterFile(path, FallbackEncodingFor(check.file.Language.left(3)), check.file);
+        problem =
+            LoadParameterFile(path, FallbackEncodingFor(check.file.Language.left(3)), check.file);
     if (problem == FileProblem::CannotOpen)
         return refuse(StartFileError::Data, QStringLiteral("the file cannot be read"));
     if (problem == FileProblem::NotParameterFile || check.file.form != ParameterFile::Current)
@@ -49,8 +50,9 @@ StartFileCheck CheckStartFile(const QString& path, const QStringList& languages,
         return refuse(StartFileError::Data,
                       QStringLiteral("a header line or a value is not a whole number"));
     if (!languages.contains(check.file.Language))
-        return refuse(StartFileError::Language,
-                      QStringLiteral("the language \"%1\" is not installed").arg(check.file.Language));
+        return refuse(
+            StartFileError::Language,
+            QStringLiteral("the language \"%1\" is not installed").arg(check.file.Language));
     const ParameterFile& f = check.file;
     if (!catalogue.Knows(f.TypeForm, f.CpuVer, f.Capacity))
         return refuse(StartFileError::Data,

@@ -17,11 +17,16 @@ QString Negated(const QString& text) {
 } // namespace
 
 const UPara::Row& UPara::Keys() {
-    static const Row keys{QStringLiteral("Value"),          QStringLiteral("HValue"),
-                          QStringLiteral("LValue"),         QStringLiteral("ChangeIndex"),
-                          QStringLiteral("WriteIndex"),     QStringLiteral("HexIndex"),
-                          QStringLiteral("BlindIndex"),     QStringLiteral("SelectIndex"),
-                          QStringLiteral("OneSelectIndex"), QStringLiteral("CommErrIndex"),
+    static const Row keys{QStringLiteral("Value"),
+                          QStringLiteral("HValue"),
+                          QStringLiteral("LValue"),
+                          QStringLiteral("ChangeIndex"),
+                          QStringLiteral("WriteIndex"),
+                          QStringLiteral("HexIndex"),
+                          QStringLiteral("BlindIndex"),
+                          QStringLiteral("SelectIndex"),
+                          QStringLiteral("OneSelectIndex"),
+                          QStringLiteral("CommErrIndex"),
                           QStringLiteral("No")};
     return keys;
 }
@@ -44,7 +49,8 @@ std::optional<QString> InitialValue(const ParaDat& table, int row, Messenger& me
     const int dIndex = table.At(row, DIndex).toInt(&ok);
     if (!ok)
         return std::nullopt;
-    return dIndex == 0 ? table.At(row, Default) : DefaultOf(table, table.At(row, Default), messenger);
+    return dIndex == 0 ? table.At(row, Default)
+                       : DefaultOf(table, table.At(row, Default), messenger);
 }
 
 bool InitValues(const ParaDat& table, UPara& values, Messenger& messenger) {

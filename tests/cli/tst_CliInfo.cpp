@@ -1,46 +1,10 @@
 // vdk330q-cli info: the stored or first selection, every shipped selection,
 // and one clear refusal for every kind of bad input, without writing a file.
-#include "TempTree.h"
-#include "cli/CliCommands.h"
+#include "CliRunner.h"
 
 #include <QTest>
 
 using namespace vdk;
-
-namespace {
-
-struct Result {
-    int code;
-    QString out;
-    QString err;
-    QString Value(const QString& key) const {
-        for (const QString& line : out.split('\n'))
-            if (line.startsWith(key + '='))
-                return line.mid(key.size() + 1);
-        return QStringLiteral("<missing>");
-    }
-};
-
-// A copy of the shipped data in a temporary AppDir, so tests may damage it.
-struct AppDir {
-    AppDir() {
-        tree.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "app/dat");
-        tree.CopyTree(QStringLiteral(VDK_SHARE_DIR "/lng"), "app/lng");
-    }
-    Result Run(QStringList args) const {
-        QString out, err;
-        QTextStream o(&out), e(&err);
-        const CliEnvironment env{tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"),
-                                 tree.Path("cfg")};
-        args.prepend(tree.Path("app"));
-        args.prepend("--appdir");
-        const int code = RunCli(args, env, o, e);
-        return {code, out, err};
-    }
-    TempTree tree;
-};
-
-} // namespace
 
 class TestCliInfo : public QObject {
     Q_OBJECT
@@ -55,8 +19,8 @@ private Q_SLOTS:
 };
 
 void TestCliInfo::firstEntriesWithoutSettings() {
-    AppDir app;
-    const Result r = app.Run({"info"});
+    CliAppDir app;
+    const CliResult r = app.Run({"info"});
     QCOMPARE(r.code, 0);
     QVERIFY(r.err.isEmpty());
     const QStringList keys{"appdir",   "settings",           "type",   "cpu",
@@ -104,10 +68,10 @@ void TestCliInfo::storedSelection() {
     QFETCH(QByteArray, settings);
     QFETCH(QStringList, args);
     QFETCH(QString, expected);
-    AppDir app;
+    CliAppDir app;
     if (!settings.isEmpty())
         app.tree.Write("app/VDK330Q.ini", settings);
-    const Result r = app.Run(args << "info");
+    const CliResult r = app.Run(args << "info");
     QCOMPARE(r.code, 0);
     QCOMPARE(
         QStringList({r.Value("type"), r.Value("cpu"), r.Value("capacity"), r.Value("language")})
@@ -116,7 +80,7 @@ void TestCliInfo::storedSelection() {
 }
 
 void TestCliInfo::everyShippedSelection() {
-    AppDir app;
+    CliAppDir app;
     const QList<QStringList> selections{
         {"QM40", "2.10", "-2004", "-2007", "-2015", "-2022"},
         {"QM40", "3.05", "-2004", "-2007", "-2015", "-2022", "-4022", "-4037"},
@@ -125,8 +89,8 @@ void TestCliInfo::everyShippedSelection() {
     for (const QStringList& s : selections)
         for (const QString& capacity : s.mid(2))
             for (const char* lang : {"English", "Japanese"}) {
-                const Result r = app.Run({"--type", s[0], "--cpu", s[1], "--capacity", capacity,
-                                          "--lang", QString::fromLatin1(lang), "info"});
+                const CliResult r = app.Run({"--type", s[0], "--cpu", s[1], "--capacity", capacity,
+                                             "--lang", QString::fromLatin1(lang), "info"});
                 QVERIFY2(r.code == 0, qPrintable(r.err));
                 QCOMPARE(r.Value("capacity"), capacity);
                 QVERIFY(r.Value("params").toInt() >= 150);
@@ -170,13 +134,13 @@ void TestCliInfo::refusals() {
     QFETCH(QStringList, args);
     QFETCH(QString, damage);
     QFETCH(QString, error);
-    AppDir app;
+    CliAppDir app;
     if (damage.endsWith('='))
         app.tree.Write("app/" + damage.chopped(1), "");
     else if (!damage.isEmpty())
         QVERIFY(QFile::remove(app.tree.Path("app/" + damage)));
     const QStringList before = app.tree.Files();
-    const Result r = app.Run(args);
+    const CliResult r = app.Run(args);
     QCOMPARE(r.code, 2);
     QVERIFY(r.out.isEmpty());
     QCOMPARE(r.err.count('\n'), 1);
@@ -185,8 +149,8 @@ void TestCliInfo::refusals() {
 }
 
 void TestCliInfo::help() {
-    AppDir app;
-    const Result r = app.Run({"--help"});
+    CliAppDir app;
+    const CliResult r = app.Run({"--help"});
     QCOMPARE(r.code, 0);
     for (const char* option : {"--appdir", "--type", "--cpu", "--capacity", "--lang", "info"})
         QVERIFY(r.out.contains(QLatin1String(option)));

@@ -14,7 +14,8 @@ const InverterIdentity kCurrent{"AB", "-1K", "1", "English", "Eng"};
 
 // A current-form file for the fixture's inverter; `header` replaces lines 2..8.
 QByteArray FileText(const QByteArrayList& lines,
-                    const QByteArrayList& header = {"AB", "-1K", "1", "English", "Note", "0", "0"}) {
+                    const QByteArrayList& header = {"AB", "-1K", "1", "English", "Note", "0",
+                                                    "0"}) {
     return "###\r\n" + header.join("\r\n") + "\r\n" + lines.join("\r\n") + "\r\n";
 }
 
@@ -62,11 +63,11 @@ void TestParameterFile::initValuesResolvesReferences() {
     QCOMPARE(f.values.Count(), 7);
     const QList<QStringList> expected{
         // Value, HValue, LValue
-        {"99", "400", "0"},      // capacity file replaced the default
-        {"99", "99", "0"},       // default and high limit refer to 0000
-        {"42", "200", "-99"},    // refers to F003; low limit is 0000 negated
-        {"42", "999", "0"},      // capacity file
-        {"5", "999", "0"},       //
+        {"99", "400", "0"},        // capacity file replaced the default
+        {"99", "99", "0"},         // default and high limit refer to 0000
+        {"42", "200", "-99"},      // refers to F003; low limit is 0000 negated
+        {"42", "999", "0"},        // capacity file
+        {"5", "999", "0"},         //
         {"-5", "99999", "-99999"}, // signed 4-byte
         {"0", "999", "0"}};
     for (int r = 0; r < expected.size(); ++r) {
@@ -133,7 +134,8 @@ void TestParameterFile::writeAndReadBack() {
 
     DataFixture g; // a fresh program reading the file
     g.Load();
-    const ReadResult r = ReadParameterFile(path, g.table, g.values, kCurrent, "windows-1252", g.messenger);
+    const ReadResult r =
+        ReadParameterFile(path, g.table, g.values, kCurrent, "windows-1252", g.messenger);
     QCOMPARE(r.outcome, ReadOutcome::Taken);
     QCOMPARE(r.applied, 7);
     QVERIFY(g.dialogs.messages.isEmpty());
@@ -184,8 +186,8 @@ void TestParameterFile::olderForms() {
     QFETCH(bool, blindMode);
     DataFixture f;
     f.Load();
-    const ReadResult r = ReadParameterFile(f.tree.Write("old.dat", text), f.table, f.values, kCurrent,
-                                           "windows-1252", f.messenger);
+    const ReadResult r = ReadParameterFile(f.tree.Write("old.dat", text), f.table, f.values,
+                                           kCurrent, "windows-1252", f.messenger);
     QCOMPARE(r.outcome, ReadOutcome::Taken);
     QCOMPARE(f.dialogs.Numbers(), asked);
     QCOMPARE(f.values.At(4, UPara::Value), QStringLiteral("7"));
@@ -203,16 +205,17 @@ void TestParameterFile::questions_data() {
     const QByteArrayList otherCap{"AB", "-2K", "1", "English", "Note", "0", "0"};
     const QByteArrayList otherCpu{"AB", "-1K", "2", "Japanese", "Note", "0", "0"};
     const QByteArrayList lines{"0000,11,1,1", "0777,5", "F004,6"};
-    QTest::newRow("capacity Yes") << otherCap << QByteArrayList{"F004,6"} << QList<Answer>{Answer::Yes}
-                                  << QList<int>{11} << ReadOutcome::Taken;
+    QTest::newRow("capacity Yes") << otherCap << QByteArrayList{"F004,6"}
+                                  << QList<Answer>{Answer::Yes} << QList<int>{11}
+                                  << ReadOutcome::Taken;
     QTest::newRow("capacity Cancel") << otherCap << lines << QList<Answer>{Answer::Cancel}
                                      << QList<int>{11} << ReadOutcome::CapacityCancelled;
     QTest::newRow("cpu OK") << otherCpu << QByteArrayList{"F004,6"} << QList<Answer>{Answer::Ok}
                             << QList<int>{15} << ReadOutcome::Taken;
     QTest::newRow("cpu Cancel") << otherCpu << lines << QList<Answer>{Answer::Cancel}
                                 << QList<int>{15} << ReadOutcome::CpuCancelled;
-    QTest::newRow("unknown number OK skips it") << same << lines << QList<Answer>{Answer::Ok}
-                                                << QList<int>{68} << ReadOutcome::Taken;
+    QTest::newRow("unknown number OK skips it")
+        << same << lines << QList<Answer>{Answer::Ok} << QList<int>{68} << ReadOutcome::Taken;
     QTest::newRow("unknown number Cancel changes nothing")
         << same << lines << QList<Answer>{Answer::Cancel} << QList<int>{68}
         << ReadOutcome::ReadingCancelled;
@@ -289,15 +292,17 @@ void TestParameterFile::damagedFilesChangeNothing_data() {
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += char((i * 131 + 7) % 256);
-    QTest::newRow("binary") << garbage << ReadOutcome::Damaged;
-    QTest::newRow("empty") << QByteArray() << ReadOutcome::Damaged;
-    QTest::newRow("first line") << QByteArray("####\r\nAB\r\n") << ReadOutcome::Damaged;
-    QTest::newRow("missing header line") << QByteArray("###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n")
-                                         << ReadOutcome::Damaged;
-    QTest::newRow("blind mode not a number") << FileText({"0000,1"}, {"AB", "-1K", "1", "English", "x", "on", "0"})
-                                             << ReadOutcome::Damaged;
-    QTest::newRow("blind count not a number") << FileText({"0000,1"}, {"AB", "-1K", "1", "English", "x", "0", "z"})
-                                              << ReadOutcome::Damaged;
+    QTest::newRow("binary") << garbage << ReadOutcome::NotParameterFile;
+    QTest::newRow("empty") << QByteArray() << ReadOutcome::NotParameterFile;
+    QTest::newRow("first line") << QByteArray("####\r\nAB\r\n") << ReadOutcome::NotParameterFile;
+    QTest::newRow("missing header line")
+        << QByteArray("###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n") << ReadOutcome::Damaged;
+    QTest::newRow("blind mode not a number")
+        << FileText({"0000,1"}, {"AB", "-1K", "1", "English", "x", "on", "0"})
+        << ReadOutcome::Damaged;
+    QTest::newRow("blind count not a number")
+        << FileText({"0000,1"}, {"AB", "-1K", "1", "English", "x", "0", "z"})
+        << ReadOutcome::Damaged;
     QTest::newRow("value not a number") << FileText({"0000,1", "F004,1.5"}) << ReadOutcome::Damaged;
     QTest::newRow("value missing") << FileText({"0000"}) << ReadOutcome::Damaged;
     QTest::newRow("value beyond 32 bits") << FileText({"0000,4294967296"}) << ReadOutcome::Damaged;
@@ -314,9 +319,11 @@ void TestParameterFile::damagedFilesChangeNothing() {
     f.values.At(3, UPara::Value) = "77";
     const Snapshot before(f.values);
     const QString path = text == "<none>" ? f.tree.Path("none.vdk") : f.tree.Write("d.vdk", text);
-    const ReadResult r = ReadParameterFile(path, f.table, f.values, kCurrent, "windows-1252", f.messenger);
+    const ReadResult r =
+        ReadParameterFile(path, f.table, f.values, kCurrent, "windows-1252", f.messenger);
     QCOMPARE(r.outcome, outcome);
-    QCOMPARE(f.dialogs.Numbers(), outcome == ReadOutcome::Damaged ? QList<int>{68} : QList<int>{});
+    QCOMPARE(f.dialogs.Numbers(),
+             outcome == ReadOutcome::CannotOpen ? QList<int>{} : QList<int>{68});
     QVERIFY(Snapshot(f.values) == before);
 }
 
@@ -325,14 +332,15 @@ void TestParameterFile::lineEndsAndEncodings_data() {
     QTest::addColumn<QByteArray>("fallback");
     QTest::addColumn<QString>("comment");
     const auto make = [](const QByteArray& eol, const QByteArray& comment) {
-        return QByteArrayList{"###", "AB", "-1K", "1", "English", comment, "0", "0", "F004,9", ""}.join(eol);
+        return QByteArrayList{"###", "AB", "-1K", "1", "English", comment, "0", "0", "F004,9", ""}
+            .join(eol);
     };
     QTest::newRow("LF only") << make("\n", "Note") << QByteArray("windows-1252") << "Note";
     QTest::newRow("CR only") << make("\r", "Note") << QByteArray("windows-1252") << "Note";
     QTest::newRow("UTF-8 with BOM") << "\xEF\xBB\xBF" + make("\r\n", "Pumpe \xC3\xBC")
                                     << QByteArray("windows-1252") << QString::fromUtf8("Pumpe ü");
-    QTest::newRow("Shift-JIS comment") << make("\r\n", "\x83\x7C\x83\x93\x83\x76") << QByteArray("windows-31j")
-                                       << QString::fromUtf8("ポンプ");
+    QTest::newRow("Shift-JIS comment") << make("\r\n", "\x83\x7C\x83\x93\x83\x76")
+                                       << QByteArray("windows-31j") << QString::fromUtf8("ポンプ");
     QTest::newRow("long comment kept whole") << make("\r\n", QByteArray(100000, 'c'))
                                              << QByteArray("windows-1252") << QString(100000, 'c');
     QByteArray big = make("\r\n", "Big");
@@ -360,7 +368,8 @@ void TestParameterFile::failedWriteIsReported() {
     f.Load();
     f.tree.Write("plain", "x");
     QString error;
-    QVERIFY(!WriteParameterFile(f.tree.Path("plain/set.vdk"), f.table, f.values, kCurrent, false, &error));
+    QVERIFY(!WriteParameterFile(f.tree.Path("plain/set.vdk"), f.table, f.values, kCurrent, false,
+                                &error));
     QVERIFY(!error.isEmpty());
     QCOMPARE(f.tree.Read("plain"), QByteArray("x"));
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "TempTree.h"
+#include "cli/CliCommands.h"
+
+#include <QTest>
+
+struct CliResult {
+    int code;
+    QString out;
+    QString err;
+    QString Value(const QString& key) const {
+        for (const QString& line : out.split('\n'))
+            if (line.startsWith(key + '='))
+                return line.mid(key.size() + 1);
+        return QStringLiteral("<missing>");
+    }
+};
+
+// Runs vdk330q-cli in process on a copy of the shipped data in a temporary
+// AppDir, so tests may damage it.
+struct CliAppDir {
+    CliAppDir() {
+        tree.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "app/dat");
+        tree.CopyTree(QStringLiteral(VDK_SHARE_DIR "/lng"), "app/lng");
+    }
+    CliResult Run(QStringList args) const {
+        QString out, err;
+        QTextStream o(&out), e(&err);
+        const vdk::CliEnvironment env{tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"),
+                                      tree.Path("cfg")};
+        args.prepend(tree.Path("app"));
+        args.prepend("--appdir");
+        const int code = vdk::RunCli(args, env, o, e);
+        return {code, out, err};
+    }
+    TempTree tree;
+};

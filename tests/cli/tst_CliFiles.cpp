@@ -1,0 +1,121 @@
+// vdk330q-cli with parameter files: "check" against the selection, and the
+// selection taken from a file with --from; refusals give exit 2 and one line.
+#include "CliRunner.h"
+
+using namespace vdk;
+
+namespace {
+QByteArray VdkText(const QByteArray& capacity = "-2004", const QByteArray& extra = "") {
+    return "###\r\nQM40\r\n" + capacity +
+           "\r\n2.10\r\nEnglish\r\nPump 3\r\n1\r\n1\r\n"
+           "0000,0\r\n0002,5000,1,1\r\n" +
+           extra;
+}
+} // namespace
+
+class TestCliFiles : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void checkReadsAgainstTheSelection();
+    void checkWarnsAboutUnknownNumbers();
+    void checkRefusals_data();
+    void checkRefusals();
+    void fromTakesTheSelectionOfTheFile();
+    void fromRefusals_data();
+    void fromRefusals();
+};
+
+void TestCliFiles::checkReadsAgainstTheSelection() {
+    CliAppDir app;
+    const QString file = app.tree.Write("set.vdk", VdkText());
+    const CliResult r = app.Run({"--type", "QM40", "--lang", "English", "check", file});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("params=2 changed=2 blind=1 comment=Pump 3\n"));
+    QVERIFY(r.err.isEmpty());
+}
+
+void TestCliFiles::checkWarnsAboutUnknownNumbers() {
+    CliAppDir app;
+    const QString file = app.tree.Write("set.vdk", VdkText("-2004", "0FFF,1\r\n0001,2\r\n"));
+    const CliResult r = app.Run({"--type", "QM40", "--lang", "English", "check", file});
+    QCOMPARE(r.code, 1);
+    QVERIFY(r.out.startsWith("params=3 "));
+    QVERIFY(r.err.contains("0FFF"));
+}
+
+void TestCliFiles::checkRefusals_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("error");
+    const QStringList qm40{"--type", "QM40", "--lang", "English", "check"};
+    QTest::newRow("no file argument")
+        << QStringList{"check"} << QByteArray() << "one parameter file";
+    QTest::newRow("missing file") << qm40 << QByteArray("<none>") << "cannot read";
+    QTest::newRow("not a parameter file")
+        << qm40 << QByteArray("hello\r\n") << "not a parameter file";
+    QTest::newRow("damaged value")
+        << qm40 << VdkText("-2004", "0003,abc\r\n") << "not a whole number";
+    QTest::newRow("other type-form") << QStringList{"--type", "QM60", "check"} << VdkText()
+                                     << "type-form QM40, the selection is QM60";
+    QTest::newRow("other capacity") << QStringList{"--type", "QM40", "--capacity", "-2022", "check"}
+                                    << VdkText() << "--capacity -2004";
+}
+
+void TestCliFiles::checkRefusals() {
+    QFETCH(QStringList, args);
+    QFETCH(QByteArray, text);
+    QFETCH(QString, error);
+    CliAppDir app;
+    if (!text.isEmpty())
+        args << (text == "<none>" ? app.tree.Path("none.vdk") : app.tree.Write("set.vdk", text));
+    const QStringList before = app.tree.Files();
+    const CliResult r = app.Run(args);
+    QCOMPARE(r.code, 2);
+    QVERIFY(r.out.isEmpty());
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY2(r.err.contains(error), qPrintable(r.err));
+    QCOMPARE(app.tree.Files(), before);
+}
+
+void TestCliFiles::fromTakesTheSelectionOfTheFile() {
+    CliAppDir app;
+    const QString file = app.tree.Write("set.vdk", VdkText("-2022"));
+    const CliResult r = app.Run({"--from", file, "info"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.Value("type"), QStringLiteral("QM40"));
+    QCOMPARE(r.Value("cpu"), QStringLiteral("2.10"));
+    QCOMPARE(r.Value("capacity"), QStringLiteral("-2022"));
+    QCOMPARE(r.Value("language"), QStringLiteral("English"));
+    QVERIFY(!QFile::exists(app.tree.Path("app/VDK330Q.ini"))); // nothing written
+}
+
+void TestCliFiles::fromRefusals_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QStringList>("more");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("extension") << "set.csv" << VdkText() << QStringList{} << "not a .vdk";
+    QTest::newRow("older form") << "set.vdk" << QByteArray("##\r\nQM40\r\n-2004\r\nx\r\n0\r\n0\r\n")
+                                << QStringList{} << "first line";
+    QTest::newRow("language") << "set.vdk" << QByteArray(VdkText()).replace("English", "Klingon")
+                              << QStringList{} << "language";
+    QTest::newRow("path in the capacity")
+        << "set.vdk" << VdkText("/../../../x") << QStringList{} << "not in the catalogue";
+    QTest::newRow("combined with --type")
+        << "set.vdk" << VdkText() << QStringList{"--type", "QM40"} << "cannot be combined";
+}
+
+void TestCliFiles::fromRefusals() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, text);
+    QFETCH(QStringList, more);
+    QFETCH(QString, error);
+    CliAppDir app;
+    const CliResult r = app.Run(more + QStringList{"--from", app.tree.Write(name, text), "info"});
+    QCOMPARE(r.code, 2);
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY2(r.err.contains(error), qPrintable(r.err));
+}
+
+QTEST_GUILESS_MAIN(TestCliFiles)
+#include "tst_CliFiles.moc"
