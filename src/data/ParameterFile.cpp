@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QSet>
 #include <limits>
+#include <optional>
 
 namespace vdk {
 
@@ -21,12 +22,14 @@ const QString kNoComments = QStringLiteral("No Comments.");
 const QString kZero = QStringLiteral("0");
 constexpr int kMaxParameterLines = ParaDat::kMaxParameters;
 
-// Whole numbers that fit a 32-bit parameter, signed or unsigned.
-bool IsValueNumber(const QString& text) {
+// The decimal text of a whole number that fits a 32-bit parameter, signed or
+// unsigned ("+07" and " 7" give "7"), or nothing.
+std::optional<QString> ValueNumber(const QString& text) {
     bool ok = false;
     const qlonglong v = text.toLongLong(&ok);
-    return ok && v >= std::numeric_limits<qint32>::min() &&
-           v <= std::numeric_limits<quint32>::max();
+    if (!ok || v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<quint32>::max())
+        return std::nullopt;
+    return QString::number(v);
 }
 
 bool ReadHeaderInt(const QString& text, int& value) {
@@ -92,11 +95,12 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
     const qsizetype end = std::min<qsizetype>(lines.size(), header + kMaxParameterLines);
     for (qsizetype i = header; i < end && !lines[i].trimmed().isEmpty(); ++i) {
         const QStringList fields = SplitFields(lines[i], QLatin1Char('"'));
-        if (fields.size() < 2 || !IsValueNumber(fields[1]))
+        const auto value = ValueNumber(fields.value(1));
+        if (!value)
             return FileProblem::Damaged;
         const QString select = fields.value(2);
         const QString blind = fields.value(3);
-        file.lines.append({fields[0], fields[1], select.isEmpty() ? kZero : select,
+        file.lines.append({fields[0], *value, select.isEmpty() ? kZero : select,
                            blind.isEmpty() ? kZero : blind});
     }
     return FileProblem::None;

@@ -341,6 +341,11 @@ void TestParameterFile::lineEndsAndEncodings_data() {
                                     << QByteArray("windows-1252") << QString::fromUtf8("Pumpe ü");
     QTest::newRow("Shift-JIS comment") << make("\r\n", "\x83\x7C\x83\x93\x83\x76")
                                        << QByteArray("windows-31j") << QString::fromUtf8("ポンプ");
+    QTest::newRow("values read as numbers")
+        << QByteArrayList{"###", "AB", "-1K",           "1",        "English", "x",
+                          "0",   "0",  "F004,\"  09\"", "0000,+12", ""}
+               .join("\r\n")
+        << QByteArray("windows-1252") << "x";
     QTest::newRow("long comment kept whole") << make("\r\n", QByteArray(100000, 'c'))
                                              << QByteArray("windows-1252") << QString(100000, 'c');
     QByteArray big = make("\r\n", "Big");
@@ -361,6 +366,8 @@ void TestParameterFile::lineEndsAndEncodings() {
     QCOMPARE(f.values.Comment, comment);
     QCOMPARE(f.values.At(4, UPara::Value), QStringLiteral("9"));
     QVERIFY(r.applied <= ParaDat::kMaxParameters);
+    if (QTest::currentDataTag() == QLatin1String("values read as numbers"))
+        QCOMPARE(f.values.At(0, UPara::Value), QStringLiteral("12"));
 }
 
 void TestParameterFile::failedWriteIsReported() {
