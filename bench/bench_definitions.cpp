@@ -3,6 +3,7 @@
 // the mean time of FindRow over every row. Also the largest shipped file.
 //
 //   build/bin/bench_definitions [--appdir DIR]
+#include "BenchUtil.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
 #include "data/FieldSplitter.h"
@@ -21,19 +22,6 @@
 using namespace vdk;
 
 namespace {
-
-// Median of `runs` timings of f, in microseconds.
-template <typename F> double MedianMicros(int runs, F f) {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer t;
-        t.start();
-        f();
-        times.push_back(double(t.nsecsElapsed()) / 1000.0);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 void Write(const QString& path, const QByteArray& bytes) {
     QDir().mkpath(QFileInfo(path).absolutePath());

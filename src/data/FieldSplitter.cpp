@@ -5,7 +5,7 @@ namespace vdk {
 QStringList SplitFields(QStringView line, QChar pairedQuote) {
     QStringList fields;
     ForEachField(
-        line, [&](QString&& field) { fields.append(std::move(field)); }, pairedQuote);
+        line, [&](QStringView field) { fields.append(field.toString()); }, pairedQuote);
     return fields;
 }
 

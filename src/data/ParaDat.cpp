@@ -34,9 +34,9 @@ int ComNoValue(QStringView s) {
 ParaRow DefinitionRow(QStringView line, int index) {
     ParaRow row;
     int count = 0;
-    ForEachField(line, [&](QString&& field) {
+    ForEachField(line, [&](QStringView field) {
         if (count <= int(Quick))
-            row[count] = std::move(field);
+            row[count] = field.toString();
         ++count;
     });
     // On a line of up to 16 fields the last one, not ended by a comma, is `Flag`.

@@ -2,6 +2,7 @@
 
 #include "data/DefinitionLoader.h"
 #include "data/FieldSplitter.h"
+#include "data/Numbers.h"
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
@@ -24,18 +25,26 @@ constexpr int kMaxParameterLines = ParaDat::kMaxParameters;
 
 // The decimal text of a whole number that fits a 32-bit parameter, signed or
 // unsigned ("+07" and " 7" give "7"), or nothing.
-std::optional<QString> ValueNumber(const QString& text) {
-    bool ok = false;
-    const qlonglong v = text.toLongLong(&ok);
-    if (!ok || v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<quint32>::max())
+std::optional<QString> ValueNumber(QStringView text) {
+    const auto v = ParseWholeNumber(text);
+    if (!v || *v < std::numeric_limits<qint32>::min() || *v > std::numeric_limits<quint32>::max())
         return std::nullopt;
-    return QString::number(v);
+    return QString::number(*v);
+}
+
+// A select or blind mark; an empty field reads as "0".
+QString Mark(QStringView field) {
+    if (field.isEmpty() || field == kZero)
+        return kZero;
+    return field == QLatin1String("1") ? QStringLiteral("1") : field.toString();
 }
 
 bool ReadHeaderInt(const QString& text, int& value) {
-    bool ok = false;
-    value = text.trimmed().toInt(&ok);
-    return ok;
+    const auto v = ParseWholeNumber(text);
+    if (!v || *v < std::numeric_limits<int>::min() || *v > std::numeric_limits<int>::max())
+        return false;
+    value = int(*v);
+    return true;
 }
 
 // Line breaks would end the comment line and shift every line after it.
@@ -94,14 +103,35 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
     file.lines.clear();
     const qsizetype end = std::min<qsizetype>(lines.size(), header + kMaxParameterLines);
     for (qsizetype i = header; i < end && !lines[i].trimmed().isEmpty(); ++i) {
-        const QStringList fields = SplitFields(lines[i], QLatin1Char('"'));
-        const auto value = ValueNumber(fields.value(1));
-        if (!value)
+        ParameterLine parameter{QString(), QString(), kZero, kZero};
+        bool valueOk = false;
+        int count = 0;
+        // Number, value, select and blind mark; further fields are ignored.
+        const auto take = [&](QStringView field) {
+            switch (count++) {
+            case 0:
+                parameter.comNo = field.toString();
+                break;
+            case 1:
+                if (const auto value = ValueNumber(field)) {
+                    parameter.value = *value;
+                    valueOk = true;
+                }
+                break;
+            case 2:
+                parameter.select = Mark(field);
+                break;
+            case 3:
+                parameter.blind = Mark(field);
+                break;
+            default:
+                break;
+            }
+        };
+        ForEachField(lines[i], take, QLatin1Char('"'));
+        if (!valueOk)
             return FileProblem::Damaged;
-        const QString select = fields.value(2);
-        const QString blind = fields.value(3);
-        file.lines.append({fields[0], *value, select.isEmpty() ? kZero : select,
-                           blind.isEmpty() ? kZero : blind});
+        file.lines.append(std::move(parameter));
     }
     return FileProblem::None;
 }
@@ -191,23 +221,16 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
         return result;
     }
 
-    // Read into a copy: the set is taken over only when the whole file is read.
-    UPara read = values;
-    read.Comment = file.Comment;
-    if (file.form != ParameterFile::Oldest) {
-        read.BlindMode = file.BlindMode;
-        read.BlindCount = file.BlindCount;
-    }
     QSet<int> kept; // rows whose current values stay (the "No" answer)
     if (keepCapacity)
         for (const QStringList* list : {&table.CapList, &table.CapRefList})
             for (const QString& number : *list)
                 kept.insert(table.FindRow(number));
-    for (int row = 0; row < table.Count(); ++row)
-        if (!kept.contains(row))
-            if (const auto value = InitialValue(table, row, messenger))
-                read.At(row, UPara::Value) = *value;
 
+    // Every question is asked before anything changes: the set is taken over
+    // only when the whole file has been read.
+    QList<std::pair<int, const ParameterLine*>> taken;
+    taken.reserve(file.lines.size());
     for (const ParameterLine& line : std::as_const(file.lines)) {
         const int row = table.FindRow(line.comNo);
         if (row < 0) {
@@ -222,17 +245,26 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
                 return result;
             }
             result.skipped.append(line.comNo);
-            continue;
+        } else if (!kept.contains(row)) {
+            taken.append({row, &line});
         }
-        if (kept.contains(row))
-            continue;
-        ApplyParameterLine(table, read, row, line, messenger);
-        ++result.applied;
     }
+
+    values.Comment = file.Comment;
+    if (file.form != ParameterFile::Oldest) {
+        values.BlindMode = file.BlindMode;
+        values.BlindCount = file.BlindCount;
+    }
+    for (int row = 0; row < table.Count(); ++row)
+        if (!kept.contains(row))
+            if (const auto value = InitialValue(table, row, messenger))
+                values.At(row, UPara::Value) = *value;
+    for (const auto& [row, line] : std::as_const(taken))
+        ApplyParameterLine(table, values, row, *line, messenger);
+    result.applied = int(taken.size());
     const QFileInfo info(path);
-    read.LoadDir = info.absolutePath();
-    read.LoadName = info.fileName();
-    values = std::move(read);
+    values.LoadDir = info.absolutePath();
+    values.LoadName = info.fileName();
     return result;
 }
 

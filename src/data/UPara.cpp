@@ -1,6 +1,7 @@
 #include "data/UPara.h"
 
 #include "data/DefinitionLoader.h"
+#include "data/Numbers.h"
 #include "data/ParaDat.h"
 #include "settings/LanguageTexts.h"
 
@@ -14,6 +15,19 @@ const QString kOne = QStringLiteral("1");
 QString Negated(const QString& text) {
     return text.startsWith(QLatin1Char('-')) ? text.mid(1) : QLatin1Char('-') + text;
 }
+// Whether two texts are the same number; whole numbers are compared exactly
+// (and quickly), anything else as reals. Texts that are not numbers differ.
+bool SameNumber(const QString& a, const QString& b) {
+    const auto x = ParseWholeNumber(a);
+    const auto y = ParseWholeNumber(b);
+    if (x && y)
+        return *x == *y;
+    bool aOk = false, bOk = false;
+    const double u = a.toDouble(&aOk);
+    const double v = b.toDouble(&bOk);
+    return aOk && bOk && u == v;
+}
+
 } // namespace
 
 const UPara::Row& UPara::Keys() {
@@ -80,12 +94,9 @@ bool InitValues(const ParaDat& table, UPara& values, Messenger& messenger) {
 
 int MarkChanged(const ParaDat& table, UPara& values, int row, const QString& value,
                 Messenger& messenger) {
-    bool valueOk = false, defaultOk = false;
-    const double v = value.toDouble(&valueOk);
-    const double d = DefaultOf(table, table.At(row, ComNo), messenger).toDouble(&defaultOk);
-    const int mark = valueOk && defaultOk && v == d ? 0 : 1;
-    values.At(row, UPara::ChangeIndex) = mark ? kOne : kZero;
-    return mark;
+    const QString def = DefaultOf(table, table.At(row, ComNo), messenger);
+    values.At(row, UPara::ChangeIndex) = SameNumber(value, def) ? kZero : kOne;
+    return SameNumber(value, def) ? 0 : 1;
 }
 
 } // namespace vdk
