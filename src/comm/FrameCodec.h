@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+namespace vdk {
+
+enum class Protocol { Inverter = 0, Modbus = 1 };
+
+// How a request is addressed: to whoever listens, to one inverter number, or
+// to every inverter on the line.
+struct Addressing {
+    enum Mode { None, Number, Broadcast };
+    Mode mode = None;
+    int number = 0; // 0..63, with Number
+};
+
+// One request as the encoders need it.
+struct Request {
+    QString comNo;    // four hexadecimal characters
+    bool wide = false; // a 4-byte parameter ("Byte" 4)
+    char command = 'R'; // 'R' read, 'W' write to EEPROM, 'P' write to RAM
+    QString valueText; // decimal text of the raw value, for writes
+    Addressing addressing;
+};
+
+// The value text of a write as a 32-bit pattern: leading white space, an
+// optional sign, digits up to the first non-digit; no digits give 0; values
+// beyond the 32-bit range saturate.
+qint32 ValueFromText(QStringView text);
+
+// The two bytes of a communication number ("FA10" gives 0xFA, 0x10).
+quint16 ComNoBytes(QStringView comNo);
+bool IsFc10(QStringView comNo);
+
+// Standard MODBUS CRC-16 (initial 0xFFFF, reflected polynomial 0xA001).
+quint16 Crc16(const char* data, qsizetype size);
+quint8 ByteSum(const char* data, qsizetype size);
+
+// The maker's binary protocol.
+QByteArray EncodeInverterRequest(const Request& request);
+int InverterReplyLength(const Request& request);
+// Byte n (from 1) is the low 8 bits of the sum of bytes 1..n-1.
+bool CheckInverterReply(const QByteArray& reply, int n);
+quint32 DecodeInverterReply(const QByteArray& reply, const Request& request);
+
+// MODBUS-RTU: functions 03 and 06 on one 16-bit register per parameter.
+QByteArray EncodeModbusRequest(const Request& request);
+int ModbusReplyLength(const Request& request);
+bool CheckModbusReply(const QByteArray& reply, int n);
+// Sets `error` for a function code other than 03 or 06.
+quint32 DecodeModbusReply(const QByteArray& reply, bool& error);
+
+} // namespace vdk
