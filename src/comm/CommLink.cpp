@@ -1,0 +1,185 @@
+#include "comm/CommLink.h"
+
+#include "base/Clock.h"
+#include "base/ProgramFlags.h"
+#include "comm/SerialPort.h"
+#include "data/ParaDat.h"
+#include "settings/AppPaths.h"
+#include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
+
+#include <limits>
+
+namespace vdk {
+
+namespace {
+enum LinkMessage {
+    kMsgPortFailed = 3,
+    kMsgOtherType = 75,
+    kMsgOtherCapacity = 76,
+    kMsgUnknownType = 77,
+    kMsgUnknownCapacity = 78,
+    kMsgConnected = 79,
+};
+const QString kAccessValue = QStringLiteral("463");
+} // namespace
+
+void CommIndicator::ExchangeStarted(qint64 now) {
+    image_ = Busy;
+    timerStart_ = now;
+    timerRunning_ = true;
+}
+
+void CommIndicator::Failed() {
+    image_ = NoLink;
+    timerRunning_ = false;
+}
+
+bool CommIndicator::Update(qint64 now) {
+    if (!timerRunning_ || now - timerStart_ < kReadyAfterMs)
+        return false;
+    timerRunning_ = false;
+    image_ = Ready;
+    return true;
+}
+
+ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
+                        int timeoutMs, int frameGapMs) {
+    const bool modbus = protocol == Protocol::Modbus;
+    port.SendFrame(modbus ? EncodeModbusRequest(request) : EncodeInverterRequest(request));
+    const int n = modbus ? ModbusReplyLength(request) : InverterReplyLength(request);
+    const qint64 t0 = clock.Milliseconds();
+    ExchangeResult result;
+    if (port.WaitForBytes(n, t0 + timeoutMs) >= n) {
+        const QByteArray reply = port.ReadWaiting();
+        const bool checked = modbus ? CheckModbusReply(reply, n) : CheckInverterReply(reply, n);
+        // The panel block's checksum is not reliable on every inverter.
+        result.ok = checked || IsFc10(request.comNo);
+        if (modbus)
+            clock.SleepUntil(clock.Milliseconds() + frameGapMs + 1);
+        if (result.ok) {
+            bool error = false;
+            result.value = modbus ? DecodeModbusReply(reply, error) : DecodeInverterReply(reply, request);
+            result.ok = !error;
+        }
+    }
+    port.ReleaseLine();
+    if (!result.ok)
+        result.value = 0;
+    return result;
+}
+
+qint64 ReplyToRaw(quint32 reply, bool fourBytesOnWire, bool negativeLow) {
+    if (fourBytesOnWire)
+        return negativeLow ? qint64(qint32(reply)) : qint64(reply);
+    const quint16 word = quint16(reply);
+    return negativeLow ? qint64(qint16(word)) : qint64(word);
+}
+
+bool FitsParameter(const QString& valueText, bool fourBytesOnWire) {
+    bool ok = false;
+    const qlonglong v = valueText.trimmed().toLongLong(&ok);
+    if (!ok)
+        return false;
+    return fourBytesOnWire ? v >= std::numeric_limits<qint32>::min() &&
+                                 v <= std::numeric_limits<quint32>::max()
+                           : v >= std::numeric_limits<qint16>::min() &&
+                                 v <= std::numeric_limits<quint16>::max();
+}
+
+CommLink::CommLink(SerialPort& port, Clock& clock, Messenger& messenger, ProgramFlags& flags)
+    : port_(port), clock_(clock), messenger_(messenger), flags_(flags) {}
+
+void CommLink::EnableCommands(bool on) {
+    if (commandsEnabled_)
+        commandsEnabled_(on);
+}
+
+int CommLink::OpenPort() {
+    if (port_.OpenPort(settings.port) == 0)
+        return 0;
+    messenger_.Show(kMsgPortFailed, MsgIcon::None);
+    indicator.Failed();
+    return 1;
+}
+
+quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStringView command) {
+    indicator.ExchangeStarted(clock_.Milliseconds());
+    error = false;
+    // A row that is not there, or a closed port, is a failed exchange.
+    if (!table_ || row < 0 || row >= table_->Count() || !port_.IsOpen() || command.isEmpty()) {
+        error = true;
+        indicator.Failed();
+        return 0;
+    }
+    const Request request{table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
+                          char(command.front().toUpper().unicode()), valueText,
+                          settings.Address()};
+    const ExchangeResult r = Exchange(port_, clock_, settings.protocol, request, settings.delay,
+                                      FrameGap(settings.port.baudIndex));
+    error = !r.ok;
+    if (error)
+        indicator.Failed();
+    return r.value;
+}
+
+bool CommLink::CommunicationCheck() {
+    if (flags_.MonitorBusy)
+        return false;
+    if (OpenPort() != 0) {
+        EnableCommands(false);
+        return false;
+    }
+    const int row = table_ ? table_->FindRow(u"0000") : -1;
+    if (row >= 0)
+        Transact(row, QString(), errorFlag, u"R");
+    const bool ok = row >= 0 && !errorFlag;
+    EnableCommands(ok);
+    return ok;
+}
+
+void CommLink::InverterTypeCheck(const QString& inverterIni, const InverterIdentity& loaded) {
+    if (!table_)
+        return;
+    const auto read = [&](QStringView number) -> QString {
+        const int row = table_->FindRow(number);
+        if (row < 0)
+            return QString();
+        return QString::number(qint16(quint16(Transact(row, QString(), errorFlag, u"R"))));
+    };
+    const int access = table_->FindRow(u"FB91");
+    if (access >= 0)
+        Transact(access, kAccessValue, errorFlag, u"P");
+    const QString typeCode = read(u"FB07");
+    const QString capacityCode = read(u"FB05");
+
+    const IniFile ini(inverterIni);
+    const auto nameOf = [&](const QString& section, const QString& code, const QString& def) {
+        const QStringList keys = ini.ReadSection(section);
+        for (const QString& key : keys)
+            if (!code.isNull() && ini.ReadString(section, key, def) == code)
+                return key;
+        return QStringLiteral("Err");
+    };
+    const QString type = nameOf(QStringLiteral("Type"), typeCode, QStringLiteral("99"));
+    const QString capacity = nameOf(type, capacityCode, QStringLiteral("0"));
+
+    QStringList problems;
+    if (type == QLatin1String("Err"))
+        problems.append(messenger_.Text(kMsgUnknownType));
+    else if (type != loaded.TypeForm)
+        problems.append(messenger_.Text(kMsgOtherType));
+    if (capacity == QLatin1String("Err"))
+        problems.append(messenger_.Text(kMsgUnknownCapacity));
+    else if (capacity != loaded.Capacity)
+        problems.append(messenger_.Text(kMsgOtherCapacity));
+    if (problems.isEmpty())
+        return;
+    const QString nl = QStringLiteral("\n");
+    messenger_.ShowText(kMsgConnected,
+                        messenger_.Text(kMsgConnected) + type + capacity + nl + nl + problems.value(0) +
+                            nl + problems.value(1),
+                        MsgIcon::Exclamation);
+}
+
+} // namespace vdk

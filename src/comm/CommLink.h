@@ -1,0 +1,97 @@
+#pragma once
+
+#include "comm/CommSettings.h"
+#include "comm/FrameCodec.h"
+
+#include <QString>
+#include <functional>
+
+namespace vdk {
+
+class Clock;
+class Messenger;
+class ParaDat;
+class SerialPort;
+struct InverterIdentity;
+struct ProgramFlags;
+
+// The communication indicator: busy during an exchange, off after a failure,
+// ready once a successful exchange is 300 ms old.
+class CommIndicator {
+public:
+    enum Image { NoLink = 0, Ready = 1, Busy = 2 };
+    static constexpr int kReadyAfterMs = 300;
+
+    void ExchangeStarted(qint64 now);
+    void Failed();
+    // The one-shot timer: call when the user interface gets a turn; true when
+    // the image changed.
+    bool Update(qint64 now);
+    // When Update next has something to do, or -1.
+    qint64 TimerDue() const { return timerRunning_ ? timerStart_ + kReadyAfterMs : -1; }
+    Image Current() const { return image_; }
+
+private:
+    Image image_ = NoLink;
+    qint64 timerStart_ = 0;
+    bool timerRunning_ = false;
+};
+
+// One request and one reply on an open port, waiting without spinning: the
+// reply counts when its n bytes are there no later than the time-out after the
+// request has left; after a complete MODBUS reply the frame gap is kept.
+struct ExchangeResult {
+    bool ok = false;
+    quint32 value = 0;
+};
+ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
+                        int timeoutMs, int frameGapMs);
+
+// A reply word as the raw value of a parameter: two's complement when the
+// parameter's lower limit is negative, over 32 bits when it travelled as four
+// bytes, else over 16 bits (MODBUS always carries 16).
+qint64 ReplyToRaw(quint32 reply, bool fourBytesOnWire, bool negativeLow);
+
+// Whether a value text can be sent to a parameter without losing anything:
+// a whole number within the parameter's width, signed or unsigned.
+bool FitsParameter(const QString& valueText, bool fourBytesOnWire);
+
+// The link to the inverter: owns the settings of the one port, runs every
+// exchange, the communication check and the inverter type check.
+class CommLink {
+public:
+    CommLink(SerialPort& port, Clock& clock, Messenger& messenger, ProgramFlags& flags);
+
+    // The definitions exchanges address by row; set after each load.
+    void SetTable(const ParaDat* table) { table_ = table; }
+    // Called with false or true when the commands that need the inverter
+    // must be disabled or enabled.
+    void OnCommandsEnabled(std::function<void(bool)> f) { commandsEnabled_ = std::move(f); }
+
+    // Closes and reopens the port with the settings. 0 on success; on failure
+    // message 3 is shown and the indicator goes off.
+    int OpenPort();
+    // One exchange for parameter `row`; the raw reply word, or 0 with
+    // `errorFlag` set.
+    quint32 Transact(int row, const QString& valueText, bool& errorFlag, QStringView command);
+    bool CommunicationCheck();
+    // Warns (messages 75 to 79) when the inverter on the line is not the loaded
+    // type-form and capacity; `inverterIni` is the catalogue file.
+    void InverterTypeCheck(const QString& inverterIni, const InverterIdentity& loaded);
+
+    CommSettings settings;
+    bool errorFlag = false; // the shared communication error flag
+    CommIndicator indicator;
+
+private:
+    void EnableCommands(bool on);
+
+    SerialPort& port_;
+    Clock& clock_;
+    Messenger& messenger_;
+    ProgramFlags& flags_;
+    const ParaDat* table_ = nullptr;
+    std::function<void(bool)> commandsEnabled_;
+};
+
+} // namespace vdk

@@ -1,0 +1,249 @@
+// The transaction engine on a scripted port and the virtual clock: when a
+// reply is in time, which replies fail, the MODBUS frame gap, the indicator,
+// the communication check and the inverter type check.
+#include "DataFixture.h"
+#include "ScriptedPort.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+
+#include <QTest>
+
+using namespace vdk;
+
+namespace {
+
+QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
+
+// A link on the fixture's table (0000 is row 0, 0900 a signed 4-byte row).
+struct Link {
+    Link() {
+        f.Load();
+        link.SetTable(&f.table);
+        link.OnCommandsEnabled([this](bool on) { enabled.append(on); });
+        port.OpenPort(PortSettings{});
+    }
+    DataFixture f;
+    VirtualClock clock;
+    ScriptedPort port{clock};
+    ProgramFlags flags;
+    CommLink link{port, clock, f.messenger, flags};
+    QList<bool> enabled;
+};
+
+// Replies to a read of 0000 with value 600.
+const QByteArray kInverterReply = Hex("2F5200000258DB");
+
+QByteArray WithCrc(QByteArray frame) {
+    const quint16 crc = Crc16(frame.constData(), frame.size());
+    frame.append(char(crc & 0xFF));
+    frame.append(char(crc >> 8));
+    return frame;
+}
+
+} // namespace
+
+class TestTransact : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void replyTiming_data();
+    void replyTiming();
+    void modbusFrameGap_data();
+    void modbusFrameGap();
+    void indicator();
+    void communicationCheck_data();
+    void communicationCheck();
+    void inverterTypeCheck_data();
+    void inverterTypeCheck();
+    void replyToRaw_data();
+    void replyToRaw();
+};
+
+void TestTransact::replyTiming_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<qint64>("delay");
+    QTest::addColumn<QString>("comNo");
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::newRow("at once") << kInverterReply << qint64(5) << "0000" << false << qint64(5);
+    QTest::newRow("exactly at the time-out") << kInverterReply << qint64(200) << "0000" << false << qint64(200);
+    QTest::newRow("one ms late") << kInverterReply << qint64(201) << "0000" << true << qint64(201);
+    QTest::newRow("silence") << QByteArray() << qint64(0) << "0000" << true << qint64(201);
+    QTest::newRow("short") << kInverterReply.left(6) << qint64(5) << "0000" << true << qint64(201);
+    QTest::newRow("bad sum") << Hex("2F5200000258DC") << qint64(5) << "0000" << true << qint64(5);
+    QTest::newRow("extra bytes") << kInverterReply + "xyz" << qint64(5) << "0000" << false << qint64(5);
+}
+
+void TestTransact::replyTiming() {
+    QFETCH(QByteArray, reply);
+    QFETCH(qint64, delay);
+    QFETCH(QString, comNo);
+    QFETCH(bool, error);
+    QFETCH(qint64, elapsed);
+    Link l;
+    l.port.replies.enqueue({reply, delay});
+    bool flag = true;
+    const qint64 start = l.clock.now;
+    const quint32 value = l.link.Transact(l.f.table.FindRow(comNo), QString(), flag, u"R");
+    QCOMPARE(flag, error);
+    QCOMPARE(value, error ? 0u : 600u);
+    QCOMPARE(l.clock.now - start, elapsed);
+    QCOMPARE(l.port.sent, QList<QByteArray>{Hex("2F520000" "81")});
+    QCOMPARE(l.port.rtsDropped, 1);
+}
+
+void TestTransact::modbusFrameGap_data() {
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<qint64>("elapsed");
+    const QByteArray good = WithCrc(Hex("FB03020258"));
+    QByteArray bad = good;
+    bad[6] = char(bad[6] ^ 0x01);
+    // 9600 baud: a gap of 3 ms, kept until more than 3 ms have passed.
+    QTest::newRow("complete reply") << good << false << qint64(10 + 4);
+    QTest::newRow("CRC error still keeps the gap") << bad << true << qint64(10 + 4);
+    QTest::newRow("no gap after a time-out") << QByteArray() << true << qint64(201);
+    QTest::newRow("other function code") << WithCrc(Hex("FB04020258")) << true << qint64(10 + 4);
+}
+
+void TestTransact::modbusFrameGap() {
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, error);
+    QFETCH(qint64, elapsed);
+    Link l;
+    l.link.settings.protocol = Protocol::Modbus;
+    l.port.replies.enqueue({reply, 10});
+    bool flag = false;
+    const quint32 value = l.link.Transact(0, QString(), flag, u"R");
+    QCOMPARE(flag, error);
+    QCOMPARE(value, error ? 0u : 600u);
+    QCOMPARE(l.clock.now, elapsed);
+}
+
+void TestTransact::indicator() {
+    Link l;
+    QCOMPARE(l.link.indicator.Current(), CommIndicator::NoLink);
+    l.port.replies.enqueue({kInverterReply, 5});
+    bool flag = false;
+    l.link.Transact(0, QString(), flag, u"R");
+    QCOMPARE(l.link.indicator.Current(), CommIndicator::Busy);
+    QVERIFY(!l.link.indicator.Update(l.clock.now + 294)); // 299 ms after the start
+    QVERIFY(l.link.indicator.Update(300));
+    QCOMPARE(l.link.indicator.Current(), CommIndicator::Ready);
+    l.link.Transact(0, QString(), flag, u"R"); // silence
+    QCOMPARE(l.link.indicator.Current(), CommIndicator::NoLink);
+    QCOMPARE(l.link.indicator.TimerDue(), -1);
+    // A row that is not there never reaches the port.
+    l.link.Transact(-1, QString(), flag, u"R");
+    QVERIFY(flag);
+    QCOMPARE(l.port.sent.size(), 2);
+}
+
+void TestTransact::communicationCheck_data() {
+    QTest::addColumn<bool>("monitorBusy");
+    QTest::addColumn<bool>("failOpen");
+    QTest::addColumn<bool>("without0000");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QList<bool>>("enabled");
+    QTest::addColumn<QList<int>>("messages");
+    QTest::newRow("answers") << false << false << false << kInverterReply << true << QList<bool>{true}
+                             << QList<int>{};
+    QTest::newRow("silent") << false << false << false << QByteArray() << false << QList<bool>{false}
+                            << QList<int>{};
+    QTest::newRow("port does not open") << false << true << false << kInverterReply << false
+                                        << QList<bool>{false} << QList<int>{3};
+    QTest::newRow("no 0000 in the table") << false << false << true << kInverterReply << false
+                                          << QList<bool>{false} << QList<int>{};
+    QTest::newRow("monitoring: nothing touched") << true << false << false << kInverterReply << false
+                                                 << QList<bool>{} << QList<int>{};
+}
+
+void TestTransact::communicationCheck() {
+    QFETCH(bool, monitorBusy);
+    QFETCH(bool, failOpen);
+    QFETCH(bool, without0000);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, ok);
+    QFETCH(QList<bool>, enabled);
+    QFETCH(QList<int>, messages);
+    Link l;
+    const int opensBefore = l.port.opens;
+    l.flags.MonitorBusy = monitorBusy;
+    l.port.failOpen = failOpen;
+    if (without0000) {
+        l.f.table.At(0, ComNo) = "0AAA";
+        l.f.table.Finish(l.f.table.Disp());
+    }
+    l.port.replies.enqueue({reply, 5});
+    QCOMPARE(l.link.CommunicationCheck(), ok);
+    QCOMPARE(l.enabled, enabled);
+    QCOMPARE(l.f.dialogs.Numbers(), messages);
+    if (monitorBusy)
+        QCOMPARE(l.port.opens, opensBefore);
+    if (failOpen)
+        QCOMPARE(l.link.indicator.Current(), CommIndicator::NoLink);
+}
+
+void TestTransact::inverterTypeCheck_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("capacity");
+    QTest::addColumn<QString>("text"); // empty: no warning
+    QTest::newRow("as loaded") << 3 << 1 << "";
+    QTest::newRow("other capacity") << 3 << 2 << "M79AB-2K\n\nM76\n";
+    QTest::newRow("unknown capacity") << 3 << 9 << "M79ABErr\n\nM78\n";
+    QTest::newRow("other type") << 65 << 0 << "M79CDErr\n\nM75\nM78";
+    QTest::newRow("unknown type") << 7 << 1 << "M79ErrErr\n\nM77\nM78";
+}
+
+void TestTransact::inverterTypeCheck() {
+    QFETCH(int, type);
+    QFETCH(int, capacity);
+    QFETCH(QString, text);
+    Link l;
+    l.f.tree.Write("dat/AB(1)/AB(Eng).inv", "0000,0,10,A,F00,,2,0,0,400,0,0,#,1,-,0,1\r\n"
+                                            "FB91,0,0,B,M,,2,0,0,999,0,0,#,1,RAM,1,0\r\n"
+                                            "FB07,0,0,C,M,,2,0,0,999,0,0,#,1,-,1,0\r\n"
+                                            "FB05,0,0,D,M,,2,0,0,999,0,0,#,1,-,1,0\r\n");
+    l.f.Load();
+    const auto reply = [](quint16 number, int value) {
+        QByteArray r = Hex("2F52");
+        r.append(char(number >> 8)).append(char(number & 0xFF));
+        r.append(char(value >> 8)).append(char(value & 0xFF));
+        return r.append(char(ByteSum(r.constData(), r.size())));
+    };
+    l.port.replies.enqueue({Hex("2F50FB9101CF") + "x", 1}); // access write echo (sum is not checked here)
+    l.port.replies.enqueue({reply(0xFB07, type), 1});
+    l.port.replies.enqueue({reply(0xFB05, capacity), 1});
+    l.link.InverterTypeCheck(l.f.paths.InverterIni, InverterIdentity{"AB", "-1K", "1", "English", "Eng"});
+    QCOMPARE(l.port.sent.first(), EncodeInverterRequest(Request{"FB91", false, 'P', "463", {}}));
+    if (text.isEmpty()) {
+        QVERIFY(l.f.dialogs.messages.isEmpty());
+        return;
+    }
+    QCOMPARE(l.f.dialogs.Numbers(), QList<int>{79});
+    QCOMPARE(l.f.dialogs.messages.first().text, text);
+    QCOMPARE(l.f.dialogs.messages.first().icon, MsgIcon::Exclamation);
+}
+
+void TestTransact::replyToRaw_data() {
+    QTest::addColumn<quint32>("reply");
+    QTest::addColumn<bool>("wide");
+    QTest::addColumn<bool>("negativeLow");
+    QTest::addColumn<qint64>("raw");
+    QTest::newRow("unsigned 16") << 0xFFFFu << false << false << qint64(65535);
+    QTest::newRow("signed 16") << 0xFFFFu << false << true << qint64(-1);
+    QTest::newRow("signed 32") << 0xFFFFFFFEu << true << true << qint64(-2);
+    QTest::newRow("unsigned 32") << 0xFFFFFFFEu << true << false << qint64(4294967294);
+    QTest::newRow("MODBUS reply of a 4-byte signed") << 0xFFFFu << false << true << qint64(-1);
+}
+
+void TestTransact::replyToRaw() {
+    QFETCH(quint32, reply);
+    QFETCH(bool, wide);
+    QFETCH(bool, negativeLow);
+    QFETCH(qint64, raw);
+    QCOMPARE(ReplyToRaw(reply, wide, negativeLow), raw);
+}
+
+QTEST_GUILESS_MAIN(TestTransact)
+#include "tst_Transact.moc"
