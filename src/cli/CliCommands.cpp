@@ -1,7 +1,13 @@
 #include "cli/CliCommands.h"
 
 #include "base/UserDialogs.h"
+#include "base/Clock.h"
+#include "base/ProgramFlags.h"
+#include "cli/LinkOptions.h"
 #include "cli/Selection.h"
+#include "comm/CommLink.h"
+#include "comm/Detector.h"
+#include "comm/QtSerialPort.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
 #include "data/ParameterFile.h"
@@ -25,6 +31,19 @@ const QString kUsage = QStringLiteral(
     "  info          print the selection and the size of its parameter definitions\n"
     "  check FILE    read a parameter file against the selection and print\n"
     "                params=N changed=N blind=N comment=...\n"
+    "  read COMNO... read parameters from the inverter: COMNO=value, or COMNO=ERROR\n"
+    "  write COMNO VALUE [--eeprom]\n"
+    "                write a raw value (to RAM, or to EEPROM with --eeprom)\n"
+    "  detect        find the line settings and identity of an inverter\n"
+    "\n"
+    "Link (default: the [Comms] settings):\n"
+    "  --port PATH      serial device, for example /dev/ttyUSB0\n"
+    "  --baud N         1200, 2400, 4800, 9600, 19200 or 38400\n"
+    "  --parity P       none, even or odd\n"
+    "  --protocol P     inverter or modbus\n"
+    "  --id N           address inverter number N (0..63)\n"
+    "  --broadcast      address every inverter on the line\n"
+    "  --timeout MS     reply time-out, 30..5000 ms\n"
     "\n"
     "Selection (default: the selection stored in the settings, else the first entries):\n"
     "  --type T         inverter type-form\n"
@@ -37,7 +56,8 @@ const QString kUsage = QStringLiteral(
     "  --appdir DIR     folder holding dat/, lng/ and help/ (default: found automatically)\n"
     "  -h, --help       show this help\n"
     "\n"
-    "Exit status: 0 done, 1 done with warnings, 2 refused (one line on stderr says why).\n");
+    "Exit status: 0 done, 1 a communication failure, nothing detected, or warnings,\n"
+    "2 refused (one line on stderr says why).\n");
 
 // The command line never asks. The one question it answers is whether to skip
 // a parameter the selection does not know (yes, with a warning); everything
@@ -66,7 +86,21 @@ struct Session {
     ParaDat table;
     UPara values;
     int quick = 0;
+    SystemClock clock;
+    QtSerialPort port{clock};
+    ProgramFlags flags;
+    CommLink link{port, clock, messenger, flags};
 };
+
+// Four data bytes travel only in the inverter protocol; MODBUS carries 16 bits.
+bool FourBytesOnWire(const Session& s, int row) {
+    return s.link.settings.protocol == Protocol::Inverter && s.table.At(row, Byte) == QLatin1String("4");
+}
+
+qint64 RawOf(const Session& s, int row, quint32 reply) {
+    return ReplyToRaw(reply, FourBytesOnWire(s, row),
+                      s.values.At(row, UPara::LValue).trimmed().startsWith(QLatin1Char('-')));
+}
 
 class Cli {
 public:
@@ -83,8 +117,13 @@ private:
     // Resolves the selection and loads its definitions and values; on failure
     // prints why and returns the exit code.
     std::optional<int> Load(const QCommandLineParser& parser, Session& s);
+    // Applies the link options and opens the port; on failure prints why.
+    std::optional<int> OpenLink(const QCommandLineParser& parser, Session& s);
     int Info(Session& s);
     int Check(Session& s, const QString& file);
+    int Read(Session& s, const QStringList& numbers);
+    int Write(Session& s, const QString& number, const QString& value, bool eeprom);
+    int Detect(const QCommandLineParser& parser, Session& s);
 
     const CliEnvironment& env_;
     QTextStream& out_;
@@ -94,15 +133,17 @@ private:
 int Cli::Run(const QStringList& args) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QList<QCommandLineOption> options{
+    QList<QCommandLineOption> options{
         {QStringLiteral("appdir"), QString(), QStringLiteral("DIR")},
         {QStringLiteral("type"), QString(), QStringLiteral("T")},
         {QStringLiteral("cpu"), QString(), QStringLiteral("C")},
         {QStringLiteral("capacity"), QString(), QStringLiteral("K")},
         {QStringLiteral("lang"), QString(), QStringLiteral("NAME")},
         {QStringLiteral("from"), QString(), QStringLiteral("FILE")},
+        {QStringLiteral("eeprom"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
+    options += LinkOptionList();
     parser.addOptions(options);
     if (!parser.parse(QStringList{QStringLiteral("vdk330q-cli")} + args))
         return Fail(parser.errorText() + QStringLiteral(" (see --help)"));
@@ -113,22 +154,38 @@ int Cli::Run(const QStringList& args) {
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return Fail(QStringLiteral("no command given (see --help)"));
-    const QString& command = positional.first();
-    const bool info = command == QLatin1String("info") && positional.size() == 1;
-    const bool check = command == QLatin1String("check") && positional.size() == 2;
-    if (!info && !check) {
-        if (command == QLatin1String("check"))
-            return Fail(QStringLiteral("check takes one parameter file (see --help)"));
-        return Fail(QStringLiteral("unknown command '%1' (see --help)").arg(positional.join(u' ')));
-    }
+    const QString command = positional.first();
+    const QStringList operands = positional.mid(1);
+    // Each command with the number of operands it takes (-1: one or more).
+    const QList<std::pair<QString, int>> commands{{QStringLiteral("info"), 0},
+                                                  {QStringLiteral("check"), 1},
+                                                  {QStringLiteral("read"), -1},
+                                                  {QStringLiteral("write"), 2},
+                                                  {QStringLiteral("detect"), 0}};
+    const auto known = std::find_if(commands.cbegin(), commands.cend(),
+                                    [&](const auto& c) { return c.first == command; });
+    if (known == commands.cend())
+        return Fail(QStringLiteral("unknown command '%1' (see --help)").arg(command));
+    if (known->second >= 0 ? operands.size() != known->second : operands.isEmpty())
+        return Fail(QStringLiteral("wrong number of operands for %1 (see --help)").arg(command));
 
     const QString appDir =
         ResolveAppDir(AppDirSources{parser.value(QStringLiteral("appdir")), env_.currentDir,
                                     env_.executableDir, env_.installedDir, false});
     Session session(appDir, ResolveSettingsFile(appDir, env_.userConfigDir));
+    if (command == QLatin1String("detect"))
+        return Detect(parser, session);
     if (const auto failed = Load(parser, session))
         return *failed;
-    return info ? Info(session) : Check(session, positional[1]);
+    if (command == QLatin1String("info"))
+        return Info(session);
+    if (command == QLatin1String("check"))
+        return Check(session, operands.first());
+    if (const auto failed = OpenLink(parser, session))
+        return *failed;
+    if (command == QLatin1String("read"))
+        return Read(session, operands);
+    return Write(session, operands[0], operands[1], parser.isSet(QStringLiteral("eeprom")));
 }
 
 std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s) {
@@ -237,6 +294,101 @@ int Cli::Check(Session& s, const QString& path) {
          << " blind=" << s.values.CountMarked(UPara::BlindIndex) << " comment=" << s.values.Comment
          << Qt::endl;
     return r.skipped.isEmpty() ? kExitOk : kExitFailed;
+}
+
+std::optional<int> Cli::OpenLink(const QCommandLineParser& parser, Session& s) {
+    QString error;
+    const auto settings = LinkSettingsFrom(parser, LoadCommSettings(s.settings), error);
+    if (!settings)
+        return Fail(error);
+    s.link.settings = *settings;
+    s.link.SetTable(&s.table);
+    if (s.link.OpenPort() != 0)
+        return Fail(QStringLiteral("cannot open the port %1: %2")
+                        .arg(settings->port.portName.isEmpty() ? QStringLiteral("(none)")
+                                                               : settings->port.portName,
+                             s.port.ErrorString()));
+    return std::nullopt;
+}
+
+int Cli::Read(Session& s, const QStringList& numbers) {
+    QList<int> rows;
+    for (const QString& number : numbers) {
+        rows.append(s.table.FindRow(number));
+        if (rows.last() < 0)
+            return Fail(QStringLiteral("unknown communication number '%1'").arg(number));
+    }
+    bool failed = false;
+    for (int row : rows) {
+        bool error = false;
+        const quint32 reply = s.link.Transact(row, QString(), error, u"R");
+        out_ << s.table.At(row, ComNo) << '=';
+        if (error)
+            out_ << "ERROR";
+        else
+            out_ << RawOf(s, row, reply);
+        out_ << Qt::endl;
+        failed |= error;
+    }
+    return failed ? kExitFailed : kExitOk;
+}
+
+int Cli::Write(Session& s, const QString& number, const QString& value, bool eeprom) {
+    const int row = s.table.FindRow(number);
+    if (row < 0)
+        return Fail(QStringLiteral("unknown communication number '%1'").arg(number));
+    if (!FitsParameter(value, FourBytesOnWire(s, row)))
+        return Fail(QStringLiteral("'%1' is not a whole number that fits parameter %2")
+                        .arg(value, s.table.At(row, ComNo)));
+    bool error = false;
+    const quint32 echo = s.link.Transact(row, value.trimmed(), error, eeprom ? u"W" : u"P");
+    out_ << s.table.At(row, ComNo) << '=';
+    if (error)
+        out_ << "ERROR";
+    else
+        out_ << RawOf(s, row, echo);
+    out_ << Qt::endl;
+    return error ? kExitFailed : kExitOk;
+}
+
+int Cli::Detect(const QCommandLineParser& parser, Session& s) {
+    if (!QFileInfo::exists(s.paths.InverterIni))
+        return Fail(QStringLiteral("inverter catalogue not found: %1").arg(s.paths.InverterIni));
+    QString error;
+    const auto settings = LinkSettingsFrom(parser, LoadCommSettings(s.settings), error);
+    if (!settings)
+        return Fail(error);
+    Detector detector(s.port, s.clock);
+    const QStringList candidates = parser.isSet(QStringLiteral("port"))
+                                       ? QStringList{settings->port.portName}
+                                       : QtSerialPort::AvailablePorts();
+    const QStringList usable = detector.UsablePorts(candidates);
+    if (usable.isEmpty())
+        return Fail(QStringLiteral("no usable serial port (tried: %1)")
+                        .arg(candidates.isEmpty() ? QStringLiteral("none listed")
+                                                  : candidates.join(QStringLiteral(", "))));
+    // The settings given or stored are tried first, as the start-up selection does.
+    const LineFound remembered{usable.first(), settings->port.baudIndex, settings->port.parityIndex,
+                               settings->protocol};
+    const auto line = detector.Detect(usable, remembered);
+    if (!line) {
+        err_ << "vdk330q-cli: no inverter answered on " << usable.join(QStringLiteral(", "))
+             << Qt::endl;
+        return kExitFailed;
+    }
+    s.paths.SelectLanguage(LanguagesOf(s.settings).value(0));
+    const Catalogue catalogue(s.paths);
+    const Identity id = detector.Identify(*line, catalogue);
+    const QString type = catalogue.TypeForms().value(id.typeIndex);
+    const QString cpu = catalogue.CpuVersions(type).value(id.cpuIndex);
+    out_ << "port=" << line->portName << '\n'
+         << "baud=" << BaudRateOf(line->baudIndex) << '\n'
+         << "parity=" << QStringList{"none", "even", "odd"}.value(line->parityIndex) << '\n'
+         << "protocol=" << (line->protocol == Protocol::Modbus ? "modbus" : "inverter") << '\n'
+         << "type=" << type << '\n'
+         << "cpu=" << cpu << '\n'
+         << "capacity=" << catalogue.Capacities(type, cpu).value(id.capacityIndex) << Qt::endl;
+    return kExitOk;
 }
 
 } // namespace
