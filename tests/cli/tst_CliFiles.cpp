@@ -49,7 +49,7 @@ void TestCliFiles::checkRefusals_data() {
     QTest::addColumn<QString>("error");
     const QStringList qm40{"--type", "QM40", "--lang", "English", "check"};
     QTest::newRow("no file argument")
-        << QStringList{"check"} << QByteArray() << "one parameter file";
+        << QStringList{"check"} << QByteArray() << "wrong number of operands";
     QTest::newRow("missing file") << qm40 << QByteArray("<none>") << "cannot read";
     QTest::newRow("not a parameter file")
         << qm40 << QByteArray("hello\r\n") << "not a parameter file";
