@@ -1,8 +1,8 @@
 #include "cli/CliCommands.h"
 
-#include "base/UserDialogs.h"
 #include "base/Clock.h"
 #include "base/ProgramFlags.h"
+#include "base/UserDialogs.h"
 #include "cli/LinkOptions.h"
 #include "cli/Selection.h"
 #include "comm/CommLink.h"
@@ -94,7 +94,8 @@ struct Session {
 
 // Four data bytes travel only in the inverter protocol; MODBUS carries 16 bits.
 bool FourBytesOnWire(const Session& s, int row) {
-    return s.link.settings.protocol == Protocol::Inverter && s.table.At(row, Byte) == QLatin1String("4");
+    return s.link.settings.protocol == Protocol::Inverter &&
+           s.table.At(row, Byte) == QLatin1String("4");
 }
 
 qint64 RawOf(const Session& s, int row, quint32 reply) {

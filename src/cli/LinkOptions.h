@@ -16,7 +16,7 @@ QList<QCommandLineOption> LinkOptionList();
 
 // The stored [Comms] settings with the options given on top. Empty, with
 // `error` naming the bad option, when an option's value is not acceptable.
-std::optional<CommSettings> LinkSettingsFrom(const QCommandLineParser& parser, CommSettings settings,
-                                             QString& error);
+std::optional<CommSettings> LinkSettingsFrom(const QCommandLineParser& parser,
+                                             CommSettings settings, QString& error);
 
 } // namespace vdk

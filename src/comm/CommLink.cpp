@@ -59,7 +59,8 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
             clock.SleepUntil(clock.Milliseconds() + frameGapMs + 1);
         if (result.ok) {
             bool error = false;
-            result.value = modbus ? DecodeModbusReply(reply, error) : DecodeInverterReply(reply, request);
+            result.value =
+                modbus ? DecodeModbusReply(reply, error) : DecodeInverterReply(reply, request);
             result.ok = !error;
         }
     }
@@ -81,10 +82,10 @@ bool FitsParameter(const QString& valueText, bool fourBytesOnWire) {
     const qlonglong v = valueText.trimmed().toLongLong(&ok);
     if (!ok)
         return false;
-    return fourBytesOnWire ? v >= std::numeric_limits<qint32>::min() &&
-                                 v <= std::numeric_limits<quint32>::max()
-                           : v >= std::numeric_limits<qint16>::min() &&
-                                 v <= std::numeric_limits<quint16>::max();
+    return fourBytesOnWire
+               ? v >= std::numeric_limits<qint32>::min() && v <= std::numeric_limits<quint32>::max()
+               : v >= std::numeric_limits<qint16>::min() &&
+                     v <= std::numeric_limits<quint16>::max();
 }
 
 CommLink::CommLink(SerialPort& port, Clock& clock, Messenger& messenger, ProgramFlags& flags)
@@ -113,8 +114,7 @@ quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStri
         return 0;
     }
     const Request request{table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
-                          char(command.front().toUpper().unicode()), valueText,
-                          settings.Address()};
+                          char(command.front().toUpper().unicode()), valueText, settings.Address()};
     const ExchangeResult r = Exchange(port_, clock_, settings.protocol, request, settings.delay,
                                       FrameGap(settings.port.baudIndex));
     error = !r.ok;
@@ -177,8 +177,8 @@ void CommLink::InverterTypeCheck(const QString& inverterIni, const InverterIdent
         return;
     const QString nl = QStringLiteral("\n");
     messenger_.ShowText(kMsgConnected,
-                        messenger_.Text(kMsgConnected) + type + capacity + nl + nl + problems.value(0) +
-                            nl + problems.value(1),
+                        messenger_.Text(kMsgConnected) + type + capacity + nl + nl +
+                            problems.value(0) + nl + problems.value(1),
                         MsgIcon::Exclamation);
 }
 

@@ -42,12 +42,16 @@ CommSettings LoadCommSettings(const IniFile& ini) {
 }
 
 bool SaveCommSettings(IniFile& ini, const CommSettings& c) {
-    const std::pair<const char*, int> values[] = {
-        {"Prtocol", int(c.protocol)},       {"Commport", c.port.portIndex},
-        {"Baudrate", c.port.baudIndex},     {"Parity", c.port.parityIndex},
-        {"Stopbits", c.port.stopBitsIndex}, {"Bytesize", c.port.byteSizeIndex},
-        {"ID", c.id},                       {"AppendNo", c.appendNo ? 1 : 0},
-        {"Douhou", c.douhou ? 1 : 0},       {"Delay", c.delay}};
+    const std::pair<const char*, int> values[] = {{"Prtocol", int(c.protocol)},
+                                                  {"Commport", c.port.portIndex},
+                                                  {"Baudrate", c.port.baudIndex},
+                                                  {"Parity", c.port.parityIndex},
+                                                  {"Stopbits", c.port.stopBitsIndex},
+                                                  {"Bytesize", c.port.byteSizeIndex},
+                                                  {"ID", c.id},
+                                                  {"AppendNo", c.appendNo ? 1 : 0},
+                                                  {"Douhou", c.douhou ? 1 : 0},
+                                                  {"Delay", c.delay}};
     for (const auto& [key, value] : values)
         if (!ini.WriteInteger(kComms, QLatin1String(key), value))
             return false;

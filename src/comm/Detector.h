@@ -43,7 +43,8 @@ public:
     // The remembered settings first (when `remembered` names a usable port),
     // then the 18 combinations on that port, then on every usable port in
     // order. Nothing when no inverter answers.
-    std::optional<LineFound> Detect(const QStringList& usable, const std::optional<LineFound>& remembered);
+    std::optional<LineFound> Detect(const QStringList& usable,
+                                    const std::optional<LineFound>& remembered);
 
     // Opens the found line and reads the inverter's identity codes.
     Identity Identify(const LineFound& line, const Catalogue& catalogue);

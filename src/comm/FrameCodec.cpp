@@ -27,7 +27,9 @@ quint8 At(const QByteArray& bytes, int index) {
     return index < bytes.size() ? quint8(bytes[index]) : 0;
 }
 
-bool HasAddressByte(const Request& r) { return r.addressing.mode != Addressing::None; }
+bool HasAddressByte(const Request& r) {
+    return r.addressing.mode != Addressing::None;
+}
 
 } // namespace
 
@@ -57,7 +59,9 @@ quint16 ComNoBytes(QStringView comNo) {
     return word;
 }
 
-bool IsFc10(QStringView comNo) { return comNo.compare(u"FC10", Qt::CaseInsensitive) == 0; }
+bool IsFc10(QStringView comNo) {
+    return comNo.compare(u"FC10", Qt::CaseInsensitive) == 0;
+}
 
 quint16 Crc16(const char* data, qsizetype size) {
     quint16 crc = 0xFFFF;
@@ -139,7 +143,9 @@ QByteArray EncodeModbusRequest(const Request& r) {
     return frame;
 }
 
-int ModbusReplyLength(const Request& r) { return r.command == 'R' ? 7 : 8; }
+int ModbusReplyLength(const Request& r) {
+    return r.command == 'R' ? 7 : 8;
+}
 
 bool CheckModbusReply(const QByteArray& reply, int n) {
     if (n < 3 || reply.size() < n)

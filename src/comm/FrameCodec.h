@@ -18,10 +18,10 @@ struct Addressing {
 
 // One request as the encoders need it.
 struct Request {
-    QString comNo;    // four hexadecimal characters
-    bool wide = false; // a 4-byte parameter ("Byte" 4)
+    QString comNo;      // four hexadecimal characters
+    bool wide = false;  // a 4-byte parameter ("Byte" 4)
     char command = 'R'; // 'R' read, 'W' write to EEPROM, 'P' write to RAM
-    QString valueText; // decimal text of the raw value, for writes
+    QString valueText;  // decimal text of the raw value, for writes
     Addressing addressing;
 };
 

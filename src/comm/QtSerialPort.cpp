@@ -34,7 +34,9 @@ QSerialPort::StopBits StopBitsOf(int index) {
 
 QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock) {}
 
-QtSerialPort::~QtSerialPort() { ClosePort(); }
+QtSerialPort::~QtSerialPort() {
+    ClosePort();
+}
 
 QStringList QtSerialPort::AvailablePorts() {
     QStringList ports;
@@ -67,7 +69,9 @@ void QtSerialPort::ClosePort() {
         port_.close();
 }
 
-bool QtSerialPort::IsOpen() const { return port_.isOpen(); }
+bool QtSerialPort::IsOpen() const {
+    return port_.isOpen();
+}
 
 void QtSerialPort::SetRts(bool on) {
     // Pseudo-terminals have no modem lines: the request fails and is harmless.
@@ -90,11 +94,17 @@ int QtSerialPort::WaitingCount() {
     return int(port_.bytesAvailable());
 }
 
-QByteArray QtSerialPort::ReadWaiting() { return port_.read(kReceiveBufferSize); }
+QByteArray QtSerialPort::ReadWaiting() {
+    return port_.read(kReceiveBufferSize);
+}
 
-void QtSerialPort::ReleaseLine() { SetRts(false); }
+void QtSerialPort::ReleaseLine() {
+    SetRts(false);
+}
 
-qint64 QtSerialPort::Milliseconds() const { return clock_.Milliseconds(); }
+qint64 QtSerialPort::Milliseconds() const {
+    return clock_.Milliseconds();
+}
 
 int QtSerialPort::WaitForBytes(int count, qint64 deadline) {
     while (port_.bytesAvailable() < count) {

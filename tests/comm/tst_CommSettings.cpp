@@ -28,9 +28,9 @@ void TestCommSettings::defaultsAndClamping() {
     QCOMPARE(d.delay, 200);
     QCOMPARE(d.Address().mode, Addressing::None);
 
-    const CommSettings c = LoadCommSettings(IniFile(t.Write(
-        "a.ini", "[Comms]\r\nPrtocol=7\r\nBaudrate=9\r\nParity=-1\r\nID=99\r\nDelay=1\r\n"
-                 "AppendNo=1\r\nDouhou=1\r\nCommport=-4\r\n")));
+    const CommSettings c = LoadCommSettings(IniFile(
+        t.Write("a.ini", "[Comms]\r\nPrtocol=7\r\nBaudrate=9\r\nParity=-1\r\nID=99\r\nDelay=1\r\n"
+                         "AppendNo=1\r\nDouhou=1\r\nCommport=-4\r\n")));
     QCOMPARE(c.protocol, Protocol::Inverter);
     QCOMPARE(c.port.baudIndex, 3);
     QCOMPARE(c.port.parityIndex, 1);

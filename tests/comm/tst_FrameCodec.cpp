@@ -14,7 +14,9 @@ Request Make(const QString& comNo, char command, const QString& value = {},
              Addressing::Mode mode = Addressing::None, int number = 0, bool wide = false) {
     return Request{comNo, wide, command, value, Addressing{mode, number}};
 }
-QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray Hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 } // namespace
 
 class TestFrameCodec : public QObject {
@@ -40,30 +42,31 @@ void TestFrameCodec::requests_data() {
     const auto inv = Protocol::Inverter;
     const auto mb = Protocol::Modbus;
     QTest::newRow("inv read FA10") << inv << Make("FA10", 'R') << Hex("2F52FA108B");
-    QTest::newRow("inv read FA10 to 1") << inv << Make("FA10", 'R', {}, Addressing::Number, 1)
-                                        << Hex("2F0152FA108C");
+    QTest::newRow("inv read FA10 to 1")
+        << inv << Make("FA10", 'R', {}, Addressing::Number, 1) << Hex("2F0152FA108C");
     QTest::newRow("inv RAM write 600") << inv << Make("FA10", 'P', "600") << Hex("2F50FA100258E3");
     QTest::newRow("inv EEPROM write broadcast")
         << inv << Make("FA10", 'W', "600", Addressing::Broadcast) << Hex("2FFF57FA100258E9");
-    QTest::newRow("inv 4-byte read") << inv << Make("FA10", 'R', {}, Addressing::None, 0, true)
-                                     << Hex("2F4C52FA10D7");
+    QTest::newRow("inv 4-byte read")
+        << inv << Make("FA10", 'R', {}, Addressing::None, 0, true) << Hex("2F4C52FA10D7");
     QTest::newRow("inv lower-case number") << inv << Make("fa10", 'R') << Hex("2F52FA108B");
     QTest::newRow("inv -1 on 2 bytes") << inv << Make("0001", 'P', "-1") << Hex("2F500001FFFF7E");
     QTest::newRow("inv 70000 keeps the low 16 bits")
         << inv << Make("0001", 'P', "70000") << Hex("2F500001117001");
     QTest::newRow("inv 4-byte write -2")
         << inv << Make("0001", 'P', "-2", Addressing::None, 0, true) << Hex("2F4C500001FFFFFFFEC7");
-    QTest::newRow("mb read FA10 default address") << mb << Make("FA10", 'R') << Hex("FB03FA100001A14D");
-    QTest::newRow("mb read FA10 from 1") << mb << Make("FA10", 'R', {}, Addressing::Number, 1)
-                                         << Hex("0103FA100001B517");
-    QTest::newRow("mb write 600 to 1") << mb << Make("FA10", 'P', "600", Addressing::Number, 1)
-                                       << Hex("0106FA100258B84D");
-    QTest::newRow("mb W and P are the same") << mb << Make("FA10", 'W', "600", Addressing::Number, 1)
-                                             << Hex("0106FA100258B84D");
-    QTest::newRow("mb broadcast write") << mb << Make("FA10", 'W', "600", Addressing::Broadcast)
-                                        << Hex("0006FA100258B99C");
-    QTest::newRow("mb ignores the width") << mb << Make("FA10", 'R', {}, Addressing::None, 0, true)
-                                          << Hex("FB03FA100001A14D");
+    QTest::newRow("mb read FA10 default address")
+        << mb << Make("FA10", 'R') << Hex("FB03FA100001A14D");
+    QTest::newRow("mb read FA10 from 1")
+        << mb << Make("FA10", 'R', {}, Addressing::Number, 1) << Hex("0103FA100001B517");
+    QTest::newRow("mb write 600 to 1")
+        << mb << Make("FA10", 'P', "600", Addressing::Number, 1) << Hex("0106FA100258B84D");
+    QTest::newRow("mb W and P are the same")
+        << mb << Make("FA10", 'W', "600", Addressing::Number, 1) << Hex("0106FA100258B84D");
+    QTest::newRow("mb broadcast write")
+        << mb << Make("FA10", 'W', "600", Addressing::Broadcast) << Hex("0006FA100258B99C");
+    QTest::newRow("mb ignores the width")
+        << mb << Make("FA10", 'R', {}, Addressing::None, 0, true) << Hex("FB03FA100001A14D");
 }
 
 void TestFrameCodec::requests() {
@@ -81,11 +84,14 @@ void TestFrameCodec::replyLengths_data() {
     QTest::addColumn<int>("modbus");
     QTest::newRow("read") << Make("FA10", 'R') << 7 << 7;
     QTest::newRow("read with number") << Make("FA10", 'R', {}, Addressing::Number, 3) << 8 << 7;
-    QTest::newRow("broadcast still waits") << Make("FA10", 'W', "1", Addressing::Broadcast) << 8 << 8;
+    QTest::newRow("broadcast still waits")
+        << Make("FA10", 'W', "1", Addressing::Broadcast) << 8 << 8;
     QTest::newRow("4-byte") << Make("FA10", 'R', {}, Addressing::None, 0, true) << 10 << 7;
-    QTest::newRow("4-byte with number") << Make("FA10", 'P', "1", Addressing::Number, 1, true) << 11 << 8;
+    QTest::newRow("4-byte with number")
+        << Make("FA10", 'P', "1", Addressing::Number, 1, true) << 11 << 8;
     QTest::newRow("FC10 read: panel block") << Make("FC10", 'R') << 15 << 7;
-    QTest::newRow("FC10 read with number") << Make("fc10", 'R', {}, Addressing::Number, 1) << 15 << 7;
+    QTest::newRow("FC10 read with number")
+        << Make("fc10", 'R', {}, Addressing::Number, 1) << 15 << 7;
     QTest::newRow("FC10 write: ordinary") << Make("FC10", 'P', "1") << 7 << 8;
 }
 
@@ -108,11 +114,13 @@ void TestFrameCodec::inverterReplies_data() {
     QTest::addColumn<bool>("valid");
     QTest::addColumn<quint32>("value");
     QTest::newRow("2-byte") << Make("FA10", 'R') << Hex("2F52FA100258E5") << true << 600u;
-    QTest::newRow("0xFFFF is 65535") << Make("0001", 'R') << Hex("2F520001FFFF80") << true << 65535u;
+    QTest::newRow("0xFFFF is 65535")
+        << Make("0001", 'R') << Hex("2F520001FFFF80") << true << 65535u;
     QTest::newRow("bad sum") << Make("FA10", 'R') << Hex("2F52FA100258E6") << false << 600u;
-    QTest::newRow("extra bytes ignored") << Make("FA10", 'R') << Hex("2F52FA100258E5AABB") << true << 600u;
-    QTest::newRow("with number byte") << Make("FA10", 'R', {}, Addressing::Number, 1)
-                                      << Hex("2F0152FA100258E6") << true << 600u;
+    QTest::newRow("extra bytes ignored")
+        << Make("FA10", 'R') << Hex("2F52FA100258E5AABB") << true << 600u;
+    QTest::newRow("with number byte")
+        << Make("FA10", 'R', {}, Addressing::Number, 1) << Hex("2F0152FA100258E6") << true << 600u;
     QTest::newRow("4-byte") << Make("FA10", 'R', {}, Addressing::None, 0, true)
                             << Hex("2F4C52FA10FFFFFFFED2") << true << 0xFFFFFFFEu;
     QTest::newRow("short reply") << Make("FA10", 'R') << Hex("2F52FA10") << false << 0u;

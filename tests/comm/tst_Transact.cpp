@@ -12,7 +12,9 @@ using namespace vdk;
 
 namespace {
 
-QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray Hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 // A link on the fixture's table (0000 is row 0, 0900 a signed 4-byte row).
 struct Link {
@@ -65,12 +67,14 @@ void TestTransact::replyTiming_data() {
     QTest::addColumn<bool>("error");
     QTest::addColumn<qint64>("elapsed");
     QTest::newRow("at once") << kInverterReply << qint64(5) << "0000" << false << qint64(5);
-    QTest::newRow("exactly at the time-out") << kInverterReply << qint64(200) << "0000" << false << qint64(200);
+    QTest::newRow("exactly at the time-out")
+        << kInverterReply << qint64(200) << "0000" << false << qint64(200);
     QTest::newRow("one ms late") << kInverterReply << qint64(201) << "0000" << true << qint64(201);
     QTest::newRow("silence") << QByteArray() << qint64(0) << "0000" << true << qint64(201);
     QTest::newRow("short") << kInverterReply.left(6) << qint64(5) << "0000" << true << qint64(201);
     QTest::newRow("bad sum") << Hex("2F5200000258DC") << qint64(5) << "0000" << true << qint64(5);
-    QTest::newRow("extra bytes") << kInverterReply + "xyz" << qint64(5) << "0000" << false << qint64(5);
+    QTest::newRow("extra bytes") << kInverterReply + "xyz" << qint64(5) << "0000" << false
+                                 << qint64(5);
 }
 
 void TestTransact::replyTiming() {
@@ -87,7 +91,8 @@ void TestTransact::replyTiming() {
     QCOMPARE(flag, error);
     QCOMPARE(value, error ? 0u : 600u);
     QCOMPARE(l.clock.now - start, elapsed);
-    QCOMPARE(l.port.sent, QList<QByteArray>{Hex("2F520000" "81")});
+    QCOMPARE(l.port.sent, QList<QByteArray>{Hex("2F520000"
+                                                "81")});
     QCOMPARE(l.port.rtsDropped, 1);
 }
 
@@ -146,16 +151,16 @@ void TestTransact::communicationCheck_data() {
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QList<bool>>("enabled");
     QTest::addColumn<QList<int>>("messages");
-    QTest::newRow("answers") << false << false << false << kInverterReply << true << QList<bool>{true}
-                             << QList<int>{};
-    QTest::newRow("silent") << false << false << false << QByteArray() << false << QList<bool>{false}
-                            << QList<int>{};
-    QTest::newRow("port does not open") << false << true << false << kInverterReply << false
-                                        << QList<bool>{false} << QList<int>{3};
-    QTest::newRow("no 0000 in the table") << false << false << true << kInverterReply << false
-                                          << QList<bool>{false} << QList<int>{};
-    QTest::newRow("monitoring: nothing touched") << true << false << false << kInverterReply << false
-                                                 << QList<bool>{} << QList<int>{};
+    QTest::newRow("answers") << false << false << false << kInverterReply << true
+                             << QList<bool>{true} << QList<int>{};
+    QTest::newRow("silent") << false << false << false << QByteArray() << false
+                            << QList<bool>{false} << QList<int>{};
+    QTest::newRow("port does not open")
+        << false << true << false << kInverterReply << false << QList<bool>{false} << QList<int>{3};
+    QTest::newRow("no 0000 in the table")
+        << false << false << true << kInverterReply << false << QList<bool>{false} << QList<int>{};
+    QTest::newRow("monitoring: nothing touched")
+        << true << false << false << kInverterReply << false << QList<bool>{} << QList<int>{};
 }
 
 void TestTransact::communicationCheck() {
@@ -211,10 +216,12 @@ void TestTransact::inverterTypeCheck() {
         r.append(char(value >> 8)).append(char(value & 0xFF));
         return r.append(char(ByteSum(r.constData(), r.size())));
     };
-    l.port.replies.enqueue({Hex("2F50FB9101CF") + "x", 1}); // access write echo (sum is not checked here)
+    l.port.replies.enqueue(
+        {Hex("2F50FB9101CF") + "x", 1}); // access write echo (sum is not checked here)
     l.port.replies.enqueue({reply(0xFB07, type), 1});
     l.port.replies.enqueue({reply(0xFB05, capacity), 1});
-    l.link.InverterTypeCheck(l.f.paths.InverterIni, InverterIdentity{"AB", "-1K", "1", "English", "Eng"});
+    l.link.InverterTypeCheck(l.f.paths.InverterIni,
+                             InverterIdentity{"AB", "-1K", "1", "English", "Eng"});
     QCOMPARE(l.port.sent.first(), EncodeInverterRequest(Request{"FB91", false, 'P', "463", {}}));
     if (text.isEmpty()) {
         QVERIFY(l.f.dialogs.messages.isEmpty());
