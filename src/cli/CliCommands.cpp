@@ -92,6 +92,28 @@ struct Session {
     CommLink link{port, clock, messenger, flags};
 };
 
+// A negative value such as "-5" would read as an option: operands of that
+// shape move behind "--", keeping their order among the operands.
+QStringList NegativesLast(const QStringList& args, const QList<QCommandLineOption>& options) {
+    QStringList valued;
+    for (const QCommandLineOption& o : options)
+        if (!o.valueName().isEmpty())
+            for (const QString& name : o.names())
+                valued.append(QStringLiteral("--") + name);
+    QStringList front, negatives;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (valued.contains(a) && i + 1 < args.size()) {
+            front << a << args[++i];
+        } else if (a.size() > 1 && a.front() == QLatin1Char('-') && a[1].isDigit()) {
+            negatives.append(a);
+        } else {
+            front.append(a);
+        }
+    }
+    return negatives.isEmpty() ? front : front + QStringList{QStringLiteral("--")} + negatives;
+}
+
 // Four data bytes travel only in the inverter protocol; MODBUS carries 16 bits.
 bool FourBytesOnWire(const Session& s, int row) {
     return s.link.settings.protocol == Protocol::Inverter &&
@@ -146,7 +168,7 @@ int Cli::Run(const QStringList& args) {
     };
     options += LinkOptionList();
     parser.addOptions(options);
-    if (!parser.parse(QStringList{QStringLiteral("vdk330q-cli")} + args))
+    if (!parser.parse(QStringList{QStringLiteral("vdk330q-cli")} + NegativesLast(args, options)))
         return Fail(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(QStringLiteral("help"))) {
         out_ << kUsage;

@@ -2,6 +2,7 @@
 
 #include "base/Clock.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <termios.h>
 
@@ -30,6 +31,9 @@ QSerialPort::StopBits StopBitsOf(int index) {
 #endif
     return QSerialPort::TwoStop;
 }
+bool IsPseudoTerminal(const QString& name) {
+    return QFileInfo(name).canonicalFilePath().startsWith(QLatin1String("/dev/pts/"));
+}
 } // namespace
 
 QtSerialPort::QtSerialPort(Clock& clock) : clock_(clock) {}
@@ -53,13 +57,22 @@ int QtSerialPort::OpenPort(const PortSettings& s) {
         return 1;
     port_.setPortName(name);
     port_.setReadBufferSize(1024);
+    // Open with settings every terminal takes, then apply the line settings.
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setDataBits(QSerialPort::Data8);
     if (!port_.open(QIODevice::ReadWrite)) // exclusive on every platform
         return 1;
-    const bool set = port_.setBaudRate(BaudRateOf(s.baudIndex)) &&
-                     port_.setDataBits(ByteSizeOf(s.byteSizeIndex) == 7 ? QSerialPort::Data7
-                                                                        : QSerialPort::Data8) &&
-                     port_.setParity(ParityOf(s.parityIndex)) &&
-                     port_.setStopBits(StopBitsOf(s.stopBitsIndex));
+    bool set = port_.setBaudRate(BaudRateOf(s.baudIndex)) &&
+               port_.setDataBits(ByteSizeOf(s.byteSizeIndex) == 7 ? QSerialPort::Data7
+                                                                  : QSerialPort::Data8) &&
+               port_.setStopBits(StopBitsOf(s.stopBitsIndex));
+    if (set && !port_.setParity(ParityOf(s.parityIndex))) {
+        // A pseudo-terminal has no parity-enable flag to set; it carries the
+        // bytes all the same.
+        set = IsPseudoTerminal(name);
+        port_.clearError();
+    }
     // Refused line settings leave the port open; the next open closes it.
     return set ? 0 : 1;
 }

@@ -3,19 +3,17 @@
 namespace vdk {
 
 FaultInjector::FaultInjector(const SimOptions& options)
-    : dropRate_(options.dropRate), lateRate_(options.lateRate),
-      corruptRate_(options.corruptRate), partialRate_(options.partialRate),
-      random_(options.seed) {}
+    : dropRate_(options.dropRate), lateRate_(options.lateRate), corruptRate_(options.corruptRate),
+      partialRate_(options.partialRate), random_(options.seed) {}
 
 SimFault FaultInjector::Inject(QByteArray& reply) {
     if (reply.isEmpty())
         return SimFault::None;
     double draw = std::uniform_real_distribution<double>(0.0, 1.0)(random_);
     SimFault fault = SimFault::None;
-    for (const auto& [kind, rate] : {std::pair{SimFault::Drop, dropRate_},
-                                     std::pair{SimFault::Late, lateRate_},
-                                     std::pair{SimFault::Corrupt, corruptRate_},
-                                     std::pair{SimFault::Partial, partialRate_}}) {
+    for (const auto& [kind, rate] :
+         {std::pair{SimFault::Drop, dropRate_}, std::pair{SimFault::Late, lateRate_},
+          std::pair{SimFault::Corrupt, corruptRate_}, std::pair{SimFault::Partial, partialRate_}}) {
         if (draw < rate) {
             fault = kind;
             break;

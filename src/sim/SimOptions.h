@@ -41,4 +41,11 @@ struct SimOptions {
     int lateDelayMs = 1000;
 };
 
+// Bits of one character on the line: start bit, 8 data bits, the parity bit
+// and the stop bits.
+double BitsPerCharacter(const SimOptions& options);
+// Milliseconds that `characters` characters take on the line, rounded up: a
+// character is there only once its last bit is.
+qint64 LineMilliseconds(const SimOptions& options, double characters);
+
 } // namespace vdk

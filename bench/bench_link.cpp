@@ -1,0 +1,174 @@
+// The link at line speed: every parameter of the largest shipped definition
+// read one exchange after another from vdk330q-sim --wire-timing on a
+// pseudo-terminal, at 9600 and 38400 baud, even parity, in both protocols;
+// and the time an exchange with a silent line takes against its time-out.
+//
+//   build/bin/bench_link
+//
+// Wall time is compared with the wire floor: for every exchange the request
+// and reply characters times the bits per character over the baud rate, plus
+// the MODBUS frame gap. CPU time is that of this process.
+#include "BenchUtil.h"
+#include "base/Clock.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "comm/QtSerialPort.h"
+#include "data/Catalogue.h"
+#include "data/DefinitionLoader.h"
+#include "settings/AppPaths.h"
+#include "settings/LanguageTexts.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QTextStream>
+#include <sys/resource.h>
+
+using namespace vdk;
+
+namespace {
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+class Simulator {
+public:
+    Simulator(const QString& program, const QStringList& args) {
+        process_.start(program, args);
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(10000)) {
+            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("PTY ")))
+                pty_ = line.mid(4);
+        }
+    }
+    ~Simulator() {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    const QString& Pty() const { return pty_; }
+
+private:
+    QProcess process_;
+    QString pty_;
+};
+
+struct Setup {
+    AppPaths paths;
+    ParaDat table;
+    QString type, cpu, capacity;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QString bin = QCoreApplication::applicationDirPath();
+    const QString simProgram = bin + QStringLiteral("/vdk330q-sim");
+
+    // The largest definition of the shipped catalogue.
+    Setup s{AppPaths(bin, QString()), {}, {}, {}, {}};
+    s.paths.SelectLanguage(QStringLiteral("English"));
+    SilentDialogs dialogs;
+    LanguageTexts texts;
+    Messenger messenger(texts, dialogs);
+    const Catalogue catalogue(s.paths);
+    for (const QString& type : catalogue.TypeForms())
+        for (const QString& cpu : catalogue.CpuVersions(type)) {
+            const QString capacity = catalogue.Capacities(type, cpu).value(0);
+            s.paths.SelectInverter(type, cpu, capacity);
+            ParaDat table;
+            DefinitionLoader loader(s.paths, messenger);
+            if (loader.LoadDefinitions(table) && loader.LoadCapacityDefaults(table) &&
+                table.Count() > s.table.Count()) {
+                s.table = table;
+                s.type = type;
+                s.cpu = cpu;
+                s.capacity = capacity;
+            }
+        }
+    out << QStringLiteral("%1(%2)%3: %4 parameters\n")
+               .arg(s.type, s.cpu, s.capacity)
+               .arg(s.table.Count());
+
+    SystemClock clock;
+    ProgramFlags flags;
+    for (const int baudIndex : {3, 5})
+        for (const Protocol protocol : {Protocol::Inverter, Protocol::Modbus}) {
+            const QString name = protocol == Protocol::Modbus ? QStringLiteral("modbus")
+                                                              : QStringLiteral("inverter");
+            const Simulator sim(simProgram, {"--type", s.type, "--cpu", s.cpu, "--capacity",
+                                             s.capacity, "--protocol", name, "--baud",
+                                             QString::number(BaudRateOf(baudIndex)), "--parity",
+                                             "even", "--wire-timing"});
+            QtSerialPort port(clock);
+            CommLink link(port, clock, messenger, flags);
+            link.settings.protocol = protocol;
+            link.settings.port.portName = sim.Pty();
+            link.settings.port.baudIndex = baudIndex;
+            link.SetTable(&s.table);
+            if (sim.Pty().isEmpty() || link.OpenPort() != 0) {
+                out << "cannot start the simulator\n";
+                return 1;
+            }
+            bool error = false;
+            link.Transact(s.table.FindRow(u"FB91"), QStringLiteral("463"), error, u"P");
+
+            const double bits = 11.0; // 8 data bits, parity, start and stop bit
+            double floorMs = 0;
+            int failures = 0;
+            const double cpu0 = CpuSeconds();
+            QElapsedTimer wall;
+            wall.start();
+            for (int row = 0; row < s.table.Count(); ++row) {
+                const Request request{
+                    s.table.At(row, ComNo), s.table.At(row, Byte) == u"4", 'R', {}, {}};
+                const bool modbus = protocol == Protocol::Modbus;
+                const qsizetype chars =
+                    modbus ? EncodeModbusRequest(request).size() + ModbusReplyLength(request)
+                           : EncodeInverterRequest(request).size() + InverterReplyLength(request);
+                floorMs += chars * bits * 1000.0 / BaudRateOf(baudIndex) +
+                           (modbus ? FrameGap(baudIndex) : 0);
+                link.Transact(row, QString(), error, u"R");
+                failures += error;
+            }
+            const double wallMs = double(wall.nsecsElapsed()) / 1e6;
+            const double cpuMs = (CpuSeconds() - cpu0) * 1000.0;
+            out << QStringLiteral(
+                       "  %1 %2 even: wall %3 ms, wire floor %4 ms, ratio %5; CPU %6 % of wall; "
+                       "%7 failed\n")
+                       .arg(name, -8)
+                       .arg(BaudRateOf(baudIndex), 5)
+                       .arg(wallMs, 0, 'f', 0)
+                       .arg(floorMs, 0, 'f', 0)
+                       .arg(wallMs / floorMs, 0, 'f', 3)
+                       .arg(100.0 * cpuMs / wallMs, 0, 'f', 1)
+                       .arg(failures);
+        }
+
+    // A silent line: the simulator drops every reply.
+    const Simulator silent(simProgram, {"--type", s.type, "--drop-rate", "1"});
+    QtSerialPort port(clock);
+    CommLink link(port, clock, messenger, flags);
+    link.settings.port.portName = silent.Pty();
+    link.SetTable(&s.table);
+    if (link.OpenPort() != 0)
+        return 1;
+    std::vector<double> overshoot;
+    for (int i = 0; i < 21; ++i) {
+        bool error = false;
+        QElapsedTimer t;
+        t.start();
+        link.Transact(0, QString(), error, u"R");
+        overshoot.push_back(double(t.nsecsElapsed()) / 1e6 - link.settings.delay);
+    }
+    std::sort(overshoot.begin(), overshoot.end());
+    out << QStringLiteral(
+               "  silent line, time-out %1 ms: median %2 ms past the time-out (target <= 5)\n")
+               .arg(link.settings.delay)
+               .arg(overshoot[overshoot.size() / 2], 0, 'f', 2);
+    return 0;
+}

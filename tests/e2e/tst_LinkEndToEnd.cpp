@@ -1,0 +1,153 @@
+// vdk330q-cli against vdk330q-sim on a pseudo-terminal, in both protocols:
+// reads, RAM and EEPROM writes, 4-byte and signed parameters, inverter numbers,
+// broadcast, detection, and the refusals that never reach the line.
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+// A simulator process serving a pseudo-terminal for the life of the object.
+class Simulator {
+public:
+    explicit Simulator(const QStringList& args) {
+        process_.start(QStringLiteral(VDK_SIM), args);
+        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
+            return;
+        const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+        if (line.startsWith(QLatin1String("PTY ")))
+            pty_ = line.mid(4);
+    }
+    ~Simulator() {
+        process_.terminate();
+        if (!process_.waitForFinished(5000))
+            process_.kill();
+    }
+    const QString& Pty() const { return pty_; }
+
+private:
+    QProcess process_;
+    QString pty_;
+};
+
+Run Cli(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral(VDK_CLI), args);
+    p.waitForFinished(60000);
+    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+
+const QStringList kSelection{"--type",     "QM40",  "--cpu",  "2.10",
+                             "--capacity", "-2004", "--lang", "English"};
+
+} // namespace
+
+class TestLinkEndToEnd : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void readAndWrite_data();
+    void readAndWrite();
+    void addressing_data();
+    void addressing();
+    void detect();
+    void refusals();
+};
+
+void TestLinkEndToEnd::readAndWrite_data() {
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<QString>("wide"); // a 4-byte value to write to 0214
+    QTest::newRow("inverter") << "inverter"
+                              << "100000";
+    QTest::newRow("modbus") << "modbus"
+                            << "1000"; // one 16-bit register per parameter
+}
+
+void TestLinkEndToEnd::readAndWrite() {
+    QFETCH(QString, protocol);
+    QFETCH(QString, wide);
+    const Simulator sim(
+        {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
+
+    Run r = Cli(link + QStringList{"write", "0002", "5000"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("0002=5000\n"));
+    r = Cli(link + QStringList{"read", "0002", "0000"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.startsWith("0002=5000\n0000="), qPrintable(r.out));
+
+    r = Cli(link + QStringList{"write", "0214", wide, "--eeprom"});
+    QCOMPARE(r.out, "0214=" + wide + "\n");
+    r = Cli(link + QStringList{"read", "0214"});
+    QCOMPARE(r.out, "0214=" + wide + "\n");
+
+    r = Cli(link + QStringList{"write", "0802", "-5"}); // signed 4-byte
+    QCOMPARE(r.out, QStringLiteral("0802=-5\n"));
+    r = Cli(link + QStringList{"read", "0802"});
+    QCOMPARE(r.out, QStringLiteral("0802=-5\n"));
+}
+
+void TestLinkEndToEnd::addressing_data() {
+    QTest::addColumn<QString>("protocol");
+    QTest::newRow("inverter") << "inverter";
+    QTest::newRow("modbus") << "modbus";
+}
+
+void TestLinkEndToEnd::addressing() {
+    QFETCH(QString, protocol);
+    const Simulator sim({"--type", "QM40", "--protocol", protocol, "--id", "3"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link =
+        kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol, "--timeout", "100"};
+    Run r = Cli(link + QStringList{"--id", "3", "write", "0003", "4000"});
+    QCOMPARE(r.out, QStringLiteral("0003=4000\n"));
+    r = Cli(link + QStringList{"--id", "4", "read", "0003"});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QStringLiteral("0003=ERROR\n"));
+
+    // A MODBUS broadcast is carried out without a reply, as standard slaves do.
+    r = Cli(link + QStringList{"--broadcast", "write", "0003", "4500"});
+    QCOMPARE(r.code, protocol == "modbus" ? 1 : 0);
+    r = Cli(link + QStringList{"--id", "3", "read", "0003"});
+    QCOMPARE(r.out, QStringLiteral("0003=4500\n"));
+}
+
+void TestLinkEndToEnd::detect() {
+    // Found at the 10th combination: 19200 baud, odd parity, MODBUS.
+    const Simulator sim(
+        {"--type", "QS20", "--protocol", "modbus", "--baud", "19200", "--parity", "odd"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const Run r = Cli({"--port", sim.Pty(), "--baud", "9600", "--parity", "even", "detect"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("port=%1\nbaud=19200\nparity=odd\nprotocol=modbus\ntype=QS20\n"
+                                   "cpu=1.20\ncapacity=-2004\n")
+                        .arg(sim.Pty()));
+}
+
+void TestLinkEndToEnd::refusals() {
+    const Simulator sim({"--type", "QM40"});
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty()};
+    const QList<std::pair<QStringList, QString>> cases{
+        {link + QStringList{"read", "0FFF"}, "unknown communication number"},
+        {link + QStringList{"write", "0002", "12.5"}, "not a whole number"},
+        {link + QStringList{"write", "0002", "70000"}, "not a whole number"},
+        {kSelection + QStringList{"--port", "/dev/nonexistent-tty", "read", "0000"}, "cannot open"},
+        {link + QStringList{"--baud", "1234", "read", "0000"}, "--baud"},
+    };
+    for (const auto& [args, error] : cases) {
+        const Run r = Cli(args);
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains(error), qPrintable(r.err));
+        QVERIFY(r.out.isEmpty());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestLinkEndToEnd)
+#include "tst_LinkEndToEnd.moc"
