@@ -1,10 +1,13 @@
 #include "sim/SimServer.h"
 
+#include "comm/SerialPort.h"
 #include "sim/FaultInjector.h"
 #include "sim/RequestParser.h"
 
+#include <QElapsedTimer>
 #include <array>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <deque>
@@ -38,10 +41,16 @@ QString SystemError(const char* what) {
                                         QString::fromLocal8Bit(strerror(errno)));
 }
 
+// A reply byte and the moment, in microseconds, it leaves: pacing in whole
+// milliseconds would add up to a millisecond to every exchange.
 struct Output {
-    qint64 at;
+    qint64 atUs;
     char byte;
 };
+
+qint64 LineMicroseconds(const SimOptions& o, double characters) {
+    return qint64(std::ceil(characters * BitsPerCharacter(o) * 1e6 / BaudRateOf(o.baudIndex)));
+}
 
 } // namespace
 
@@ -139,10 +148,13 @@ bool SimServer::Run(QString& error) {
     std::deque<Output> output;
     qint64 lastInput = 0;
     bool ok = true;
+    QElapsedTimer fine;
+    fine.start();
     for (;;) {
         qint64 now = clock_.Milliseconds();
+        qint64 nowUs = fine.nsecsElapsed() / 1000;
         QByteArray due;
-        for (; !output.empty() && output.front().at <= now; output.pop_front())
+        for (; !output.empty() && output.front().atUs <= nowUs; output.pop_front())
             due.append(output.front().byte);
         // A master that stopped reading loses what its queue cannot take.
         if (!due.isEmpty() && write(io_, due.constData(), size_t(due.size())) < 0 &&
@@ -150,8 +162,10 @@ bool SimServer::Run(QString& error) {
             qWarning("vdk330q-sim: %s", qPrintable(SystemError("write")));
 
         pollfd fds[2] = {{io_, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
-        const int timeout = output.empty() ? -1 : int(output.front().at - now);
-        if (poll(fds, 2, timeout) < 0) {
+        const qint64 waitUs =
+            output.empty() ? -1 : std::max<qint64>(0, output.front().atUs - nowUs);
+        const timespec timeout{time_t(waitUs / 1000000), long(waitUs % 1000000) * 1000};
+        if (ppoll(fds, 2, waitUs < 0 ? nullptr : &timeout, nullptr) < 0) {
             if (errno == EINTR)
                 continue;
             error = SystemError("poll");
@@ -172,6 +186,7 @@ bool SimServer::Run(QString& error) {
         if (n <= 0)
             continue;
         now = clock_.Milliseconds();
+        nowUs = fine.nsecsElapsed() / 1000;
         // MODBUS frames end with silence: what came before it is given up.
         if (o.protocol == Protocol::Modbus && now - lastInput > silenceMs)
             parser.Reset();
@@ -182,13 +197,14 @@ bool SimServer::Run(QString& error) {
                 continue;
             QByteArray reply = sim_.Handle(request, now);
             const SimFault fault = faults.Inject(reply);
-            const qint64 start = now + o.latencyMs + (fault == SimFault::Late ? o.lateDelayMs : 0);
+            const qint64 startUs =
+                nowUs + 1000 * (o.latencyMs + (fault == SimFault::Late ? o.lateDelayMs : 0));
             // The request reached us at once; on a real line its characters
             // would have taken their time before the reply could start.
             for (qsizetype k = 0; k < reply.size(); ++k) {
-                const qint64 wire =
-                    o.wireTiming ? LineMilliseconds(o, double(request.size() + k + 1)) : 0;
-                output.push_back({start + wire, reply[k]});
+                const qint64 wireUs =
+                    o.wireTiming ? LineMicroseconds(o, double(request.size() + k + 1)) : 0;
+                output.push_back({startUs + wireUs, reply[k]});
             }
         }
     }
