@@ -18,6 +18,8 @@ struct LineFound {
     int baudIndex = 3;
     int parityIndex = 1;
     Protocol protocol = Protocol::Inverter;
+
+    bool operator==(const LineFound&) const = default;
 };
 
 // The inverter's identity as indexes into the catalogue's lists (type-form,

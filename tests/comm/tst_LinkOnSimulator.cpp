@@ -1,0 +1,182 @@
+// The link against the simulated inverter on the virtual clock: detection and
+// identification of shipped inverters, and replies damaged on the way, which
+// must always end as errors and never as wrong values.
+#include "../sim/SimTables.h"
+#include "DataFixture.h"
+#include "VirtualClock.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "comm/Detector.h"
+#include "data/Catalogue.h"
+#include "sim/InverterSim.h"
+#include "sim/SimulatedPort.h"
+
+#include <QTest>
+
+using namespace vdk;
+
+Q_DECLARE_METATYPE(vdk::Protocol)
+
+namespace {
+
+SimOptions Options(int baud, int parity, Protocol protocol) {
+    SimOptions o;
+    o.baudIndex = baud;
+    o.parityIndex = parity;
+    o.protocol = protocol;
+    o.latencyMs = 3;
+    return o;
+}
+
+struct Shipped {
+    Shipped() { paths.SelectLanguage("English"); }
+    AppPaths paths{QStringLiteral(VDK_SHARE_DIR), QString()};
+    Catalogue catalogue{paths};
+};
+
+} // namespace
+
+class TestLinkOnSimulator : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void rememberedSettingsAnswerFirst();
+    void foundAtTheTenthCombination();
+    void nothingAnswers();
+    void usablePorts();
+    void identifiesEveryShippedInverter_data();
+    void identifiesEveryShippedInverter();
+    void damagedRepliesAreErrors_data();
+    void damagedRepliesAreErrors();
+};
+
+void TestLinkOnSimulator::rememberedSettingsAnswerFirst() {
+    const ParaDat table = ShippedTable("QM40", "2.10", "-2004");
+    InverterSim sim(table, Options(5, 0, Protocol::Modbus));
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    const auto found = detector.Detect({"a", "b"}, LineFound{"b", 5, 0, Protocol::Modbus});
+    QVERIFY(found);
+    QCOMPARE(found->portName, QStringLiteral("b"));
+    QCOMPARE(port.RequestsSeen(), 1);
+}
+
+void TestLinkOnSimulator::foundAtTheTenthCombination() {
+    const ParaDat table = ShippedTable("QM40", "2.10", "-2004");
+    InverterSim sim(table, Options(4, 2, Protocol::Modbus)); // 19200, odd, MODBUS
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    const auto found = detector.Detect({"p"}, LineFound{"p", 3, 1, Protocol::Inverter});
+    QVERIFY(found);
+    QCOMPARE(found->baudIndex, 4);
+    QCOMPARE(found->parityIndex, 2);
+    QCOMPARE(found->protocol, Protocol::Modbus);
+    LineFound combination = *found;
+    combination.portName.clear();
+    QCOMPARE(Detector::Combinations().indexOf(combination) + 1, 10);
+    QCOMPARE(port.RtsRaised(), 2 + 9 * 2 + 1); // each failed probe is repeated once
+    // The remembered try and nine combinations time out at 200 ms, twice each.
+    QVERIFY(clock.now >= 20 * Detector::kProbeTimeoutMs);
+}
+
+void TestLinkOnSimulator::nothingAnswers() {
+    const ParaDat table = ShippedTable("QM40", "2.10", "-2004");
+    InverterSim sim(table, Options(0, 1, Protocol::Inverter)); // 1200 baud is never tried
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    QVERIFY(!detector.Detect({"p", "q"}, std::nullopt));
+    QCOMPARE(port.RtsRaised(), 2 * 18 * 2);
+}
+
+void TestLinkOnSimulator::usablePorts() {
+    const ParaDat table = ShippedTable("QM40", "2.10", "-2004");
+    InverterSim sim(table, SimOptions{});
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    QCOMPARE(detector.UsablePorts({"absent1", "COM3", "absent2", "COM5"}),
+             (QStringList{"COM3", "COM5"}));
+    QVERIFY(!port.IsOpen());
+}
+
+void TestLinkOnSimulator::identifiesEveryShippedInverter_data() {
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("cpu");
+    QTest::addColumn<QString>("capacity");
+    Shipped s;
+    for (const QString& type : s.catalogue.TypeForms())
+        for (const QString& cpu : s.catalogue.CpuVersions(type))
+            for (const QString& capacity : s.catalogue.Capacities(type, cpu))
+                QTest::addRow("%s(%s)%s", qPrintable(type), qPrintable(cpu), qPrintable(capacity))
+                    << type << cpu << capacity;
+}
+
+void TestLinkOnSimulator::identifiesEveryShippedInverter() {
+    QFETCH(QString, type);
+    QFETCH(QString, cpu);
+    QFETCH(QString, capacity);
+    Shipped s;
+    const ParaDat table = ShippedTable(type, cpu, capacity);
+    for (Protocol protocol : {Protocol::Inverter, Protocol::Modbus}) {
+        InverterSim sim(table, Options(3, 1, protocol));
+        VirtualClock clock;
+        SimulatedPort port(sim, clock);
+        Detector detector(port, clock);
+        const Identity id = detector.Identify(LineFound{"p", 3, 1, protocol}, s.catalogue);
+        const QString foundType = s.catalogue.TypeForms().value(id.typeIndex);
+        const QString foundCpu = s.catalogue.CpuVersions(foundType).value(id.cpuIndex);
+        QCOMPARE(foundType, type);
+        QCOMPARE(foundCpu, cpu);
+        QCOMPARE(s.catalogue.Capacities(foundType, foundCpu).value(id.capacityIndex), capacity);
+    }
+}
+
+void TestLinkOnSimulator::damagedRepliesAreErrors_data() {
+    QTest::addColumn<Protocol>("protocol");
+    QTest::addColumn<int>("fault"); // which rate is set
+    for (Protocol protocol : {Protocol::Inverter, Protocol::Modbus})
+        for (int fault : {1, 2, 3, 4}) {
+            static const char* names[] = {"", "drop", "late", "corrupt", "partial"};
+            QTest::addRow("%s %s", protocol == Protocol::Modbus ? "modbus" : "inverter",
+                          names[fault])
+                << protocol << fault;
+        }
+}
+
+void TestLinkOnSimulator::damagedRepliesAreErrors() {
+    QFETCH(Protocol, protocol);
+    QFETCH(int, fault);
+    DataFixture f;
+    const ParaDat table = ShippedTable("QM60", "1.00", "-4007");
+    SimOptions o = Options(3, 1, protocol);
+    o.seed = 7;
+    double* rates[] = {nullptr, &o.dropRate, &o.lateRate, &o.corruptRate, &o.partialRate};
+    *rates[fault] = 0.3;
+    InverterSim sim(table, o);
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    ProgramFlags flags;
+    CommLink link(port, clock, f.messenger, flags);
+    link.settings.protocol = protocol;
+    link.SetTable(&table);
+    QCOMPARE(link.OpenPort(), 0);
+    int errors = 0;
+    for (int row = 0; row <= table.NormalLastRow(); ++row) {
+        bool error = false;
+        const quint32 value = link.Transact(row, QString(), error, u"R");
+        errors += error;
+        if (error) {
+            QCOMPARE(value, 0u);
+            continue;
+        }
+        const qint32 held = *sim.RamValue(table.At(row, ComNo));
+        const bool wide = protocol == Protocol::Inverter && table.At(row, Byte) == "4";
+        QCOMPARE(value, wide ? quint32(held) : quint32(quint16(held)));
+    }
+    QVERIFY(errors > 0);
+}
+
+QTEST_GUILESS_MAIN(TestLinkOnSimulator)
+#include "tst_LinkOnSimulator.moc"
