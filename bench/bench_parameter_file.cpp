@@ -30,16 +30,16 @@ int main(int argc, char** argv) {
     QTemporaryDir dir(argc > 1 ? QString::fromLocal8Bit(argv[1]) + QStringLiteral("/benchXXXXXX")
                                : QDir::tempPath() + QStringLiteral("/benchXXXXXX"));
 
-    ParaDat table;
+    QStringList lines;
     for (int i = 0; i < ParaDat::kMaxParameters; ++i) {
         const QString number = QString::number(0x1000 + i, 16).toUpper();
         const QString ref = QString::number(0x1000 + i - 1, 16).toUpper();
-        table.Append(DefinitionRow(
-            number + (i % 10 == 5 ? QStringLiteral(",1,") + ref : QStringLiteral(",0,100")) +
-                QStringLiteral(",Name,F,Hz,2,0,0,60000,0,0,#.#,10,-,0,0"),
-            i));
+        lines.append(number +
+                     (i % 10 == 5 ? QStringLiteral(",1,") + ref : QStringLiteral(",0,100")) +
+                     QStringLiteral(",Name,F,Hz,2,0,0,60000,0,0,#.#,10,-,0,0"));
     }
-    table.Finish(QStringLiteral("0*"));
+    ParaDat table;
+    table.Load(lines, QStringLiteral("0*"));
     SilentDialogs dialogs;
     LanguageTexts texts;
     Messenger messenger(texts, dialogs);

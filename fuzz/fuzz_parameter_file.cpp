@@ -31,12 +31,10 @@ public:
 
 vdk::ParaDat SmallTable() {
     vdk::ParaDat table;
-    const char* lines[] = {"0000,0,10,A,F00,,2,0,0,400,0,0,#.#,10,-,0,1",
-                           "0001,1,0000,B,F01,,2,0,1,0000,0,0,#,1,-,0,1",
-                           "F003,0,5,C,F03,,4,1,0,99999,0,-99999,#,1,-,0,0"};
-    for (int i = 0; i < 3; ++i)
-        table.Append(vdk::DefinitionRow(QString::fromLatin1(lines[i]), i));
-    table.Finish(QStringLiteral("F0"));
+    table.Load({QStringLiteral("0000,0,10,A,F00,,2,0,0,400,0,0,#.#,10,-,0,1"),
+                QStringLiteral("0001,1,0000,B,F01,,2,0,1,0000,0,0,#,1,-,0,1"),
+                QStringLiteral("F003,0,5,C,F03,,4,1,0,99999,0,-99999,#,1,-,0,0")},
+               QStringLiteral("F0"));
     table.CapList = QStringList{QStringLiteral("0000")};
     table.CapRefList = QStringList{QStringLiteral("0001")};
     return table;

@@ -16,7 +16,7 @@ namespace {
 // a maintenance setting, the access code, key mode and key word, the panel
 // block and the drive's monitor items.
 vdk::ParaDat Table() {
-    const char* lines[] = {
+    const QStringList lines{
         "0002,0,8000,Max freq,F002,Hz,2,0,0,40000,0,3000,#.##,100,,0,1",
         "0007,0,100,Accel,F007,s,2,0,0,32000,0,1,#.#,10,,0,1",
         "0008,0,100,Decel,F008,s,2,0,0,32000,0,1,#.#,10,,0,1",
@@ -36,10 +36,7 @@ vdk::ParaDat Table() {
         "FD01,0,0,Status,Fb19,,2,0,0,65535,0,0,,,,1,0",
     };
     vdk::ParaDat table;
-    int index = 0;
-    for (const char* line : lines)
-        table.Append(vdk::DefinitionRow(QString::fromLatin1(line), index++));
-    table.Finish(QStringLiteral("0*"));
+    table.Load(lines, QStringLiteral("0*"));
     return table;
 }
 

@@ -16,7 +16,6 @@ const QString kDesignDefinitionFilter =
                    "(*.cap)|*.cap");
 
 namespace {
-constexpr int kShortestRow = 7; // a shorter line ends the table
 constexpr int kDefinitionFilterEntry = 1;
 constexpr int kCapacityFilterEntry = 2;
 
@@ -60,10 +59,7 @@ bool DefinitionLoader::LoadDefinitions(ParaDat& table) {
             return false;
         }
     }
-    const int count = int(std::min<qsizetype>(lines.size(), ParaDat::kMaxParameters));
-    for (int i = 0; i < count && lines[i].size() >= kShortestRow; ++i)
-        table.Append(DefinitionRow(lines[i], i));
-    table.Finish(disp);
+    table.Load(lines, disp);
     return true;
 }
 

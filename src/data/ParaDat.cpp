@@ -7,6 +7,7 @@ namespace vdk {
 namespace {
 
 constexpr int kLastFieldAsFlag = 16; // a line of up to this many fields ends with `Flag`
+constexpr int kShortestRow = 7;      // a shorter line ends the table
 
 // The 16-bit value of a four-character hexadecimal number, or -1.
 int ComNoValue(QStringView s) {
@@ -81,6 +82,14 @@ void ParaDat::Clear() {
 
 void ParaDat::Append(ParaRow row) {
     rows_.append(std::move(row));
+}
+
+void ParaDat::Load(const QStringList& lines, const QString& disp) {
+    Clear();
+    const int count = int(std::min<qsizetype>(lines.size(), kMaxParameters));
+    for (int i = 0; i < count && lines[i].size() >= kShortestRow; ++i)
+        Append(DefinitionRow(lines[i], i));
+    Finish(disp);
 }
 
 bool IsNormalComNo(QStringView comNo, const QString& disp) {

@@ -48,6 +48,10 @@ public:
 
     ParaDat();
 
+    // The table of a definition file's lines: one parameter per line, ending
+    // at the first line shorter than 7 characters and after 2000 parameters.
+    void Load(const QStringList& lines, const QString& disp);
+
     // Parameters and the counters kept with them.
     void Clear();
     void Append(ParaRow row);

@@ -34,5 +34,17 @@ struct CliAppDir {
         const int code = vdk::RunCli(args, env, o, e);
         return {code, out, err};
     }
+    // A refusal: exit 2, nothing on stdout, one line on stderr naming `error`,
+    // and no file written or removed.
+    void ExpectRefusal(const QStringList& args, const QString& error) const {
+        const QStringList before = tree.Files();
+        const CliResult r = Run(args);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.out.isEmpty());
+        QCOMPARE(r.err.count('\n'), 1);
+        QVERIFY2(r.err.contains(error), qPrintable(r.err));
+        QCOMPARE(tree.Files(), before);
+    }
+
     TempTree tree;
 };

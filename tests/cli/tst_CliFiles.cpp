@@ -68,13 +68,7 @@ void TestCliFiles::checkRefusals() {
     CliAppDir app;
     if (!text.isEmpty())
         args << (text == "<none>" ? app.tree.Path("none.vdk") : app.tree.Write("set.vdk", text));
-    const QStringList before = app.tree.Files();
-    const CliResult r = app.Run(args);
-    QCOMPARE(r.code, 2);
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(r.err.count('\n'), 1);
-    QVERIFY2(r.err.contains(error), qPrintable(r.err));
-    QCOMPARE(app.tree.Files(), before);
+    app.ExpectRefusal(args, error);
 }
 
 void TestCliFiles::fromTakesTheSelectionOfTheFile() {
@@ -111,10 +105,7 @@ void TestCliFiles::fromRefusals() {
     QFETCH(QStringList, more);
     QFETCH(QString, error);
     CliAppDir app;
-    const CliResult r = app.Run(more + QStringList{"--from", app.tree.Write(name, text), "info"});
-    QCOMPARE(r.code, 2);
-    QCOMPARE(r.err.count('\n'), 1);
-    QVERIFY2(r.err.contains(error), qPrintable(r.err));
+    app.ExpectRefusal(more + QStringList{"--from", app.tree.Write(name, text), "info"}, error);
 }
 
 QTEST_GUILESS_MAIN(TestCliFiles)

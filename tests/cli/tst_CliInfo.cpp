@@ -139,13 +139,7 @@ void TestCliInfo::refusals() {
         app.tree.Write("app/" + damage.chopped(1), "");
     else if (!damage.isEmpty())
         QVERIFY(QFile::remove(app.tree.Path("app/" + damage)));
-    const QStringList before = app.tree.Files();
-    const CliResult r = app.Run(args);
-    QCOMPARE(r.code, 2);
-    QVERIFY(r.out.isEmpty());
-    QCOMPARE(r.err.count('\n'), 1);
-    QVERIFY2(r.err.contains(error), qPrintable(r.err));
-    QCOMPARE(app.tree.Files(), before);
+    app.ExpectRefusal(args, error);
 }
 
 void TestCliInfo::help() {

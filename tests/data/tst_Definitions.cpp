@@ -103,9 +103,7 @@ void TestDefinitions::definitionRow() {
 
 static ParaDat TableOf(const QStringList& lines, const QString& disp = "0*") {
     ParaDat table;
-    for (int i = 0; i < lines.size(); ++i)
-        table.Append(DefinitionRow(lines[i], i));
-    table.Finish(disp);
+    table.Load(lines, disp);
     return table;
 }
 

@@ -12,7 +12,7 @@
 // 0901 an unsigned one, 0902 a signed 2-byte one; F900 is a maintenance
 // setting, while FA01, FA10 and FB91 lie beyond the normal rows but are RAM.
 inline vdk::ParaDat SmallTable() {
-    const char* lines[] = {
+    const QStringList lines{
         "0000,0,10,Max freq,F00,Hz,2,0,0,400,0,0,#.#,10,-,0,1",
         "0900,0,-5,Offset,F05,,4,1,0,99999,0,-99999,#,1,-,0,0",
         "0901,0,70000,Count,F06,,4,0,0,99999,0,0,#,1,-,0,0",
@@ -23,10 +23,7 @@ inline vdk::ParaDat SmallTable() {
         "FB91,0,0,Access,Fb14,,2,0,0,999,0,0,,,RAM,1,0",
     };
     vdk::ParaDat table;
-    int index = 0;
-    for (const char* line : lines)
-        table.Append(vdk::DefinitionRow(QString::fromLatin1(line), index++));
-    table.Finish(QStringLiteral("0*"));
+    table.Load(lines, QStringLiteral("0*"));
     return table;
 }
 
