@@ -1,0 +1,334 @@
+#include "editor/ParameterTable.h"
+
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "settings/LanguageTexts.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace vdk {
+
+namespace {
+
+const QString kZero = QStringLiteral("0");
+const QString kOne = QStringLiteral("1");
+const QString kNotChanged = QStringLiteral("      ");
+
+// A scale of 0 would divide by zero; it shows the raw value instead.
+double MulOf(const ParaDat& table, int row) {
+    bool ok = false;
+    const double m = table.At(row, Mul).toDouble(&ok);
+    return ok && m != 0 ? m : 1.0;
+}
+
+double Number(const QString& text) {
+    return text.trimmed().toDouble(); // empty and damaged texts count as 0
+}
+
+QString Negated(const QString& text) {
+    return text.startsWith(QLatin1Char('-')) ? text.mid(1) : QLatin1Char('-') + text;
+}
+
+void Show(Messenger& messenger, int message) {
+    messenger.Show(message, MsgIcon::Exclamation);
+}
+
+} // namespace
+
+ParameterTable::ParameterTable(const ParaDat& table, UPara& values, Messenger& messenger)
+    : table_(table), values_(values), messenger_(messenger) {}
+
+int ParameterTable::LastShown() const {
+    return std::min(table_.ShownLastRow(maintenance), values_.Count() - 1);
+}
+
+ParameterTable::Mode ParameterTable::CurrentMode() const {
+    if (menu_.changedChecked)
+        return Mode::Changed;
+    if (menu_.blindChecked)
+        return Mode::Blind;
+    if (menu_.quickChecked)
+        return Mode::Quick;
+    return Mode::All;
+}
+
+QString ParameterTable::FormatValue(const QString& tMul, double x, bool decimalComma) {
+    static const QList<std::pair<QString, const char*>> formats{
+        {QStringLiteral("#.#"), "%8.1f"},   {QStringLiteral("#.##"), "%8.2f"},
+        {QStringLiteral("#.###"), "%8.3f"}, {QStringLiteral("#.x"), "%8.1f"},
+        {QStringLiteral("#.xx"), "%8.2f"},  {QStringLiteral("#.xxx"), "%8.3f"},
+        {QStringLiteral("#.#x"), "%8.2f"},  {QStringLiteral("#.#xx"), "%8.3f"},
+        {QStringLiteral("#.##x"), "%8.3f"}};
+    const char* format = "%8.0f";
+    for (const auto& [pattern, f] : formats)
+        if (pattern == tMul)
+            format = f;
+    // The C library rounds the exact binary value, as the print routine should:
+    // 2.25 gives 2.2, 2.5 gives 2.
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, x);
+    QString text = QString::fromLatin1(buffer);
+    if (decimalComma) {
+        const qsizetype dot = text.indexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            text[dot] = QLatin1Char(',');
+    }
+    return text;
+}
+
+QString ParameterTable::FormatHex(double raw) {
+    // Whole 32-bit patterns, signed or unsigned; anything else shows its low 32 bits.
+    const double rounded = std::round(raw);
+    const qint64 whole = std::isfinite(rounded) && std::abs(rounded) < 9.2e18 ? qint64(rounded) : 0;
+    return QString::number(quint32(quint64(whole) & 0xFFFFFFFFu), 16).toUpper();
+}
+
+QList<int> ParameterTable::ColumnWidths(int clientWidth) {
+    static constexpr float kRatios[ColumnCount] = {0.0889f, 0.0973f, 0.354f,  0.0889f,
+                                                   0.0889f, 0.0889f, 0.0889f, 0.095f};
+    QList<int> widths;
+    for (float ratio : kRatios)
+        widths.append(int(double(ratio) * clientWidth)); // 0.095f is a little below 0.095
+    return widths;
+}
+
+QString ParameterTable::Caption(const QString& prefix, const QString& typeForm,
+                                const QString& capacity, const QString& cpuVer) {
+    return prefix + QLatin1Char(' ') + typeForm + capacity + QStringLiteral(" (CPU Ver.") + cpuVer +
+           QLatin1Char(')');
+}
+
+QStringList ParameterTable::Header() const {
+    QStringList header;
+    for (int message : {22, 23, 24, 26, 27, 28, 29})
+        header.append(messenger_.Text(message));
+    header.append(QString());
+    return header;
+}
+
+QString ParameterTable::ValueOf(QStringView comNo) const {
+    const int row = table_.FindRow(comNo);
+    return row >= 0 && row < values_.Count() ? values_.At(row, UPara::Value) : QString();
+}
+
+bool ParameterTable::Passes(int param, Mode mode) const {
+    switch (mode) {
+    case Mode::Changed:
+        return values_.At(param, UPara::ChangeIndex) != kZero;
+    case Mode::Blind:
+        return values_.At(param, UPara::BlindIndex) != kOne;
+    case Mode::Quick:
+        return table_.At(param, Quick) != kZero;
+    case Mode::All:
+        break;
+    }
+    return true;
+}
+
+void ParameterTable::ResetTable() {
+    menu_ = Menu{};
+    menu_.blindChecked = values_.BlindMode;
+    menu_.allEnabled = values_.BlindMode;
+    for (int i = 0; i < values_.Count(); ++i) {
+        if (!values_.BlindMode)
+            for (UPara::Col col : {UPara::SelectIndex, UPara::HexIndex, UPara::BlindIndex})
+                values_.At(i, col) = kZero;
+        values_.At(i, UPara::WriteIndex) = kZero;
+        // Changed marks describe the values, blind and maintenance rows included.
+        MarkChanged(table_, values_, i, values_.At(i, UPara::Value), messenger_);
+    }
+    values_.BlindCount = values_.BlindMode ? values_.CountMarked(UPara::BlindIndex) : 0;
+    BuildTable();
+    BuildFindText();
+}
+
+void ParameterTable::BuildTable() {
+    const Mode mode = CurrentMode();
+    rows_.clear();
+    for (int i = 0; i <= LastShown(); ++i) {
+        if (!Passes(i, mode))
+            continue;
+        Row row;
+        row.param = i;
+        row.cells[Title] = table_.At(i, FTitle);
+        row.cells[ComNoCol] = table_.At(i, ComNo);
+        row.cells[Function] = table_.At(i, FName);
+        const QString& value = values_.At(i, UPara::Value);
+        const double raw = Number(value);
+        row.cells[ValueCol] =
+            values_.At(i, UPara::HexIndex) == kOne
+                ? QStringLiteral("h") + FormatHex(raw)
+                : FormatValue(table_.At(i, TMul), raw / MulOf(table_, i), decimalComma);
+        row.cells[UnitCol] = table_.At(i, Unit);
+        const bool changed =
+            MarkChanged(table_, values_, i, value.isEmpty() ? kZero : value, messenger_);
+        row.cells[Changed] = changed ? messenger_.Text(kMsgChangedMark) : kNotChanged;
+        rows_.append(std::move(row));
+    }
+    ResolveLinkedLimits();
+}
+
+void ParameterTable::FillLimits(Row& row) {
+    const int r = row.param;
+    if (table_.At(r, HIndex) != kZero)
+        values_.At(r, UPara::HValue) = ValueOf(table_.At(r, High));
+    const QString& lIndex = table_.At(r, LIndex);
+    if (lIndex != kZero) {
+        const QString low = ValueOf(table_.At(r, Low));
+        values_.At(r, UPara::LValue) = lIndex == QLatin1String("-1") ? Negated(low) : low;
+    }
+    const double m = MulOf(table_, r);
+    row.cells[HighCol] =
+        FormatValue(table_.At(r, TMul), Number(values_.At(r, UPara::HValue)) / m, decimalComma);
+    row.cells[LowCol] =
+        FormatValue(table_.At(r, TMul), Number(values_.At(r, UPara::LValue)) / m, decimalComma);
+}
+
+void ParameterTable::ResolveLinkedLimits() {
+    gridSearchStart_ = 0;
+    for (Row& row : rows_)
+        FillLimits(row);
+}
+
+void ParameterTable::BuildFindText() {
+    findText_.clear();
+    for (const Row& row : std::as_const(rows_))
+        findText_.append(row.cells[ComNoCol] + QLatin1Char(',') + row.cells[Function]);
+}
+
+int ParameterTable::GridRowOf(int param) {
+    for (int k = gridSearchStart_; k < rows_.size(); ++k)
+        if (rows_[k].param == param) {
+            gridSearchStart_ = k;
+            return k;
+        }
+    return param;
+}
+
+bool ParameterTable::ToggleChanged() {
+    if (menu_.changedChecked) {
+        menu_.changedChecked = false;
+        menu_.quickEnabled = menu_.blindEnabled = menu_.findEnabled = true;
+        menu_.allEnabled = false;
+    } else {
+        int changed = 0;
+        for (int i = 0; i <= LastShown(); ++i)
+            changed += values_.At(i, UPara::ChangeIndex) == kOne;
+        if (changed == 0) {
+            Show(messenger_, kMsgNothingChanged);
+            return false;
+        }
+        menu_.changedChecked = true;
+        menu_.quickEnabled = menu_.blindEnabled = menu_.findEnabled = false;
+        menu_.allEnabled = true;
+    }
+    BuildTable();
+    return true;
+}
+
+void ParameterTable::ToggleQuick() {
+    menu_.quickChecked = !menu_.quickChecked;
+    const bool others = !menu_.quickChecked;
+    menu_.changedEnabled = menu_.selectEnabled = menu_.selectClearEnabled = others;
+    menu_.blindEnabled = menu_.findEnabled = others;
+    BuildTable();
+}
+
+bool ParameterTable::Blind() {
+    QList<int> selected;
+    for (int i = 0; i <= LastShown(); ++i)
+        if (values_.At(i, UPara::SelectIndex) == kOne)
+            selected.append(i);
+    if (selected.isEmpty() || selected.size() > LastShown()) {
+        Show(messenger_, selected.isEmpty() ? kMsgNothingSelected : kMsgEverythingSelected);
+        return false;
+    }
+    for (int i : std::as_const(selected))
+        values_.At(i, UPara::BlindIndex) = kOne;
+    menu_.changedEnabled = menu_.quickEnabled = false;
+    menu_.blindChecked = menu_.allEnabled = true;
+    values_.BlindMode = true;
+    values_.BlindCount = values_.CountMarked(UPara::BlindIndex);
+    BuildTable();
+    BuildFindText();
+    return true;
+}
+
+void ParameterTable::AllParameters() {
+    menu_.changedChecked = menu_.blindChecked = false;
+    menu_.changedEnabled = menu_.quickEnabled = menu_.blindEnabled = menu_.findEnabled = true;
+    menu_.allEnabled = false;
+    for (int i = 0; i < values_.Count(); ++i)
+        values_.At(i, UPara::BlindIndex) = kZero;
+    values_.BlindCount = 0;
+    values_.BlindMode = false;
+    BuildTable();
+    BuildFindText();
+}
+
+void ParameterTable::Select(int top, int bottom, int left, int right) {
+    if (left > ValueCol || right < ValueCol)
+        return;
+    for (int k = std::max(0, top); k <= bottom && k < rows_.size(); ++k) {
+        QString& mark = values_.At(rows_[k].param, UPara::SelectIndex);
+        mark = mark == kOne ? kZero : kOne;
+    }
+}
+
+void ParameterTable::SelectClear() {
+    for (int i = 0; i <= LastShown(); ++i)
+        values_.At(i, UPara::SelectIndex) = kZero;
+}
+
+void ParameterTable::MarkCurrentSelection(int top, int bottom, int current) {
+    const bool filtered = CurrentMode() != Mode::All;
+    const auto mark = [&](int k) {
+        if (k < 0 || k >= rows_.size())
+            return;
+        const int param = rows_[k].param;
+        if (!filtered || values_.At(param, UPara::BlindIndex) != kOne)
+            values_.At(param, UPara::OneSelectIndex) = kOne;
+    };
+    for (int k = top; k <= bottom; ++k)
+        mark(k);
+    mark(current);
+}
+
+CellStyle ParameterTable::StyleOf(int row, int column) const {
+    static constexpr CellStyle::Align kAlign[ColumnCount] = {
+        CellStyle::Center, CellStyle::Center, CellStyle::Left,  CellStyle::Center,
+        CellStyle::Right,  CellStyle::Right,  CellStyle::Right, CellStyle::Center};
+    CellStyle style;
+    style.align = kAlign[column];
+    if (column == Title || row < 0 || row >= rows_.size())
+        return style;
+    const int p = rows_[row].param;
+    const QString& flag = table_.At(p, Flag);
+    style.text = flag == kOne                 ? CellStyle::Red
+                 : flag == QLatin1String("2") ? CellStyle::Silver
+                                              : CellStyle::Normal;
+    style.background = column == ValueCol ? CellStyle::Value : CellStyle::Other;
+    if (column == ValueCol) {
+        style.bold = values_.At(p, UPara::WriteIndex) == kOne;
+        if (values_.At(p, UPara::CommErrIndex) == kOne)
+            style.text = CellStyle::Silver;
+        if (values_.At(p, UPara::SelectIndex) == kOne) {
+            style.background = CellStyle::Selected;
+            style.text = CellStyle::White;
+        }
+    }
+    return style;
+}
+
+DropCheck CheckDrop(const QStringList& files) {
+    if (files.size() != 1)
+        return {kMsgOneFileOnly, QString()};
+    const QString suffix = files.first().right(4).toUpper();
+    if (suffix != QLatin1String(".VDK") && suffix != QLatin1String(".DAT"))
+        return {LanguageTexts::kDataError, QString()};
+    return {0, files.first()};
+}
+
+} // namespace vdk
