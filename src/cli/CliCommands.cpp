@@ -13,6 +13,7 @@
 #include "data/ParameterFile.h"
 #include "data/StartFile.h"
 #include "data/UPara.h"
+#include "editor/CsvTable.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
@@ -31,6 +32,8 @@ const QString kUsage = QStringLiteral(
     "  info          print the selection and the size of its parameter definitions\n"
     "  check FILE    read a parameter file against the selection and print\n"
     "                params=N changed=N blind=N comment=...\n"
+    "  csv FILE -o OUT.csv [--view all|changed|quick|blind]\n"
+    "                write the parameter table of a file as CSV\n"
     "  read COMNO... read parameters from the inverter: COMNO=value, or COMNO=ERROR\n"
     "  write COMNO VALUE [--eeprom]\n"
     "                write a raw value (to RAM, or to EEPROM with --eeprom)\n"
@@ -143,7 +146,10 @@ private:
     // Applies the link options and opens the port; on failure prints why.
     std::optional<int> OpenLink(const QCommandLineParser& parser, Session& s);
     int Info(Session& s);
+    // Reads a parameter file into the session; on a refusal prints why.
+    std::optional<int> ReadFile(Session& s, const QString& path, ReadResult& result);
     int Check(Session& s, const QString& file);
+    int Csv(Session& s, const QString& file, const QString& output, const QString& view);
     int Read(Session& s, const QStringList& numbers);
     int Write(Session& s, const QString& number, const QString& value, bool eeprom);
     int Detect(const QCommandLineParser& parser, Session& s);
@@ -164,6 +170,8 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("lang"), QString(), QStringLiteral("NAME")},
         {QStringLiteral("from"), QString(), QStringLiteral("FILE")},
         {QStringLiteral("eeprom"), QString()},
+        {QStringLiteral("o"), QString(), QStringLiteral("OUT")},
+        {QStringLiteral("view"), QString(), QStringLiteral("VIEW"), QStringLiteral("all")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -180,11 +188,9 @@ int Cli::Run(const QStringList& args) {
     const QString command = positional.first();
     const QStringList operands = positional.mid(1);
     // Each command with the number of operands it takes (-1: one or more).
-    const QList<std::pair<QString, int>> commands{{QStringLiteral("info"), 0},
-                                                  {QStringLiteral("check"), 1},
-                                                  {QStringLiteral("read"), -1},
-                                                  {QStringLiteral("write"), 2},
-                                                  {QStringLiteral("detect"), 0}};
+    const QList<std::pair<QString, int>> commands{
+        {QStringLiteral("info"), 0},  {QStringLiteral("check"), 1}, {QStringLiteral("csv"), 1},
+        {QStringLiteral("read"), -1}, {QStringLiteral("write"), 2}, {QStringLiteral("detect"), 0}};
     const auto known = std::find_if(commands.cbegin(), commands.cend(),
                                     [&](const auto& c) { return c.first == command; });
     if (known == commands.cend())
@@ -204,6 +210,9 @@ int Cli::Run(const QStringList& args) {
         return Info(session);
     if (command == QLatin1String("check"))
         return Check(session, operands.first());
+    if (command == QLatin1String("csv"))
+        return Csv(session, operands.first(), parser.value(QStringLiteral("o")),
+                   parser.value(QStringLiteral("view")));
     if (const auto failed = OpenLink(parser, session))
         return *failed;
     if (command == QLatin1String("read"))
@@ -279,12 +288,11 @@ int Cli::Info(Session& s) {
     return kExitOk;
 }
 
-int Cli::Check(Session& s, const QString& path) {
+std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r) {
     const InverterIdentity& id = s.paths.Identity();
     ParameterFile header;
     LoadParameterFile(path, s.paths.FallbackEncoding(), header);
-    const ReadResult r =
-        ReadParameterFile(path, s.table, s.values, id, s.paths.FallbackEncoding(), s.messenger);
+    r = ReadParameterFile(path, s.table, s.values, id, s.paths.FallbackEncoding(), s.messenger);
     switch (r.outcome) {
     case ReadOutcome::Taken:
         break;
@@ -313,9 +321,48 @@ int Cli::Check(Session& s, const QString& path) {
     for (const QString& number : r.skipped)
         err_ << "vdk330q-cli: warning: " << path << ": parameter " << number
              << " is not defined for this inverter and was skipped" << Qt::endl;
+    return std::nullopt;
+}
+
+int Cli::Check(Session& s, const QString& path) {
+    ReadResult r;
+    if (const auto failed = ReadFile(s, path, r))
+        return *failed;
     out_ << "params=" << r.applied << " changed=" << s.values.CountMarked(UPara::ChangeIndex)
          << " blind=" << s.values.CountMarked(UPara::BlindIndex) << " comment=" << s.values.Comment
          << Qt::endl;
+    return r.skipped.isEmpty() ? kExitOk : kExitFailed;
+}
+
+int Cli::Csv(Session& s, const QString& path, const QString& output, const QString& view) {
+    static const QStringList kViews{QStringLiteral("all"), QStringLiteral("changed"),
+                                    QStringLiteral("quick"), QStringLiteral("blind")};
+    if (output.isEmpty())
+        return Fail(QStringLiteral("csv needs -o OUT.csv"));
+    if (!kViews.contains(view))
+        return Fail(QStringLiteral("--view takes all, changed, quick or blind"));
+    ReadResult r;
+    if (const auto failed = ReadFile(s, path, r))
+        return *failed;
+    const bool decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
+    ParameterTable table(s.table, s.values, s.messenger);
+    table.decimalComma = decimalComma;
+    table.ResetTable();
+    if (view == QLatin1String("blind")) {
+        if (!s.values.BlindMode)
+            return Fail(QStringLiteral("%1 has no blind parameter").arg(path));
+    } else {
+        // The other views show the blind rows too (nothing is saved).
+        if (s.values.BlindMode)
+            table.AllParameters();
+        if (view == QLatin1String("quick"))
+            table.ToggleQuick();
+        if (view == QLatin1String("changed") && !table.ToggleChanged())
+            return Fail(QStringLiteral("%1 has no changed parameter").arg(path));
+    }
+    QString error;
+    if (!WriteCsvTable(output, table, decimalComma, &error))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
     return r.skipped.isEmpty() ? kExitOk : kExitFailed;
 }
 

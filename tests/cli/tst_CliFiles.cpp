@@ -20,6 +20,8 @@ private Q_SLOTS:
     void checkWarnsAboutUnknownNumbers();
     void checkRefusals_data();
     void checkRefusals();
+    void csvOfEachView_data();
+    void csvOfEachView();
     void fromTakesTheSelectionOfTheFile();
     void fromRefusals_data();
     void fromRefusals();
@@ -69,6 +71,38 @@ void TestCliFiles::checkRefusals() {
     if (!text.isEmpty())
         args << (text == "<none>" ? app.tree.Path("none.vdk") : app.tree.Write("set.vdk", text));
     app.ExpectRefusal(args, error);
+}
+
+void TestCliFiles::csvOfEachView_data() {
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<int>("lines"); // title row included
+    QTest::addColumn<QString>("language");
+    QTest::newRow("changed") << "changed" << 3 << "English";
+    QTest::newRow("blind") << "blind" << 169 << "English"; // 169 normal rows, one blind
+    QTest::newRow("all") << "all" << 170 << "English";
+    QTest::newRow("quick") << "quick" << 14 << "English";
+    QTest::newRow("decimal comma") << "changed" << 3 << "EnglishComma";
+}
+
+void TestCliFiles::csvOfEachView() {
+    QFETCH(QString, view);
+    QFETCH(int, lines);
+    QFETCH(QString, language);
+    CliAppDir app;
+    // A language with the decimal comma: the English texts and data under another name.
+    QFile::copy(app.tree.Path("app/lng/English.ini"), app.tree.Path("app/lng/EnglishComma.ini"));
+    app.tree.Write("app/VDK330Q.ini", "[Language]\r\nEnglish=0\r\nEnglishComma=1\r\n");
+    const QString file =
+        app.tree.Write("set.vdk", QByteArray(VdkText()).replace("English", language.toUtf8()));
+    const QString out = app.tree.Path("out.csv");
+    const CliResult r =
+        app.Run({"--type", "QM40", "--lang", language, "csv", file, "-o", out, "--view", view});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    const QByteArray csv = app.tree.Read("out.csv");
+    QCOMPARE(csv.count("\r\n"), lines);
+    const bool comma = language == "EnglishComma";
+    QVERIFY(csv.startsWith(comma ? "Title;Comm. No.;" : "Title,Comm. No.,"));
+    QVERIFY(csv.contains(comma ? "  50,00;" : "  50.00,")); // 0002 = 5000, shown / 100
 }
 
 void TestCliFiles::fromTakesTheSelectionOfTheFile() {
