@@ -1,0 +1,343 @@
+#include "editor/ui/TParameter.h"
+
+#include "settings/LanguageTexts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QMenu>
+#include <QMimeData>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace vdk {
+
+namespace {
+
+// Settings colours keep blue in the high byte.
+QColor FromSettings(quint32 bgr) {
+    return QColor(int(bgr & 0xFF), int(bgr >> 8 & 0xFF), int(bgr >> 16 & 0xFF));
+}
+
+Qt::Alignment AlignmentOf(CellStyle::Align align) {
+    switch (align) {
+    case CellStyle::Left:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case CellStyle::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case CellStyle::Center:
+        break;
+    }
+    return Qt::AlignCenter;
+}
+
+// Paints a cell from the table's paint state; no widgets per cell.
+class CellDelegate final : public QStyledItemDelegate {
+public:
+    CellDelegate(const ParameterTable& table, QColor value, QColor other, QObject* parent)
+        : QStyledItemDelegate(parent), table_(table), value_(value), other_(other) {}
+
+    void paint(QPainter* p, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const CellStyle style = table_.StyleOf(index.row(), index.column());
+        const bool selected = option.state & QStyle::State_Selected;
+        QColor background = option.palette.color(QPalette::Button);
+        switch (style.background) {
+        case CellStyle::Other:
+            background = other_;
+            break;
+        case CellStyle::Value:
+            background = value_;
+            break;
+        case CellStyle::Selected:
+            background = QColor(0, 0, 255);
+            break;
+        case CellStyle::Fixed:
+            break;
+        }
+        if (selected && style.background != CellStyle::Fixed)
+            background = QColor(0, 0, 0xA0);
+        p->fillRect(option.rect, background);
+
+        QColor text = option.palette.color(QPalette::Text);
+        if (style.text == CellStyle::Red)
+            text = QColor(255, 0, 0);
+        else if (style.text == CellStyle::Silver)
+            text = QColor(192, 192, 192);
+        else if (style.text == CellStyle::White)
+            text = Qt::white;
+        if (selected && style.background != CellStyle::Fixed)
+            text = option.palette.color(QPalette::HighlightedText);
+        QFont font = option.font;
+        font.setBold(style.bold);
+        p->setFont(font);
+        p->setPen(text);
+        const QRect area = option.rect.adjusted(3, 0, -3, 0);
+        const QString shown = index.data().toString();
+        p->drawText(area, int(AlignmentOf(style.align)) | Qt::TextSingleLine,
+                    QFontMetrics(font).elidedText(shown, Qt::ElideRight, area.width()));
+    }
+
+private:
+    const ParameterTable& table_;
+    QColor value_;
+    QColor other_;
+};
+
+} // namespace
+
+int ParameterGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(table_.Rows().size());
+}
+
+int ParameterGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ParameterTable::ColumnCount;
+}
+
+QVariant ParameterGridModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= table_.Rows().size())
+        return {};
+    return table_.Rows()[index.row()].cells[index.column()];
+}
+
+QVariant ParameterGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal)
+        return {};
+    return table_.Header().value(section);
+}
+
+void ParameterGridModel::Refresh() {
+    beginResetModel();
+    endResetModel();
+}
+
+TParameter::TParameter(ParameterTable& table, Messenger& messenger, const LanguageTexts& texts,
+                       Context context, QWidget* parent)
+    : QWidget(parent, Qt::Window), table_(table), messenger_(messenger),
+      context_(std::move(context)), captionPrefix_(texts.LangMessage(kMsgTableCaption)),
+      model_(table) {
+    grid_ = new QTableView(this);
+    grid_->setModel(&model_);
+    grid_->setItemDelegate(new CellDelegate(table_, FromSettings(context_.valueColour),
+                                            FromSettings(context_.otherColour), grid_));
+    grid_->verticalHeader()->hide();
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setWordWrap(false);
+    grid_->setContextMenuPolicy(Qt::CustomContextMenu);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(grid_);
+    setMinimumSize(639, 250);
+    resize(639, 403);
+    setAcceptDrops(true);
+    grid_->viewport()->installEventFilter(this);
+    BuildMenu(texts);
+    connect(grid_, &QTableView::customContextMenuRequested, this,
+            [this](const QPoint& at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
+    connect(grid_, &QTableView::doubleClicked, this, [this] { Run(Command::ParameterHelp); });
+    ResetTable();
+}
+
+void TParameter::BuildMenu(const LanguageTexts& texts) {
+    struct Item {
+        Command command;
+        const char* key;
+        const char* caption;
+        QKeySequence shortcut;
+        bool visible;
+        bool separatorAfter;
+    };
+    const Item items[] = {
+        {Command::Undo, nullptr, "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), false, false},
+        {Command::Redo, nullptr, "Redo", {}, false, true},
+        {Command::Copy, "Menu24", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), true, true},
+        {Command::SelectedImport, nullptr, "Selected Parameter Import", QKeySequence(Qt::Key_F3),
+         false, false},
+        {Command::SelectedExport, nullptr, "Selected Parameter Export", QKeySequence(Qt::Key_F2),
+         false, true},
+        {Command::ChangedOnly, "Menu29", "'Changed' Only", {}, true, false},
+        {Command::Quick, "Menu2k", "Quick", {}, true, true},
+        {Command::Select, "Menu2a", "Select", QKeySequence(Qt::CTRL | Qt::Key_S), true, false},
+        {Command::SelectClear, "Menu2b", "Select Clear",
+         QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), true, true},
+        {Command::Blind, "Menu2c", "Blind", {}, true, false},
+        {Command::AllParameters, "Menu2d", "All Parameters", {}, true, true},
+        {Command::Hex, "Menu2e", "Hex.", {}, true, false},
+        {Command::Dec, "Menu2f", "Dec.", {}, true, false},
+        {Command::Shipment, nullptr, "Shipment", {}, false, true},
+        {Command::ParameterHelp, "Menu2h", "Show Parameter Help", QKeySequence(Qt::Key_F10), true,
+         false},
+        {Command::Find, "Menu2i", "Find", QKeySequence(Qt::CTRL | Qt::Key_F), false, true},
+        {Command::Close, nullptr, "Close", {}, true, false},
+    };
+    menu_ = new QMenu(this);
+    for (const Item& item : items) {
+        QString caption = QString::fromLatin1(item.caption);
+        if (item.key)
+            caption = texts.LangText(QStringLiteral("Main"), QLatin1String(item.key), caption);
+        else if (item.command == Command::Close)
+            caption =
+                texts.LangText(QStringLiteral("Parameter"), QStringLiteral("PopMenu1"), caption);
+        QAction* action = menu_->addAction(caption);
+        action->setShortcut(item.shortcut);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        action->setVisible(item.visible);
+        addAction(action);
+        connect(action, &QAction::triggered, this, [this, c = item.command] { Run(c); });
+        actions_[item.command] = action;
+        if (item.separatorAfter)
+            menu_->addSeparator();
+    }
+    for (Command c : {Command::ChangedOnly, Command::Quick, Command::Blind})
+        actions_[c]->setCheckable(true);
+    // Value entry, copy and find come with the editor's next commands.
+    for (Command c : {Command::Copy, Command::Hex, Command::Dec}) {
+        actions_[c]->setEnabled(false);
+        actions_[c]->setToolTip(tr("Not available in this version"));
+    }
+    actions_[Command::Quick]->setVisible(context_.quickCount > 0);
+    actions_[Command::ParameterHelp]->setEnabled(QFileInfo::exists(context_.paraHelpFile));
+}
+
+void TParameter::ApplyMenuState() {
+    const ParameterTable::Menu& m = table_.MenuState();
+    const auto set = [this](Command c, bool enabled, std::optional<bool> checked = std::nullopt) {
+        actions_[c]->setEnabled(enabled);
+        if (checked)
+            actions_[c]->setChecked(*checked);
+    };
+    set(Command::ChangedOnly, m.changedEnabled, m.changedChecked);
+    set(Command::Quick, m.quickEnabled, m.quickChecked);
+    set(Command::Blind, m.blindEnabled, m.blindChecked);
+    set(Command::AllParameters, m.allEnabled);
+    set(Command::Select, m.selectEnabled);
+    set(Command::SelectClear, m.selectClearEnabled);
+    set(Command::Find, m.findEnabled);
+    set(Command::Undo, m.undoEnabled);
+    set(Command::Redo, m.redoEnabled);
+}
+
+void TParameter::Rebuilt() {
+    model_.Refresh();
+    ApplyMenuState();
+}
+
+void TParameter::ResetTable() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    table_.ResetTable();
+    QApplication::restoreOverrideCursor();
+    setWindowTitle(ParameterTable::Caption(captionPrefix_, context_.typeForm, context_.capacity,
+                                           context_.cpuVer));
+    Rebuilt();
+}
+
+int TParameter::CurrentRow() const {
+    const QModelIndex current = grid_->currentIndex();
+    return current.isValid() ? current.row() : 0;
+}
+
+void TParameter::Run(Command command) {
+    const QItemSelection selection = grid_->selectionModel()->selection();
+    const QItemSelectionRange range =
+        selection.isEmpty() ? QItemSelectionRange() : selection.first();
+    switch (command) {
+    case Command::ChangedOnly:
+        table_.ToggleChanged();
+        break;
+    case Command::Quick:
+        table_.ToggleQuick();
+        break;
+    case Command::Blind:
+        table_.Blind();
+        break;
+    case Command::AllParameters:
+        table_.AllParameters();
+        grid_->setFocus();
+        break;
+    case Command::Select:
+        if (range.isValid())
+            table_.Select(range.top(), range.bottom(), range.left(), range.right());
+        grid_->viewport()->update();
+        return;
+    case Command::SelectClear:
+        table_.SelectClear();
+        grid_->viewport()->update();
+        return;
+    case Command::ParameterHelp:
+        ShowParameterHelp();
+        return;
+    case Command::Close:
+        close();
+        return;
+    default:
+        return; // the commands of value entry, undo, copy and find are not built yet
+    }
+    Rebuilt();
+}
+
+void TParameter::ShowParameterHelp() {
+    if (!QFileInfo::exists(context_.paraHelpFile) || table_.Rows().isEmpty())
+        return;
+    if (!help_) {
+        help_ = new QWidget(this, Qt::Window);
+        auto* browser = new QTextBrowser(help_);
+        browser->setObjectName(QStringLiteral("help"));
+        auto* layout = new QVBoxLayout(help_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(browser);
+        help_->resize(560, 480);
+    }
+    auto* browser = help_->findChild<QTextBrowser*>(QStringLiteral("help"));
+    QUrl url = QUrl::fromLocalFile(context_.paraHelpFile);
+    url.setFragment(table_.Rows()[CurrentRow()].cells[ParameterTable::ComNoCol]);
+    browser->setSource(url);
+    help_->setWindowTitle(browser->documentTitle());
+    help_->show();
+    help_->raise();
+}
+
+// The columns keep their ratios of the grid's client width.
+bool TParameter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
+        const QList<int> widths = ParameterTable::ColumnWidths(grid_->viewport()->width());
+        for (int c = 0; c < widths.size(); ++c)
+            grid_->setColumnWidth(c, widths[c]);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TParameter::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TParameter::dropEvent(QDropEvent* event) {
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls())
+        files.append(url.toLocalFile());
+    event->acceptProposedAction();
+    DropFiles(files);
+}
+
+void TParameter::DropFiles(const QStringList& files) {
+    const DropCheck check = CheckDrop(files);
+    if (check.message) {
+        messenger_.Show(check.message, MsgIcon::Exclamation);
+        return;
+    }
+    if (context_.openFile && context_.openFile(check.file))
+        ResetTable();
+}
+
+} // namespace vdk

@@ -1,0 +1,184 @@
+// The parameter table window: what exists only in the widget (menu states,
+// column widths on resize, file drops, the help window). With
+// VDK_SCREENSHOTS=DIR it also saves pictures of each view in both languages.
+#include "../sim/SimTables.h"
+#include "DataFixture.h"
+#include "editor/ui/TParameter.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace vdk;
+using Command = TParameter::Command;
+
+namespace {
+
+struct Window {
+    explicit Window(int quickCount = 2) {
+        f.Load();
+        context.typeForm = "AB";
+        context.capacity = "-1K";
+        context.cpuVer = "1";
+        context.quickCount = quickCount;
+        context.paraHelpFile = f.paths.ParaHelpFile;
+        context.openFile = [this](const QString& file) {
+            opened.append(file);
+            return true;
+        };
+    }
+    TParameter& Make() {
+        window = std::make_unique<TParameter>(table, f.messenger, f.texts, context);
+        return *window;
+    }
+    DataFixture f;
+    ParameterTable table{f.table, f.values, f.messenger};
+    TParameter::Context context;
+    QStringList opened;
+    std::unique_ptr<TParameter> window;
+};
+
+} // namespace
+
+class TestParameterWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void menuFollowsTheViews();
+    void quickHiddenWithoutQuickCount();
+    void resizeKeepsTheRatios();
+    void drops_data();
+    void drops();
+    void helpOpensAtTheParameter();
+    void screenshots();
+};
+
+void TestParameterWindow::menuFollowsTheViews() {
+    Window w;
+    TParameter& t = w.Make();
+    QCOMPARE(t.windowTitle(), QStringLiteral("M21 AB-1K (CPU Ver.1)"));
+    QCOMPARE(t.Grid()->model()->rowCount(), 6);
+    QVERIFY(!t.ActionFor(Command::AllParameters)->isEnabled());
+    QVERIFY(!t.ActionFor(Command::Undo)->isVisible());
+    w.f.values.At(1, UPara::Value) = "50";
+    t.ResetTable();
+    t.Run(Command::ChangedOnly);
+    QVERIFY(t.ActionFor(Command::ChangedOnly)->isChecked());
+    QVERIFY(!t.ActionFor(Command::Quick)->isEnabled());
+    QVERIFY(!t.ActionFor(Command::Blind)->isEnabled());
+    QVERIFY(t.ActionFor(Command::AllParameters)->isEnabled());
+    QCOMPARE(t.Grid()->model()->rowCount(), 1);
+    t.Run(Command::ChangedOnly);
+    QVERIFY(t.ActionFor(Command::Quick)->isEnabled());
+    QCOMPARE(t.Grid()->model()->rowCount(), 6);
+    // Select acts on the grid's selection, then Blind hides it.
+    t.Grid()->selectionModel()->select(
+        QItemSelection(t.Grid()->model()->index(2, 0), t.Grid()->model()->index(3, 7)),
+        QItemSelectionModel::Select);
+    t.Run(Command::Select);
+    t.Run(Command::Blind);
+    QCOMPARE(t.Grid()->model()->rowCount(), 4);
+    QVERIFY(t.ActionFor(Command::Blind)->isChecked());
+}
+
+void TestParameterWindow::quickHiddenWithoutQuickCount() {
+    Window w(0);
+    QVERIFY(!w.Make().ActionFor(Command::Quick)->isVisible());
+}
+
+void TestParameterWindow::resizeKeepsTheRatios() {
+    Window w;
+    TParameter& t = w.Make();
+    t.show();
+    for (int width : {700, 1000, 1400}) {
+        t.resize(width, 400);
+        QApplication::processEvents();
+        const QList<int> expected = ParameterTable::ColumnWidths(t.Grid()->viewport()->width());
+        for (int c = 0; c < expected.size(); ++c)
+            QCOMPARE(t.Grid()->columnWidth(c), expected[c]);
+    }
+}
+
+void TestParameterWindow::drops_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("message");
+    QTest::newRow("one parameter file") << QStringList{"/tmp/a.VDK"} << 0;
+    QTest::newRow("two files") << QStringList{"/tmp/a.vdk", "/tmp/b.vdk"} << 80;
+    QTest::newRow("wrong extension") << QStringList{"/tmp/a.txt"} << 68;
+}
+
+void TestParameterWindow::drops() {
+    QFETCH(QStringList, files);
+    QFETCH(int, message);
+    Window w;
+    w.Make().DropFiles(files);
+    QCOMPARE(w.f.dialogs.Numbers(), message ? QList<int>{message} : QList<int>{});
+    QCOMPARE(w.opened, message ? QStringList{} : files);
+}
+
+void TestParameterWindow::helpOpensAtTheParameter() {
+    Window w;
+    w.f.tree.Write(
+        "dat/AB(1)/AB(Eng).html",
+        "<html><head><title>AB help</title></head><body><h2 id=\"0002\">Boost</h2></body></html>");
+    TParameter& t = w.Make();
+    t.Grid()->setCurrentIndex(t.Grid()->model()->index(2, 1));
+    t.Run(Command::ParameterHelp);
+    auto* browser = t.findChild<QTextBrowser*>("help");
+    QVERIFY(browser);
+    QCOMPARE(browser->source().fragment(), QStringLiteral("0002"));
+    QVERIFY(browser->window()->isVisible());
+}
+
+void TestParameterWindow::screenshots() {
+    const QString dir = qEnvironmentVariable("VDK_SCREENSHOTS");
+    if (dir.isEmpty())
+        QSKIP("set VDK_SCREENSHOTS=DIR to save pictures of the window");
+    for (const char* name : {"English", "Japanese"}) {
+        const QString language = QString::fromLatin1(name);
+        AppPaths paths(QStringLiteral(VDK_SHARE_DIR), QString());
+        paths.SelectLanguage(language);
+        paths.SelectInverter("QM60", "1.00", "-4022");
+        ScriptedDialogs dialogs;
+        LanguageTexts texts;
+        QVERIFY(BuildMessageList(paths, texts, dialogs));
+        Messenger messenger(texts, dialogs);
+        DefinitionLoader loader(paths, messenger);
+        ParaDat table;
+        UPara values;
+        QVERIFY(loader.LoadDefinitions(table) && loader.LoadCapacityDefaults(table));
+        QVERIFY(InitValues(table, values, messenger));
+        for (int row : {2, 5, 9, 14})
+            values.At(row, UPara::Value) =
+                QString::number(values.At(row, UPara::Value).toInt() / 2 + 1);
+        values.At(7, UPara::SelectIndex) = "1";
+        values.At(3, UPara::WriteIndex) = "1";
+        values.At(6, UPara::CommErrIndex) = "1";
+        ParameterTable model(table, values, messenger);
+        TParameter::Context context{
+            "QM60",   "-4022",  "1.00", paths.ParaHelpFile, paths.HelpFile, loader.QuickCount(),
+            16777215, 14745599, {}};
+        TParameter window(model, messenger, texts, context);
+        window.resize(900, 520);
+        window.show();
+        QApplication::processEvents();
+        const QString code = paths.Identity().LangCode;
+        window.grab().save(QStringLiteral("%1/table-all-%2.png").arg(dir, code));
+        window.Run(Command::ChangedOnly);
+        window.grab().save(QStringLiteral("%1/table-changed-%2.png").arg(dir, code));
+        window.Run(Command::ChangedOnly);
+        window.Run(Command::Quick);
+        window.grab().save(QStringLiteral("%1/table-quick-%2.png").arg(dir, code));
+        window.Run(Command::Quick);
+        window.Grid()->setCurrentIndex(window.Grid()->model()->index(9, 1));
+        window.Run(Command::ParameterHelp);
+        QApplication::processEvents();
+        if (auto* help = window.findChild<QTextBrowser*>("help"))
+            help->window()->grab().save(QStringLiteral("%1/help-%2.png").arg(dir, code));
+    }
+}
+
+QTEST_MAIN(TestParameterWindow)
+#include "tst_ParameterWindow.moc"
