@@ -44,6 +44,8 @@ QStringList SplitLines(const QString& text) {
 }
 
 bool ReadTextLines(const QString& path, const QByteArray& fallbackEncoding, QStringList& lines) {
+    if (path.isEmpty())
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;

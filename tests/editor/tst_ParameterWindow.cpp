@@ -130,6 +130,15 @@ void TestParameterWindow::helpOpensAtTheParameter() {
     QVERIFY(browser);
     QCOMPARE(browser->source().fragment(), QStringLiteral("0002"));
     QVERIFY(browser->window()->isVisible());
+
+    // Without the inverter's help the application's help opens.
+    QFile::remove(w.f.paths.ParaHelpFile);
+    w.context.helpFile = w.f.tree.Write("help/VDK330Q(Eng).html", "<html><body>Help</body></html>");
+    TParameter& other = w.Make();
+    other.Run(Command::ParameterHelp);
+    auto* appHelp = other.findChild<QTextBrowser*>("help");
+    QVERIFY(appHelp);
+    QCOMPARE(appHelp->source().toLocalFile(), w.context.helpFile);
 }
 
 void TestParameterWindow::screenshots() {

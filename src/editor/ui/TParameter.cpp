@@ -286,8 +286,11 @@ void TParameter::Run(Command command) {
     Rebuilt();
 }
 
+// The inverter's help at the row's parameter, or the application's help when
+// the inverter has none.
 void TParameter::ShowParameterHelp() {
-    if (!QFileInfo::exists(context_.paraHelpFile) || table_.Rows().isEmpty())
+    const bool own = QFileInfo::exists(context_.paraHelpFile);
+    if (!own && !QFileInfo::exists(context_.helpFile))
         return;
     if (!help_) {
         help_ = new QWidget(this, Qt::Window);
@@ -299,8 +302,9 @@ void TParameter::ShowParameterHelp() {
         help_->resize(560, 480);
     }
     auto* browser = help_->findChild<QTextBrowser*>(QStringLiteral("help"));
-    QUrl url = QUrl::fromLocalFile(context_.paraHelpFile);
-    url.setFragment(table_.Rows()[CurrentRow()].cells[ParameterTable::ComNoCol]);
+    QUrl url = QUrl::fromLocalFile(own ? context_.paraHelpFile : context_.helpFile);
+    if (own && !table_.Rows().isEmpty())
+        url.setFragment(table_.Rows()[CurrentRow()].cells[ParameterTable::ComNoCol]);
     browser->setSource(url);
     help_->setWindowTitle(browser->documentTitle());
     help_->show();
