@@ -1,0 +1,197 @@
+#include "app/AppSession.h"
+
+#include "base/ProgramFlags.h"
+#include "data/DefinitionLoader.h"
+#include "data/ParameterFile.h"
+#include "data/StartFile.h"
+#include "editor/CsvTable.h"
+#include "settings/AppPaths.h"
+#include "settings/IniFile.h"
+
+#include <QFileInfo>
+
+namespace vdk {
+
+namespace {
+const QString kProduct = QStringLiteral("VDK330Q");
+} // namespace
+
+AppSession::AppSession(AppPaths& paths, IniFile& settings, UserDialogs& dialogs,
+                       ProgramFlags& flags)
+    : messenger(texts, dialogs), paths_(paths), settings_(settings), dialogs_(dialogs),
+      flags_(flags) {}
+
+void AppSession::ReadRememberedFolders() {
+    values.SaveDir =
+        settings_.ReadString(QStringLiteral("File"), QStringLiteral("SavePath"), paths_.AppDir);
+    values.LoadDir =
+        settings_.ReadString(QStringLiteral("File"), QStringLiteral("LoadPath"), paths_.AppDir);
+    MonDir =
+        settings_.ReadString(QStringLiteral("Monitor"), QStringLiteral("MonPath"), paths_.AppDir);
+    values.SaveName.clear();
+    values.LoadName.clear();
+}
+
+bool AppSession::WriteRememberedFolders() {
+    return settings_.WriteString(QStringLiteral("File"), QStringLiteral("SavePath"),
+                                 values.SaveDir) &&
+           settings_.WriteString(QStringLiteral("File"), QStringLiteral("LoadPath"),
+                                 values.LoadDir) &&
+           settings_.WriteString(QStringLiteral("Monitor"), QStringLiteral("MonPath"), MonDir);
+}
+
+bool AppSession::LoadSelection() {
+    if (texts.MessageList().isEmpty() && !BuildMessageList(paths_, texts, dialogs_)) {
+        flags_.StartAborted = true;
+        return false;
+    }
+    DefinitionLoader loader(paths_, messenger);
+    if (!loader.LoadDefinitions(table) || !loader.LoadCapacityDefaults(table) ||
+        !InitValues(table, values, messenger)) {
+        flags_.StartAborted = true;
+        return false;
+    }
+    values.BlindMode = false;
+    values.BlindCount = 0;
+    Loaded(false);
+    return true;
+}
+
+bool AppSession::StartFromFile(const QString& path) {
+    StartContext context{paths_, settings_, texts, dialogs_, table, values};
+    if (!ReadStartFile(path, context)) {
+        flags_.StartAborted = true;
+        return false;
+    }
+    values.SaveDir = paths_.AppDir;
+    MonDir = paths_.AppDir;
+    fileIdentity_ = paths_.Identity().TypeForm + paths_.Identity().Capacity;
+    Loaded(true);
+    return true;
+}
+
+void AppSession::Loaded(bool fromFile) {
+    saveEnabled_ = fromFile;
+    titleFile_ = fromFile ? TitleFile::Opened : TitleFile::None;
+    MarkSaved();
+}
+
+QString AppSession::Title() const {
+    const InverterIdentity& id = paths_.Identity();
+    QString title = kProduct + QLatin1Char(' ') + id.TypeForm + id.Capacity +
+                    QStringLiteral(" (CPU Ver.") + id.CpuVer + QLatin1Char(')');
+    const QString label = QLatin1Char(' ') + texts.LangMessage(kMsgFileLabel);
+    if (titleFile_ == TitleFile::Opened)
+        title += label + values.LoadName + QStringLiteral(" (") + fileIdentity_ + QLatin1Char(')');
+    else if (titleFile_ == TitleFile::SavedAs)
+        title += label + values.SaveName;
+    return title;
+}
+
+bool AppSession::Open(const QString& path) {
+    ParameterFile header;
+    LoadParameterFile(path, paths_.FallbackEncoding(), header);
+    const ReadResult r = ReadParameterFile(path, table, values, paths_.Identity(),
+                                           paths_.FallbackEncoding(), messenger);
+    if (r.outcome == ReadOutcome::CannotOpen) {
+        dialogs_.ShowMessage(Message{6, texts.LangMessage(6) + QLatin1Char('\n') + path,
+                                     texts.LangMessage(LanguageTexts::kCaption), MsgIcon::Stop,
+                                     MsgButtons::Ok});
+        return false;
+    }
+    if (r.outcome != ReadOutcome::Taken)
+        return false;
+    fileIdentity_ = header.TypeForm + header.Capacity;
+    Loaded(true);
+    return true;
+}
+
+AppSession::SaveResult AppSession::Save(QString* error) {
+    values.SaveDir = values.LoadDir;
+    values.SaveName = values.LoadName;
+    if (values.LoadName.isEmpty()) {
+        messenger.Show(kMsgNoCurrentFile, MsgIcon::None);
+        return SaveResult::NoFile;
+    }
+    if (QFileInfo(values.LoadName).suffix().toUpper() != QLatin1String("VDK"))
+        return SaveResult::NeedsSaveAs;
+    if (!WriteParameterFile(values.LoadDir + QLatin1Char('/') + values.LoadName, table, values,
+                            paths_.Identity(), changedOnlySaving, error))
+        return SaveResult::Failed;
+    MarkSaved();
+    return SaveResult::Saved;
+}
+
+QString AppSession::SaveAsName(const QString& chosen, bool csvFilter) {
+    const QString end = chosen.right(4).toUpper();
+    if (end == QLatin1String(".VDK") || end == QLatin1String(".CSV"))
+        return chosen;
+    return chosen + (csvFilter ? QStringLiteral(".csv") : QStringLiteral(".vdk"));
+}
+
+AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilter,
+                                            const ParameterTable& view, QString* error) {
+    const QString path = SaveAsName(chosen, csvFilter);
+    // The dialog asked about the name it showed; a name we completed is asked about here.
+    if (path != chosen && QFileInfo::exists(path) &&
+        dialogs_.ShowMessage(Message{kMsgReplace,
+                                     texts.LangMessage(kMsgReplace) + QLatin1Char('\n') + path,
+                                     texts.LangMessage(LanguageTexts::kCaption),
+                                     MsgIcon::Exclamation, MsgButtons::YesNo}) != Answer::Yes)
+        return SaveAsResult::Kept;
+    const QFileInfo info(path);
+    if (info.suffix().toUpper() == QLatin1String("CSV"))
+        return WriteCsvTable(path, view, DecimalCommaOf(settings_, paths_.Identity().Language),
+                             error)
+                   ? SaveAsResult::Saved
+                   : SaveAsResult::Failed;
+    if (!WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, error))
+        return SaveAsResult::Failed;
+    values.SaveDir = values.LoadDir = info.absolutePath();
+    values.SaveName = values.LoadName = info.fileName();
+    saveEnabled_ = true;
+    titleFile_ = TitleFile::SavedAs;
+    MarkSaved();
+    return SaveAsResult::Saved;
+}
+
+bool AppSession::HasUnsavedEdits() const {
+    for (int i = 0; i < values.Count(); ++i)
+        if (values.At(i, UPara::Value) != savedValues_.value(i))
+            return true;
+    return false;
+}
+
+void AppSession::MarkSaved() {
+    savedValues_.clear();
+    for (int i = 0; i < values.Count(); ++i)
+        savedValues_.append(values.At(i, UPara::Value));
+}
+
+bool AppSession::MaySetEditsAside(const std::function<bool()>& saveAs) {
+    if (!HasUnsavedEdits())
+        return true;
+    switch (messenger.Show(kMsgUnsavedEdits, MsgIcon::Question, MsgButtons::YesNoCancel)) {
+    case Answer::No:
+        return true;
+    case Answer::Yes: {
+        if (values.LoadName.isEmpty())
+            return saveAs();
+        QString error;
+        switch (Save(&error)) {
+        case SaveResult::Saved:
+            return true;
+        case SaveResult::Failed:
+            return false;
+        case SaveResult::NoFile:
+        case SaveResult::NeedsSaveAs:
+            return saveAs();
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+} // namespace vdk

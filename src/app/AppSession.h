@@ -1,0 +1,89 @@
+#pragma once
+
+#include "base/UserDialogs.h"
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "settings/LanguageTexts.h"
+
+#include <QString>
+#include <functional>
+
+namespace vdk {
+
+class AppPaths;
+class IniFile;
+class ParameterTable;
+struct ProgramFlags;
+
+// The parameter set of a run and the file commands on it: the start, Open,
+// Save, Save As, the title, and the remembered folders. The main window renders
+// it and forwards its commands.
+class AppSession {
+public:
+    AppSession(AppPaths& paths, IniFile& settings, UserDialogs& dialogs, ProgramFlags& flags);
+
+    // [File] SavePath and LoadPath, [Monitor] MonPath (defaults: AppDir).
+    void ReadRememberedFolders();
+    bool WriteRememberedFolders();
+
+    // After a selection: the message list (first time only), definitions,
+    // capacity defaults and values. False when the start must end.
+    bool LoadSelection();
+    // The start from a parameter file given on the command line.
+    bool StartFromFile(const QString& path);
+
+    QString Title() const;
+    bool SaveEnabled() const { return saveEnabled_; }
+
+    // Open: false when the file was refused or the user cancelled.
+    bool Open(const QString& path);
+    enum class SaveResult { Saved, NoFile, NeedsSaveAs, Failed };
+    // Save to the current file; a current file of an older form (.vds, .dat)
+    // is not overwritten in the new form: the caller runs Save As instead.
+    SaveResult Save(QString* error);
+    // The name Save As writes to: the chosen name, with ".vdk" or ".csv"
+    // appended when it ends in neither.
+    static QString SaveAsName(const QString& chosen, bool csvFilter);
+    enum class SaveAsResult { Saved, Kept, Failed };
+    // Save As to a name from the dialog. When an extension was appended and
+    // that file exists, asks before replacing it (Kept when the user says no).
+    SaveAsResult SaveAs(const QString& chosen, bool csvFilter, const ParameterTable& view,
+                        QString* error);
+
+    // Edits that no Save, Save As or Export has taken.
+    bool HasUnsavedEdits() const;
+    // The values as they are now count as saved (after an export, say).
+    void MarkSaved();
+    // Before Exit, New and Open with unsaved edits: Yes saves (false when that
+    // failed or needs Save As), No drops them, Cancel keeps everything.
+    bool MaySetEditsAside(const std::function<bool()>& saveAs);
+
+    bool changedOnlySaving = false; // option "Save 'Change' Parameters only"
+    QString MonDir;
+
+    LanguageTexts texts;
+    Messenger messenger;
+    ParaDat table;
+    UPara values;
+
+private:
+    void Loaded(bool fromFile);
+
+    AppPaths& paths_;
+    IniFile& settings_;
+    UserDialogs& dialogs_;
+    ProgramFlags& flags_;
+    bool saveEnabled_ = false;
+    QString fileIdentity_; // type-form and capacity of the opened file
+    enum class TitleFile { None, Opened, SavedAs } titleFile_ = TitleFile::None;
+    QStringList savedValues_;
+};
+
+enum AppMessage {
+    kMsgFileLabel = 2,
+    kMsgNoCurrentFile = 16,
+    kMsgReplace = 17,
+    kMsgUnsavedEdits = 89
+};
+
+} // namespace vdk

@@ -1,0 +1,279 @@
+// The program's frame without windows: one running copy, the start-up
+// selection, the title and the file commands, and edits that are never
+// dropped without a question.
+#include "../sim/SimTables.h"
+#include "DataFixture.h"
+#include "VirtualClock.h"
+#include "app/AppSession.h"
+#include "app/SingleInstance.h"
+#include "app/StartupSelection.h"
+#include "base/ProgramFlags.h"
+#include "editor/ParameterTable.h"
+#include "settings/IniFile.h"
+#include "sim/InverterSim.h"
+#include "sim/SimulatedPort.h"
+
+#include <QSysInfo>
+#include <QTest>
+
+using namespace vdk;
+
+Q_DECLARE_METATYPE(vdk::Answer)
+
+namespace {
+
+// A session on the fixture's inverter, loaded as after a selection.
+struct Session {
+    Session() {
+        f.paths.SelectLanguage("English");
+        f.paths.SelectInverter("AB", "1", "-1K");
+        session.ReadRememberedFolders();
+        QVERIFY(session.LoadSelection());
+    }
+    DataFixture f;
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    ProgramFlags flags;
+    AppSession session{f.paths, settings, f.dialogs, flags};
+};
+
+} // namespace
+
+class TestAppSession : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void oneRunningCopy();
+    void staleLockIsTakenOver();
+    void titleFollowsTheFile();
+    void saveNeedsACurrentFile();
+    void saveAsNames_data();
+    void saveAsNames();
+    void saveAsAsksBeforeReplacingACompletedName();
+    void saveOfAnOlderFormRunsSaveAs();
+    void unsavedEdits_data();
+    void unsavedEdits();
+    void rememberedFolders();
+    void selectionUsesTheRememberedInverter();
+    void selectionDetectsAndIdentifies();
+    void selectionWithoutUsablePort();
+};
+
+void TestAppSession::oneRunningCopy() {
+    TempTree t;
+    SingleInstance first(t.Path()), second(t.Path());
+    QVERIFY(first.Acquire());
+    QVERIFY(!second.Acquire());
+}
+
+void TestAppSession::staleLockIsTakenOver() {
+    TempTree t;
+    // The lock of a copy that was killed: its process no longer exists.
+    t.Write("VDK330Q", "999999\nvdk330q\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+    SingleInstance next(t.Path());
+    QVERIFY(next.Acquire());
+}
+
+void TestAppSession::titleFollowsTheFile() {
+    Session s;
+    QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)"));
+    QVERIFY(!s.session.SaveEnabled());
+    const QString file = s.f.tree.Write(
+        "in/set.vdk", "###\r\nAB\r\n-2K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\nF004,9\r\n");
+    s.f.dialogs.answers.enqueue(Answer::Yes); // the capacity question
+    QVERIFY(s.session.Open(file));
+    QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2set.vdk (AB-2K)"));
+    QVERIFY(s.session.SaveEnabled());
+    QString error;
+    ParameterTable view(s.session.table, s.session.values, s.session.messenger);
+    view.ResetTable();
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("out/other"), false, view, &error),
+             AppSession::SaveAsResult::Saved);
+    QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2other.vdk"));
+    // A CSV save leaves the current file and the title alone.
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("out/table"), true, view, &error),
+             AppSession::SaveAsResult::Saved);
+    QVERIFY(QFile::exists(s.f.tree.Path("out/table.csv")));
+    QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2other.vdk"));
+    // Save then overwrites the file Save As wrote, in its folder.
+    s.session.values.At(4, UPara::Value) = "11";
+    QCOMPARE(s.session.Save(&error), AppSession::SaveResult::Saved);
+    QVERIFY(s.f.tree.Read("out/other.vdk").contains("F004,11,"));
+}
+
+void TestAppSession::saveNeedsACurrentFile() {
+    Session s;
+    QString error;
+    QCOMPARE(s.session.Save(&error), AppSession::SaveResult::NoFile);
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{16});
+    QCOMPARE(s.f.dialogs.messages.first().icon, MsgIcon::None);
+}
+
+void TestAppSession::saveAsNames_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("csv");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("vdk kept") << "/d/a.vdk" << true << "/d/a.vdk";
+    QTest::newRow("CSV kept") << "/d/a.CSV" << false << "/d/a.CSV";
+    QTest::newRow("parameter filter") << "/d/a" << false << "/d/a.vdk";
+    QTest::newRow("csv filter") << "/d/a" << true << "/d/a.csv";
+    QTest::newRow(".txt gets .vdk after it") << "/d/a.txt" << false << "/d/a.txt.vdk";
+}
+
+void TestAppSession::saveAsNames() {
+    QFETCH(QString, chosen);
+    QFETCH(bool, csv);
+    QFETCH(QString, name);
+    QCOMPARE(AppSession::SaveAsName(chosen, csv), name);
+}
+
+void TestAppSession::saveAsAsksBeforeReplacingACompletedName() {
+    Session s;
+    s.f.tree.Write("keep.vdk", "precious");
+    ParameterTable view(s.session.table, s.session.values, s.session.messenger);
+    QString error;
+    s.f.dialogs.answers.enqueue(Answer::No);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("keep"), false, view, &error),
+             AppSession::SaveAsResult::Kept);
+    QCOMPARE(s.f.tree.Read("keep.vdk"), QByteArray("precious"));
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{17});
+    s.f.dialogs.answers.enqueue(Answer::Yes);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("keep"), false, view, &error),
+             AppSession::SaveAsResult::Saved);
+    QVERIFY(s.f.tree.Read("keep.vdk").startsWith("###"));
+}
+
+void TestAppSession::saveOfAnOlderFormRunsSaveAs() {
+    Session s;
+    const QString old = s.f.tree.Write("old.dat", "#\r\nAB\r\n-1K\r\nOld\r\nF004,9\r\n");
+    QVERIFY(s.session.Open(old));
+    QString error;
+    QCOMPARE(s.session.Save(&error), AppSession::SaveResult::NeedsSaveAs);
+    QCOMPARE(s.f.tree.Read("old.dat"), QByteArray("#\r\nAB\r\n-1K\r\nOld\r\nF004,9\r\n"));
+}
+
+void TestAppSession::unsavedEdits_data() {
+    QTest::addColumn<Answer>("answer");
+    QTest::addColumn<bool>("withFile");
+    QTest::addColumn<bool>("mayGoOn");
+    QTest::addColumn<bool>("saveAsRun");
+    QTest::newRow("cancel keeps everything") << Answer::Cancel << true << false << false;
+    QTest::newRow("no drops the edits") << Answer::No << true << true << false;
+    QTest::newRow("yes saves the current file") << Answer::Yes << true << true << false;
+    QTest::newRow("yes without a file runs Save As") << Answer::Yes << false << true << true;
+}
+
+void TestAppSession::unsavedEdits() {
+    QFETCH(Answer, answer);
+    QFETCH(bool, withFile);
+    QFETCH(bool, mayGoOn);
+    QFETCH(bool, saveAsRun);
+    Session s;
+    bool saveAsCalled = false;
+    const auto saveAs = [&] { return saveAsCalled = true; };
+    QVERIFY(s.session.MaySetEditsAside(saveAs)); // nothing edited: no question
+    QVERIFY(s.f.dialogs.messages.isEmpty());
+    if (withFile)
+        QVERIFY(s.session.Open(
+            s.f.tree.Write("a.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\n")));
+    s.session.values.At(4, UPara::Value) = "77";
+    QVERIFY(s.session.HasUnsavedEdits());
+    s.f.dialogs.answers.enqueue(answer);
+    QCOMPARE(s.session.MaySetEditsAside(saveAs), mayGoOn);
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{89});
+    QCOMPARE(saveAsCalled, saveAsRun);
+    QCOMPARE(s.session.values.At(4, UPara::Value), QStringLiteral("77"));
+    if (answer == Answer::Yes && withFile) {
+        QVERIFY(s.f.tree.Read("a.vdk").contains("F004,77,"));
+        QVERIFY(!s.session.HasUnsavedEdits());
+    }
+}
+
+void TestAppSession::rememberedFolders() {
+    Session s;
+    QCOMPARE(s.session.values.LoadDir, s.f.tree.Path());
+    s.session.values.LoadDir = "/data/load";
+    s.session.values.SaveDir = "/data/save";
+    s.session.MonDir = "/data/mon";
+    QVERIFY(s.session.WriteRememberedFolders());
+    AppSession again(s.f.paths, s.settings, s.f.dialogs, s.flags);
+    again.ReadRememberedFolders();
+    QCOMPARE(again.values.LoadDir, QStringLiteral("/data/load"));
+    QCOMPARE(again.values.SaveDir, QStringLiteral("/data/save"));
+    QCOMPARE(again.MonDir, QStringLiteral("/data/mon"));
+}
+
+void TestAppSession::selectionUsesTheRememberedInverter() {
+    TempTree t;
+    t.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "dat");
+    AppPaths paths(t.Path(), t.Path("VDK330Q.ini"));
+    IniFile settings(paths.SettingsFile);
+    t.Write("VDK330Q.ini",
+            "[Language]\r\nJapanese=0\r\nEnglish=0\r\n[Default]\r\nLangNo=1\r\nInvType=0\r\n"
+            "InvForm=5\r\nInvCpu=1\r\n[Options]\r\nCheckLang=1\r\nCheckInv=1\r\n");
+    StartupSelection selection(paths, settings);
+    ScriptedDialogs dialogs;
+    selection.Open(false, nullptr, {}, dialogs, "Confirmation", "none");
+    QVERIFY(!selection.detectionRan);
+    QVERIFY(selection.Commit());
+    QCOMPARE(paths.Identity().Language, QStringLiteral("English"));
+    QCOMPARE(paths.Identity().TypeForm, QStringLiteral("QM40"));
+    QCOMPARE(paths.Identity().CpuVer, QStringLiteral("3.05"));
+    QCOMPARE(paths.Identity().Capacity, QStringLiteral("-4037"));
+    // Changing the type-form starts its lists at their first entries.
+    selection.SelectType(1);
+    QCOMPARE(selection.cpu, 0);
+    QCOMPARE(selection.capacity, 0);
+    QCOMPARE(selection.capacities.first(), QStringLiteral("-4007"));
+}
+
+void TestAppSession::selectionDetectsAndIdentifies() {
+    TempTree t;
+    t.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "dat");
+    AppPaths paths(t.Path(), t.Path("VDK330Q.ini"));
+    IniFile settings(paths.SettingsFile);
+    t.Write("VDK330Q.ini", "[Language]\r\nJapanese=0\r\nEnglish=0\r\n");
+    const ParaDat table = ShippedTable("QS20", "1.20", "-S2004");
+    SimOptions o;
+    o.baudIndex = 4;
+    o.parityIndex = 2;
+    o.protocol = Protocol::Modbus;
+    InverterSim sim(table, o);
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    StartupSelection selection(paths, settings);
+    ScriptedDialogs dialogs;
+    selection.Open(false, &detector, {"absent0", "ttyA", "ttyB"}, dialogs, "Confirmation", "none");
+    QVERIFY(selection.found);
+    QVERIFY(selection.Commit());
+    QCOMPARE(paths.Identity().TypeForm, QStringLiteral("QS20"));
+    QCOMPARE(paths.Identity().Capacity, QStringLiteral("-S2004"));
+    QCOMPARE(settings.ReadInteger("Comms", "Baudrate", -1), 4);
+    QCOMPARE(settings.ReadInteger("Comms", "Parity", -1), 2);
+    QCOMPARE(settings.ReadInteger("Comms", "Prtocol", -1), 1);
+    QCOMPARE(settings.ReadInteger("Comms", "Commport", -1), 1); // ttyA, the first that answered
+    QCOMPARE(settings.ReadInteger("Default", "InvType", -1), 2);
+}
+
+void TestAppSession::selectionWithoutUsablePort() {
+    TempTree t;
+    t.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "dat");
+    AppPaths paths(t.Path(), t.Path("VDK330Q.ini"));
+    IniFile settings(paths.SettingsFile);
+    const ParaDat table = ShippedTable("QM40", "2.10", "-2004");
+    InverterSim sim(table, SimOptions{});
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    StartupSelection selection(paths, settings);
+    ScriptedDialogs dialogs;
+    selection.Open(false, &detector, {"absent1"}, dialogs, "Confirmation",
+                   "Usable serial port is not found.");
+    QCOMPARE(dialogs.messages.size(), 1);
+    QCOMPARE(dialogs.messages.first().text, QStringLiteral("Usable serial port is not found."));
+    QVERIFY(selection.Commit());
+    QCOMPARE(settings.ReadInteger("Comms", "Commport", -1), -1); // not written
+    QCOMPARE(paths.Identity().TypeForm, QStringLiteral("QM40"));
+}
+
+QTEST_GUILESS_MAIN(TestAppSession)
+#include "tst_AppSession.moc"
