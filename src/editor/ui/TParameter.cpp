@@ -79,7 +79,9 @@ public:
         p->setFont(font);
         p->setPen(text);
         const QRect area = option.rect.adjusted(3, 0, -3, 0);
-        const QString shown = index.data().toString();
+        // The fixed-width padding of the values would only be cut off: the
+        // alignment places the text.
+        const QString shown = index.data().toString().trimmed();
         p->drawText(area, int(AlignmentOf(style.align)) | Qt::TextSingleLine,
                     QFontMetrics(font).elidedText(shown, Qt::ElideRight, area.width()));
     }

@@ -1,0 +1,153 @@
+// vdk330q: the program. One running copy; the start-up selection (or a
+// parameter file given on the command line); then the main window with the
+// parameter table below it. --demo starts the inverter simulator on a
+// pseudo-terminal and offers its port first.
+#include "app/AppSession.h"
+#include "app/SingleInstance.h"
+#include "app/StartupSelection.h"
+#include "app/ui/QtDialogs.h"
+#include "app/ui/TMain.h"
+#include "app/ui/Ttype.h"
+#include "base/Clock.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "comm/QtSerialPort.h"
+#include "editor/ui/TParameter.h"
+#include "settings/AppPaths.h"
+#include "settings/IniFile.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QMessageBox>
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace vdk;
+
+namespace {
+
+// The simulator of --demo, stopped when the program ends.
+class DemoInverter {
+public:
+    QString Start(const QString& program, const QString& type) {
+        QStringList args;
+        if (!type.isEmpty())
+            args << QStringLiteral("--type") << type;
+        process_.start(program, args);
+        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
+            return {};
+        const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+        return line.startsWith(QLatin1String("PTY ")) ? line.mid(4) : QString();
+    }
+    ~DemoInverter() {
+        process_.terminate();
+        if (!process_.waitForFinished(3000))
+            process_.kill();
+    }
+
+private:
+    QProcess process_;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VDK330Q"));
+    QApplication::setWindowIcon(
+        QIcon(QApplication::applicationDirPath() + QStringLiteral("/icons/vdk330q.svg")));
+
+    QCommandLineParser parser;
+    parser.addOptions(
+        {{QStringLiteral("appdir"), QStringLiteral("Folder holding dat/, lng/ and help/."),
+          QStringLiteral("DIR")},
+         {QStringLiteral("demo"), QStringLiteral("Start with a simulated inverter.")},
+         {QStringLiteral("demo-type"), QStringLiteral("Type-form of the simulated inverter."),
+          QStringLiteral("TYPE")}});
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("A parameter file to open."));
+    parser.addHelpOption();
+    parser.process(app);
+    const QString file = parser.positionalArguments().value(0);
+
+    SingleInstance instance(QDir::tempPath());
+    if (!instance.Acquire()) {
+        QMessageBox::critical(nullptr, QStringLiteral("VDK330Q"),
+                              QStringLiteral("Already running."));
+        return 1;
+    }
+
+    const QString exeDir = QApplication::applicationDirPath();
+    const QString appDir = ResolveAppDir(AppDirSources{
+        parser.value(QStringLiteral("appdir")), QDir::currentPath(), exeDir,
+        QDir::cleanPath(exeDir + QStringLiteral("/../share/vdk330q")), !file.isEmpty()});
+    AppPaths paths(appDir, ResolveSettingsFile(appDir, QStandardPaths::writableLocation(
+                                                           QStandardPaths::GenericConfigLocation) +
+                                                           QStringLiteral("/VDK330Q")));
+    IniFile settings(paths.SettingsFile);
+    EnsureFirstStartKeys(settings);
+
+    ProgramFlags flags;
+    QtDialogs dialogs;
+    SystemClock clock;
+    QtSerialPort port(clock);
+    AppSession session(paths, settings, dialogs, flags);
+
+    DemoInverter demo;
+    QStringList ports = QtSerialPort::AvailablePorts();
+    if (parser.isSet(QStringLiteral("demo")) || parser.isSet(QStringLiteral("demo-type"))) {
+        const QString pty = demo.Start(exeDir + QStringLiteral("/vdk330q-sim"),
+                                       parser.value(QStringLiteral("demo-type")));
+        if (!pty.isEmpty())
+            ports.prepend(pty);
+    }
+
+    Detector detector(port, clock);
+    const auto select = [&](bool forNew) {
+        StartupSelection selection(paths, settings);
+        const QString caption =
+            forNew ? session.texts.LangMessage(1) : QStringLiteral("Confirmation");
+        const QString noPort = forNew ? session.texts.LangMessage(3)
+                                      : QStringLiteral("Usable serial port is not found.");
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        selection.Open(forNew, &detector, ports, dialogs, caption, noPort);
+        QApplication::restoreOverrideCursor();
+        Ttype window(selection, forNew);
+        window.exec();
+        selection.Commit();
+        port.ClosePort();
+        return session.LoadSelection();
+    };
+
+    if (file.isEmpty()) {
+        session.ReadRememberedFolders();
+        select(false);
+    } else {
+        session.StartFromFile(file);
+    }
+    if (flags.StartAborted)
+        return 1;
+
+    CommLink link(port, clock, session.messenger, flags);
+    link.settings = LoadCommSettings(settings);
+    TMain main(TMain::Parts{session,
+                            paths,
+                            settings,
+                            link,
+                            clock,
+                            flags,
+                            [&] {
+                                if (select(true))
+                                    return true;
+                                QApplication::exit(1); // a failed New ends the program
+                                return false;
+                            },
+                            {},
+                            {}});
+    dialogs.SetParent(&main);
+    main.show();
+    main.Table()->move(main.frameGeometry().bottomLeft());
+    main.Table()->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,111 @@
+#include "app/ui/QtDialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vdk {
+
+namespace {
+
+QMessageBox::Icon IconOf(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Information:
+        return QMessageBox::Information;
+    case MsgIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MsgIcon::Stop:
+        return QMessageBox::Critical;
+    case MsgIcon::Question:
+        return QMessageBox::Question;
+    case MsgIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons) {
+    switch (buttons) {
+    case MsgButtons::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case MsgButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MsgButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case MsgButtons::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
+Answer AnswerOf(int button) {
+    switch (button) {
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Abort:
+        return Answer::Abort;
+    case QMessageBox::Retry:
+        return Answer::Retry;
+    case QMessageBox::Ignore:
+        return Answer::Ignore;
+    default:
+        return Answer::Ok;
+    }
+}
+
+// "Description|pattern|..." as Qt's ";;"-separated filter list.
+QStringList QtFilters(const QString& filter) {
+    QStringList filters;
+    for (const auto& [description, pattern] : SplitFilter(filter))
+        filters.append(description.contains(pattern)
+                           ? description
+                           : description + QStringLiteral(" (") + pattern + QLatin1Char(')'));
+    return filters;
+}
+
+} // namespace
+
+Answer QtDialogs::ShowMessage(const Message& m) {
+    QMessageBox box(IconOf(m.icon), m.caption, m.text, ButtonsOf(m.buttons), parent_);
+    return AnswerOf(box.exec());
+}
+
+std::optional<FileChoice> QtDialogs::AskFile(const FileRequest& request, bool save) {
+    const QStringList filters = QtFilters(request.filter);
+    QFileDialog dialog(parent_, QString(), request.directory);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return FileChoice{dialog.selectedFiles().first(),
+                      int(filters.indexOf(dialog.selectedNameFilter())) + 1};
+}
+
+std::optional<FileChoice> QtDialogs::OpenFileName(const FileRequest& request) {
+    return AskFile(request, false);
+}
+
+std::optional<FileChoice> QtDialogs::SaveFileName(const FileRequest& request) {
+    return AskFile(request, true);
+}
+
+std::optional<quint32> QtDialogs::ChooseColour(quint32 initial) {
+    const QColor start(int(initial & 0xFF), int(initial >> 8 & 0xFF), int(initial >> 16 & 0xFF));
+    const QColor chosen = QColorDialog::getColor(start, parent_);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
+}
+
+} // namespace vdk

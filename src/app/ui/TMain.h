@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+
+class QAction;
+class QTimer;
+class QToolButton;
+
+namespace vdk {
+
+class AppPaths;
+class AppSession;
+class Clock;
+class CommLink;
+class IniFile;
+class ParameterTable;
+class TParameter;
+struct ProgramFlags;
+
+// The main window: menus and tool bar at the top of the screen. It renders the
+// session's title and state and forwards every command to the part that does
+// the work.
+class TMain final : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class Command {
+        New,
+        Open,
+        Save,
+        SaveAs,
+        PageSetup,
+        Print,
+        Rs232c,
+        Exit,
+        ParameterTable,
+        Undo,
+        Redo,
+        Copy,
+        Import,
+        Export,
+        SelectedImport,
+        SelectedExport,
+        Comparison,
+        ChangedOnly,
+        Quick,
+        Select,
+        SelectClear,
+        Blind,
+        AllParameters,
+        Hex,
+        Dec,
+        Shipment,
+        ParameterHelp,
+        Find,
+        KeyPad,
+        InverterInfo,
+        Monitor,
+        Options,
+        Maintenance,
+        Contents,
+        About,
+        CommunicationCheck
+    };
+
+    struct Parts {
+        AppSession& session;
+        AppPaths& paths;
+        IniFile& settings;
+        CommLink& link;
+        Clock& clock;
+        ProgramFlags& flags;
+        // Shows the start-up selection for New; false when it was abandoned.
+        std::function<bool()> newSelection;
+        // Shows the RS-232C setup dialog.
+        std::function<void()> rs232c;
+        // Shows the about box.
+        std::function<void()> about;
+    };
+
+    explicit TMain(Parts parts, QWidget* parent = nullptr);
+    ~TMain() override;
+
+    void Run(Command command);
+    QAction* ActionFor(Command command) const { return actions_.at(command); }
+    TParameter* Table() const { return tableWindow_; }
+    // Rebuilds the table window for the session's current inverter.
+    void Reload();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildCommands();
+    void UpdateTitle();
+    void UpdateIndicator();
+    void CommunicationCheck();
+    void ShowHelp(const QString& file);
+    bool SaveAsDialog();
+
+    Parts p_;
+    std::map<Command, QAction*> actions_;
+    std::unique_ptr<ParameterTable> table_;
+    TParameter* tableWindow_ = nullptr;
+    QAction* indicator_ = nullptr;
+    QTimer* indicatorTimer_ = nullptr;
+    QWidget* help_ = nullptr;
+};
+
+} // namespace vdk

@@ -1,0 +1,136 @@
+// The main window: what exists only there (enabling, routing of the file
+// commands through the dialogs, the title, closing rules).
+#include "DataFixture.h"
+#include "ScriptedPort.h"
+#include "app/AppSession.h"
+#include "app/ui/TMain.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "editor/ui/TParameter.h"
+#include "settings/IniFile.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTableView>
+#include <QTest>
+
+using namespace vdk;
+using C = TMain::Command;
+
+namespace {
+
+struct Main {
+    Main() {
+        f.paths.SelectLanguage("English");
+        f.paths.SelectInverter("AB", "1", "-1K");
+        session.ReadRememberedFolders();
+        session.LoadSelection();
+    }
+    TMain& Make() {
+        window = std::make_unique<TMain>(
+            TMain::Parts{session,
+                         f.paths,
+                         settings,
+                         link,
+                         clock,
+                         flags,
+                         [this] { return ++newSelections, session.LoadSelection(); },
+                         [this] { ++setups; },
+                         {}});
+        return *window;
+    }
+    DataFixture f;
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    ProgramFlags flags;
+    AppSession session{f.paths, settings, f.dialogs, flags};
+    VirtualClock clock;
+    ScriptedPort port{clock};
+    CommLink link{port, clock, session.messenger, flags};
+    int newSelections = 0;
+    int setups = 0;
+    std::unique_ptr<TMain> window;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startState();
+    void saveAsThroughTheDialog();
+    void openThroughTheDialog();
+    void newRunsTheSelection();
+    void failedCheckOffersTheSetup();
+    void closing();
+};
+
+void TestMainWindow::startState() {
+    Main m;
+    TMain& w = m.Make();
+    QCOMPARE(w.windowTitle(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)"));
+    QVERIFY(!w.ActionFor(C::Save)->isEnabled());
+    QVERIFY(w.ActionFor(C::Quick)->isVisible()); // the fixture declares two quick rows
+    QVERIFY(!w.ActionFor(C::Import)->isEnabled());
+    QVERIFY(w.ActionFor(C::Import)->toolTip().contains("not available"));
+    QCOMPARE(w.ActionFor(C::New)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
+}
+
+void TestMainWindow::saveAsThroughTheDialog() {
+    Main m;
+    TMain& w = m.Make();
+    m.f.dialogs.files.enqueue(m.f.tree.Path("out/set"));
+    w.Run(C::SaveAs);
+    QVERIFY(QFile::exists(m.f.tree.Path("out/set.vdk")));
+    QVERIFY(w.ActionFor(C::Save)->isEnabled());
+    QVERIFY(w.windowTitle().endsWith("M2set.vdk"));
+    QCOMPARE(m.f.dialogs.fileRequests.first().filterIndex, 1);
+}
+
+void TestMainWindow::openThroughTheDialog() {
+    Main m;
+    TMain& w = m.Make();
+    m.f.dialogs.files.enqueue(
+        m.f.tree.Write("in.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\nF004,9\r\n"));
+    w.Run(C::Open);
+    QVERIFY(w.windowTitle().contains("M2in.vdk (AB-1K)"));
+    QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
+             QStringLiteral("9"));
+}
+
+void TestMainWindow::newRunsTheSelection() {
+    Main m;
+    TMain& w = m.Make();
+    m.session.values.At(4, UPara::Value) = "77"; // an edit nobody saved
+    m.f.dialogs.answers.enqueue(Answer::Cancel);
+    w.Run(C::New);
+    QCOMPARE(m.newSelections, 0);
+    m.f.dialogs.answers.enqueue(Answer::No);
+    w.Run(C::New);
+    QCOMPARE(m.newSelections, 1);
+    QCOMPARE(m.f.dialogs.Numbers(), (QList<int>{89, 89}));
+    QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
+             QStringLiteral("5"));
+}
+
+void TestMainWindow::failedCheckOffersTheSetup() {
+    Main m;
+    TMain& w = m.Make();
+    w.Run(C::CommunicationCheck); // the scripted port stays silent
+    QCOMPARE(m.setups, 1);
+}
+
+void TestMainWindow::closing() {
+    Main m;
+    TMain& w = m.Make();
+    w.show();
+    m.flags.MonitorBusy = true;
+    QVERIFY(!w.close());
+    m.flags.MonitorBusy = false;
+    m.session.values.LoadDir = "/remembered";
+    QVERIFY(w.close());
+    QCOMPARE(m.settings.ReadString("File", "LoadPath", ""), QStringLiteral("/remembered"));
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MainWindow.moc"
