@@ -148,6 +148,7 @@ int main(int argc, char** argv) {
     dialogs.SetParent(&main);
     main.show();
     main.Table()->move(main.frameGeometry().bottomLeft());
+    main.Table()->resize(main.width(), main.Table()->height() + 80);
     main.Table()->show();
     return QApplication::exec();
 }
