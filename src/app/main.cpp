@@ -5,6 +5,7 @@
 #include "app/AppSession.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
+#include "app/ui/AboutBox.h"
 #include "app/ui/QtDialogs.h"
 #include "app/ui/TMain.h"
 #include "app/ui/Ttype.h"
@@ -12,6 +13,8 @@
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "comm/QtSerialPort.h"
+#include "comm/ui/TRSset.h"
+#include "data/Catalogue.h"
 #include "editor/ui/TParameter.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
@@ -131,20 +134,22 @@ int main(int argc, char** argv) {
 
     CommLink link(port, clock, session.messenger, flags);
     link.settings = LoadCommSettings(settings);
-    TMain main(TMain::Parts{session,
-                            paths,
-                            settings,
-                            link,
-                            clock,
-                            flags,
+    TMain main(TMain::Parts{session, paths, settings, link, clock, flags,
                             [&] {
                                 if (select(true))
                                     return true;
                                 QApplication::exit(1); // a failed New ends the program
                                 return false;
                             },
-                            {},
-                            {}});
+                            [&] {
+                                TRSset setup(link, settings, session.texts, session.messenger);
+                                setup.exec();
+                            },
+                            [&] {
+                                AboutBox about(Catalogue(paths), paths.Identity().TypeForm,
+                                               paths.Identity().CpuVer, session.texts);
+                                about.exec();
+                            }});
     dialogs.SetParent(&main);
     main.show();
     main.Table()->move(main.frameGeometry().bottomLeft());
