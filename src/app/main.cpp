@@ -22,6 +22,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
@@ -65,14 +66,23 @@ int main(int argc, char** argv) {
     parser.addOptions(
         {{QStringLiteral("appdir"), QStringLiteral("Folder holding dat/, lng/ and help/."),
           QStringLiteral("DIR")},
-         {QStringLiteral("demo"), QStringLiteral("Start with a simulated inverter.")},
+         {QStringLiteral("demo"),
+          QStringLiteral("Start with a simulated inverter (--demo TYPE for another type-form).")},
          {QStringLiteral("demo-type"), QStringLiteral("Type-form of the simulated inverter."),
           QStringLiteral("TYPE")}});
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A parameter file to open."));
     parser.addHelpOption();
     parser.process(app);
-    const QString file = parser.positionalArguments().value(0);
+    // "--demo TYPE" names the simulated inverter; any other argument is a file.
+    const bool demoMode =
+        parser.isSet(QStringLiteral("demo")) || parser.isSet(QStringLiteral("demo-type"));
+    QString demoType = parser.value(QStringLiteral("demo-type"));
+    QString file = parser.positionalArguments().value(0);
+    if (demoMode && !file.isEmpty() && !QFileInfo::exists(file)) {
+        demoType = file;
+        file.clear();
+    }
 
     SingleInstance instance(QDir::tempPath());
     if (!instance.Acquire()) {
