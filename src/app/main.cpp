@@ -59,25 +59,24 @@ private:
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VDK330Q"));
-    QApplication::setWindowIcon(
-        QIcon(QApplication::applicationDirPath() + QStringLiteral("/icons/vdk330q.svg")));
+    QIcon icon(QStringLiteral(":/icons/vdk330q.svg"));
+    icon.addFile(QStringLiteral(":/icons/vdk330q.png"));
+    QApplication::setWindowIcon(icon);
 
     QCommandLineParser parser;
-    parser.addOptions(
-        {{QStringLiteral("appdir"), QStringLiteral("Folder holding dat/, lng/ and help/."),
-          QStringLiteral("DIR")},
-         {QStringLiteral("demo"),
-          QStringLiteral("Start with a simulated inverter (--demo TYPE for another type-form).")},
-         {QStringLiteral("demo-type"), QStringLiteral("Type-form of the simulated inverter."),
-          QStringLiteral("TYPE")}});
+    parser.addOptions({
+        {QStringLiteral("appdir"), QStringLiteral("Folder holding dat/, lng/ and help/."),
+         QStringLiteral("DIR")},
+        {QStringLiteral("demo"),
+         QStringLiteral("Start with a simulated inverter (--demo TYPE for another type-form).")},
+    });
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("A parameter file to open."));
     parser.addHelpOption();
     parser.process(app);
     // "--demo TYPE" names the simulated inverter; any other argument is a file.
-    const bool demoMode =
-        parser.isSet(QStringLiteral("demo")) || parser.isSet(QStringLiteral("demo-type"));
-    QString demoType = parser.value(QStringLiteral("demo-type"));
+    const bool demoMode = parser.isSet(QStringLiteral("demo"));
+    QString demoType;
     QString file = parser.positionalArguments().value(0);
     if (demoMode && !file.isEmpty() && !QFileInfo::exists(file)) {
         demoType = file;
@@ -109,9 +108,8 @@ int main(int argc, char** argv) {
 
     DemoInverter demo;
     QStringList ports = QtSerialPort::AvailablePorts();
-    if (parser.isSet(QStringLiteral("demo")) || parser.isSet(QStringLiteral("demo-type"))) {
-        const QString pty = demo.Start(exeDir + QStringLiteral("/vdk330q-sim"),
-                                       parser.value(QStringLiteral("demo-type")));
+    if (demoMode) {
+        const QString pty = demo.Start(exeDir + QStringLiteral("/vdk330q-sim"), demoType);
         if (!pty.isEmpty())
             ports.prepend(pty);
     }
