@@ -3,7 +3,9 @@
 #include "DataFixture.h"
 #include "ScriptedPort.h"
 #include "app/AppSession.h"
+#include "app/StartupSelection.h"
 #include "app/ui/TMain.h"
+#include "app/ui/Ttype.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "editor/ui/TParameter.h"
@@ -11,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QTableView>
 #include <QTest>
 
@@ -62,6 +65,7 @@ private Q_SLOTS:
     void newRunsTheSelection();
     void failedCheckOffersTheSetup();
     void closing();
+    void startupWindowFollowsTheLists();
 };
 
 void TestMainWindow::startState() {
@@ -130,6 +134,28 @@ void TestMainWindow::closing() {
     m.session.values.LoadDir = "/remembered";
     QVERIFY(w.close());
     QCOMPARE(m.settings.ReadString("File", "LoadPath", ""), QStringLiteral("/remembered"));
+}
+
+void TestMainWindow::startupWindowFollowsTheLists() {
+    TempTree t;
+    t.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "dat");
+    AppPaths paths(t.Path(), t.Path("VDK330Q.ini"));
+    IniFile settings(paths.SettingsFile);
+    t.Write("VDK330Q.ini", "[Language]\r\nJapanese=0\r\nEnglish=0\r\n");
+    StartupSelection selection(paths, settings);
+    ScriptedDialogs dialogs;
+    selection.Open(true, nullptr, {}, dialogs, "Confirmation", "none");
+    Ttype window(selection, true);
+    const QList<QComboBox*> boxes = window.findChildren<QComboBox*>();
+    QCOMPARE(boxes.size(), 4);
+    QVERIFY(!boxes[0]->isEnabled()); // the language stays for New
+    boxes[1]->setCurrentIndex(1);    // QM60
+    QCOMPARE(selection.type, 1);
+    QCOMPARE(boxes[2]->currentText(), QStringLiteral("-4007"));
+    QCOMPARE(boxes[3]->currentText(), QStringLiteral("1.00"));
+    boxes[2]->setCurrentIndex(3);
+    QVERIFY(selection.Commit());
+    QCOMPARE(paths.Identity().Capacity, QStringLiteral("-4040"));
 }
 
 QTEST_MAIN(TestMainWindow)
