@@ -1,5 +1,9 @@
 #pragma once
 
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "settings/LanguageTexts.h"
+
 #include <QElapsedTimer>
 #include <algorithm>
 #include <vector>
@@ -16,3 +20,16 @@ template <typename F> double MedianMicros(int runs, F f) {
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
+
+// A parameter set made from generated definition lines, with its initial values.
+struct BenchSet {
+    explicit BenchSet(const QStringList& lines) {
+        table.Load(lines, QStringLiteral("0*"));
+        vdk::InitValues(table, values, messenger);
+    }
+    vdk::ParaDat table;
+    vdk::SilentDialogs dialogs;
+    vdk::LanguageTexts texts;
+    vdk::Messenger messenger{texts, dialogs};
+    vdk::UPara values;
+};

@@ -38,13 +38,10 @@ int main(int argc, char** argv) {
                      (i % 10 == 5 ? QStringLiteral(",1,") + ref : QStringLiteral(",0,100")) +
                      QStringLiteral(",Name,F,Hz,2,0,0,60000,0,0,#.#,10,-,0,0"));
     }
-    ParaDat table;
-    table.Load(lines, QStringLiteral("0*"));
-    SilentDialogs dialogs;
-    LanguageTexts texts;
-    Messenger messenger(texts, dialogs);
-    UPara values;
-    InitValues(table, values, messenger);
+    BenchSet set(lines);
+    ParaDat& table = set.table;
+    Messenger& messenger = set.messenger;
+    UPara& values = set.values;
     for (int i = 0; i < values.Count(); i += 3)
         values.At(i, UPara::Value) = QString::number(i * 7);
     values.Comment = QStringLiteral("Benchmark set");

@@ -34,13 +34,11 @@ int main(int argc, char** argv) {
                      QStringLiteral(",#.#,10,-,0,") +
                      (i % 10 == 0 ? QStringLiteral("1") : QStringLiteral("0")));
     }
-    ParaDat table;
-    table.Load(lines, QStringLiteral("0*"));
-    SilentDialogs dialogs;
-    LanguageTexts texts;
-    Messenger messenger(texts, dialogs);
-    UPara values;
-    InitValues(table, values, messenger);
+    BenchSet set(lines);
+    ParaDat& table = set.table;
+    LanguageTexts& texts = set.texts;
+    Messenger& messenger = set.messenger;
+    UPara& values = set.values;
     for (int i = 0; i < values.Count(); i += 3)
         values.At(i, UPara::Value) = QStringLiteral("123");
     ParameterTable model(table, values, messenger);
