@@ -79,6 +79,7 @@ const QColor kFile(0x3A, 0x6E, 0xA5), kTable(0x2E, 0x8B, 0x57), kLink(0xB8, 0x6B
 
 TMain::TMain(Parts parts, QWidget* parent) : QMainWindow(parent), p_(std::move(parts)) {
     BuildCommands();
+    p_.link.OnCommandsEnabled([this](bool on) { EnableLinkCommands(on); });
     indicatorTimer_ = new QTimer(this);
     indicatorTimer_->setSingleShot(true);
     connect(indicatorTimer_, &QTimer::timeout, this, [this] {
@@ -238,9 +239,11 @@ void TMain::BuildCommands() {
     menuBar()->insertAction(menus[3]->menuAction(), keyPad);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    for (C c : {C::PageSetup, C::Print, C::Undo, C::Redo, C::Copy, C::Import, C::Export,
-                C::SelectedImport, C::SelectedExport, C::Comparison, C::Hex, C::Dec, C::Shipment,
-                C::Find, C::KeyPad, C::InverterInfo, C::Monitor, C::Options, C::Maintenance}) {
+    unbuilt_ = {C::PageSetup,    C::Print,   C::Undo,           C::Redo,           C::Copy,
+                C::Import,       C::Export,  C::SelectedImport, C::SelectedExport, C::Comparison,
+                C::Hex,          C::Dec,     C::Shipment,       C::Find,           C::KeyPad,
+                C::InverterInfo, C::Monitor, C::Options,        C::Maintenance};
+    for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +
                                 QStringLiteral(" (not available in this version)"));
@@ -248,6 +251,14 @@ void TMain::BuildCommands() {
     }
     for (C c : {C::ChangedOnly, C::Quick, C::Blind})
         actions_[c]->setCheckable(true);
+}
+
+// The communication check enables the commands that need the inverter when
+// it answers, and disables them when it does not.
+void TMain::EnableLinkCommands(bool on) {
+    for (C c : {C::Import, C::Export, C::KeyPad, C::SelectedImport, C::SelectedExport,
+                C::Comparison, C::InverterInfo})
+        actions_[c]->setEnabled(on && !unbuilt_.count(c));
 }
 
 void TMain::Reload() {

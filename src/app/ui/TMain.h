@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <functional>
 #include <map>
+#include <set>
 
 class QAction;
 class QTimer;
@@ -93,6 +94,7 @@ protected:
 
 private:
     void BuildCommands();
+    void EnableLinkCommands(bool on);
     void UpdateTitle();
     void UpdateIndicator();
     void CommunicationCheck();
@@ -101,6 +103,7 @@ private:
 
     Parts p_;
     std::map<Command, QAction*> actions_;
+    std::set<Command> unbuilt_; // parts that are not built yet
     std::unique_ptr<ParameterTable> table_;
     TParameter* tableWindow_ = nullptr;
     QAction* indicator_ = nullptr;
