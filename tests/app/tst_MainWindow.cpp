@@ -65,6 +65,7 @@ private Q_SLOTS:
     void newRunsTheSelection();
     void failedCheckOffersTheSetup();
     void closing();
+    void tableActivationChecksTheLink();
     void startupWindowFollowsTheLists();
 };
 
@@ -134,6 +135,20 @@ void TestMainWindow::closing() {
     m.session.values.LoadDir = "/remembered";
     QVERIFY(w.close());
     QCOMPARE(m.settings.ReadString("File", "LoadPath", ""), QStringLiteral("/remembered"));
+}
+
+void TestMainWindow::tableActivationChecksTheLink() {
+    Main m;
+    TMain& w = m.Make();
+    QEvent activate(QEvent::WindowActivate);
+    const int opens = m.port.opens;
+    QApplication::sendEvent(w.Table(), &activate);
+    QCOMPARE(m.port.opens, opens + 1);
+    QApplication::sendEvent(w.Table(), &activate); // the return from the check's own box
+    QCOMPARE(m.port.opens, opens + 1);
+    m.clock.Advance(1000);
+    QApplication::sendEvent(w.Table(), &activate);
+    QCOMPARE(m.port.opens, opens + 2);
 }
 
 void TestMainWindow::startupWindowFollowsTheLists() {

@@ -285,6 +285,14 @@ void TMain::Reload() {
                                     return taken;
                                 }};
     tableWindow_ = new TParameter(*table_, p_.session.messenger, p_.session.texts, context, this);
+    connect(tableWindow_, &TParameter::Activated, this, [this] {
+        paraTableAct_ = true;
+        // A message box of the check itself gives the table its activation
+        // back when it closes: that one does not check again.
+        constexpr qint64 kSettleMs = 500;
+        if (checkEnded_ < 0 || p_.clock.Milliseconds() - checkEnded_ > kSettleMs)
+            CommunicationCheck();
+    });
     const bool quick = context.quickCount > 0;
     actions_[C::Quick]->setVisible(quick);
     actions_[C::ParameterHelp]->setEnabled(loader.HasParaHelp());
@@ -310,6 +318,7 @@ void TMain::CommunicationCheck() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     p_.link.CommunicationCheck();
     QApplication::restoreOverrideCursor();
+    checkEnded_ = p_.clock.Milliseconds();
     UpdateIndicator();
 }
 
@@ -400,6 +409,7 @@ void TMain::Run(Command command) {
         SaveAsDialog();
         return;
     case C::Rs232c:
+        paraTableAct_ = false;
         if (p_.rs232c)
             p_.rs232c();
         CommunicationCheck();
@@ -424,11 +434,14 @@ void TMain::Run(Command command) {
     case C::AllParameters:
         return table(TParameter::Command::AllParameters);
     case C::ParameterHelp:
-        return table(TParameter::Command::ParameterHelp);
+        if (paraTableAct_)
+            table(TParameter::Command::ParameterHelp);
+        return;
     case C::Contents:
         ShowHelp(p_.paths.HelpFile);
         return;
     case C::About:
+        paraTableAct_ = false;
         if (p_.about)
             p_.about();
         return;

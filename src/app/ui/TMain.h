@@ -86,6 +86,9 @@ public:
     void Run(Command command);
     QAction* ActionFor(Command command) const { return actions_.at(command); }
     TParameter* Table() const { return tableWindow_; }
+    // Another window of the program became active: the table's commands of
+    // the main menu wait until the table is active again.
+    void OtherWindowActivated() { paraTableAct_ = false; }
     // Rebuilds the table window for the session's current inverter.
     void Reload();
 
@@ -109,6 +112,8 @@ private:
     QAction* indicator_ = nullptr;
     QTimer* indicatorTimer_ = nullptr;
     QWidget* help_ = nullptr;
+    bool paraTableAct_ = false; // the table window was the last one activated
+    qint64 checkEnded_ = -1;    // when the last communication check returned
 };
 
 } // namespace vdk

@@ -323,6 +323,12 @@ bool TParameter::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+bool TParameter::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        Q_EMIT Activated();
+    return QWidget::event(event);
+}
+
 void TParameter::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();

@@ -81,8 +81,13 @@ public:
     // else refused with its message.
     void DropFiles(const QStringList& files);
 
+Q_SIGNALS:
+    // The window became the active one (the main window checks the link then).
+    void Activated();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
