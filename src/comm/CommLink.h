@@ -64,6 +64,7 @@ public:
 
     // The definitions exchanges address by row; set after each load.
     void SetTable(const ParaDat* table) { table_ = table; }
+    const ParaDat* Table() const { return table_; }
     // Called with false or true when the commands that need the inverter
     // must be disabled or enabled.
     void OnCommandsEnabled(std::function<void(bool)> f) { commandsEnabled_ = std::move(f); }

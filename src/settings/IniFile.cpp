@@ -207,6 +207,21 @@ bool IniFile::WriteBool(const QString& section, const QString& key, bool value) 
     return WriteInteger(section, key, value ? 1 : 0);
 }
 
+bool IniFile::DeleteKey(const QString& section, const QString& key) {
+    QStringList lines = Load();
+    qsizetype begin, end;
+    if (!FindSection(lines, section, begin, end))
+        return true;
+    for (qsizetype i = begin + 1; i < end; ++i) {
+        Entry e;
+        if (EntryOf(lines[i], e) && SameName(e.key, key)) {
+            lines.removeAt(i);
+            return Store(lines);
+        }
+    }
+    return true;
+}
+
 bool IniFile::EraseSection(const QString& section) {
     QStringList lines = Load();
     qsizetype begin, end;

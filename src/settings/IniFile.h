@@ -38,6 +38,8 @@ public:
     bool WriteInteger(const QString& section, const QString& key, int value);
     bool WriteBool(const QString& section, const QString& key, bool value);
     bool EraseSection(const QString& section);
+    // Removes one key of a section; true when it is not there afterwards.
+    bool DeleteKey(const QString& section, const QString& key);
 
     const QString& ErrorString() const { return error_; }
 

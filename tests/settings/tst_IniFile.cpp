@@ -132,6 +132,9 @@ void TestIniFile::eraseSectionKeepsOthers() {
     QVERIFY(ini.EraseSection("a"));
     QCOMPARE(tree.Read("a.ini"), QByteArray("[B]\r\ny=2\r\n"));
     QVERIFY(ini.EraseSection("Missing"));
+    QVERIFY(ini.DeleteKey("b", "Y"));
+    QCOMPARE(tree.Read("a.ini"), QByteArray("[B]\r\n"));
+    QVERIFY(ini.DeleteKey("B", "missing"));
 }
 
 void TestIniFile::valueWithLineBreakStaysOneKey() {
