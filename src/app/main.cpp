@@ -16,6 +16,8 @@
 #include "comm/ui/TRSset.h"
 #include "data/Catalogue.h"
 #include "editor/ui/TParameter.h"
+#include "options/Maintenance.h"
+#include "options/ui/TMMIMtpass.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -157,6 +159,13 @@ int main(int argc, char** argv) {
                                 AboutBox about(Catalogue(paths), paths.Identity().TypeForm,
                                                paths.Identity().CpuVer, session.texts);
                                 about.exec();
+                            },
+                            [&] {
+                                MaintenanceCodes codes;
+                                codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
+                                TMMIMtpass login(codes, link, session.messenger, flags,
+                                                 session.texts);
+                                return login.exec() == QDialog::Accepted;
                             }});
     dialogs.SetParent(&main);
     main.show();

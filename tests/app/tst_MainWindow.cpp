@@ -39,7 +39,8 @@ struct Main {
                          flags,
                          [this] { return ++newSelections, session.LoadSelection(); },
                          [this] { ++setups; },
-                         {}});
+                         {},
+                         [this] { return flags.MainteFlag = true; }});
         return *window;
     }
     DataFixture f;
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void failedCheckOffersTheSetup();
     void closing();
     void tableActivationChecksTheLink();
+    void maintenanceLoginShowsTheMaintenanceRows();
     void startupWindowFollowsTheLists();
 };
 
@@ -149,6 +151,14 @@ void TestMainWindow::tableActivationChecksTheLink() {
     m.clock.Advance(1000);
     QApplication::sendEvent(w.Table(), &activate);
     QCOMPARE(m.port.opens, opens + 2);
+}
+
+void TestMainWindow::maintenanceLoginShowsTheMaintenanceRows() {
+    Main m;
+    TMain& w = m.Make();
+    QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
+    w.Run(C::Maintenance);
+    QCOMPARE(w.Table()->Grid()->model()->rowCount(), 7); // FB91 now shows
 }
 
 void TestMainWindow::startupWindowFollowsTheLists() {

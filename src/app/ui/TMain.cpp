@@ -440,6 +440,14 @@ void TMain::Run(Command command) {
     case C::Contents:
         ShowHelp(p_.paths.HelpFile);
         return;
+    case C::Maintenance:
+        paraTableAct_ = false;
+        // An accepted login shows the maintenance rows in the table, unfiltered.
+        if (p_.maintenance && p_.maintenance()) {
+            table_->maintenance = p_.flags.MainteFlag;
+            tableWindow_->ResetTable();
+        }
+        return;
     case C::About:
         paraTableAct_ = false;
         if (p_.about)

@@ -78,6 +78,8 @@ public:
         std::function<void()> rs232c;
         // Shows the about box.
         std::function<void()> about;
+        // Shows the maintenance password dialog; true when a login was accepted.
+        std::function<bool()> maintenance;
     };
 
     explicit TMain(Parts parts, QWidget* parent = nullptr);
