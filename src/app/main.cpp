@@ -16,8 +16,11 @@
 #include "comm/ui/TRSset.h"
 #include "data/Catalogue.h"
 #include "editor/ui/TParameter.h"
+#include "options/EnvironmentOptions.h"
+#include "options/FileTypeRegistration.h"
 #include "options/Maintenance.h"
 #include "options/ui/TMMIMtpass.h"
+#include "options/ui/TVDKOption.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -144,29 +147,72 @@ int main(int argc, char** argv) {
 
     CommLink link(port, clock, session.messenger, flags);
     link.settings = LoadCommSettings(settings);
-    TMain main(TMain::Parts{session, paths, settings, link, clock, flags,
-                            [&] {
-                                if (select(true))
-                                    return true;
-                                QApplication::exit(1); // a failed New ends the program
-                                return false;
-                            },
-                            [&] {
-                                TRSset setup(link, settings, session.texts, session.messenger);
-                                setup.exec();
-                            },
-                            [&] {
-                                AboutBox about(Catalogue(paths), paths.Identity().TypeForm,
-                                               paths.Identity().CpuVer, session.texts);
-                                about.exec();
-                            },
-                            [&] {
-                                MaintenanceCodes codes;
-                                codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
-                                TMMIMtpass login(codes, link, session.messenger, flags,
-                                                 session.texts);
-                                return login.exec() == QDialog::Accepted;
-                            }});
+    EnvironmentOptions options;
+    options.Load(settings);
+    options.LoadSetup(IniFile(paths.InfoIni));
+    session.changedOnlySaving = options.ChgPara2;
+    FileTypeRegistration registration(
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).mid(1),
+        QApplication::applicationFilePath());
+    // "Use Maintenance Mode": the inverter's maintenance parameters opened or closed.
+    const auto useMaintenance = [&](bool on) {
+        if (!link.CommunicationCheck())
+            return;
+        const int row = session.table.FindRow(u"FB91");
+        bool error = false;
+        if (row >= 0)
+            link.Transact(row, on ? QStringLiteral("463") : QStringLiteral("0"), error, u"P");
+    };
+    // Loading the options runs their reactions once.
+    if (options.RegistFile)
+        registration.Register(false);
+    if (options.Mainte)
+        useMaintenance(true);
+    TMain main(
+        TMain::Parts{session, paths, settings, link, clock, flags,
+                     [&] {
+                         if (select(true))
+                             return true;
+                         QApplication::exit(1); // a failed New ends the program
+                         return false;
+                     },
+                     [&] {
+                         TRSset setup(link, settings, session.texts, session.messenger);
+                         setup.exec();
+                     },
+                     [&] {
+                         AboutBox about(Catalogue(paths), paths.Identity().TypeForm,
+                                        paths.Identity().CpuVer, session.texts);
+                         about.exec();
+                     },
+                     [&] {
+                         MaintenanceCodes codes;
+                         codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
+                         TMMIMtpass login(codes, link, session.messenger, flags, session.texts);
+                         if (login.exec() != QDialog::Accepted)
+                             return false;
+                         options.Mainte = true;
+                         useMaintenance(true);
+                         return true;
+                     },
+                     [&] {
+                         const bool fc91 = session.table.FindRow(u"FC91") >= 0;
+                         const bool fc90 = session.table.FindRow(u"FC90") >= 0;
+                         TVDKOption window(options, settings, session.texts, session.messenger,
+                                           flags, {fc91, fc90, useMaintenance, [&](bool on) {
+                                                       if (on)
+                                                           registration.Register(false);
+                                                       else
+                                                           registration.Unregister();
+                                                   }});
+                         window.exec();
+                         session.changedOnlySaving = options.ChgPara2;
+                     },
+                     [&] {
+                         return std::pair{options.MCC, options.MBC};
+                     }});
     dialogs.SetParent(&main);
     main.show();
     main.Table()->move(main.frameGeometry().bottomLeft());

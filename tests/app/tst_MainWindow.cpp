@@ -40,7 +40,9 @@ struct Main {
                          [this] { return ++newSelections, session.LoadSelection(); },
                          [this] { ++setups; },
                          {},
-                         [this] { return flags.MainteFlag = true; }});
+                         [this] { return flags.MainteFlag = true; },
+                         {},
+                         {}});
         return *window;
     }
     DataFixture f;

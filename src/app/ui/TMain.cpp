@@ -271,14 +271,16 @@ void TMain::Reload() {
     table_->maintenance = p_.flags.MainteFlag;
     DefinitionLoader loader(p_.paths, p_.session.messenger);
     const InverterIdentity& id = p_.paths.Identity();
+    const auto colours =
+        p_.tableColours ? p_.tableColours() : std::pair<quint32, quint32>{16777215, 14745599};
     TParameter::Context context{id.TypeForm,
                                 id.Capacity,
                                 id.CpuVer,
                                 p_.paths.ParaHelpFile,
                                 p_.paths.HelpFile,
                                 loader.QuickCount(),
-                                16777215,
-                                14745599,
+                                colours.first,
+                                colours.second,
                                 [this](const QString& file) {
                                     const bool taken = p_.session.Open(file);
                                     UpdateTitle();
@@ -439,6 +441,11 @@ void TMain::Run(Command command) {
         return;
     case C::Contents:
         ShowHelp(p_.paths.HelpFile);
+        return;
+    case C::Options:
+        paraTableAct_ = false;
+        if (p_.options)
+            p_.options();
         return;
     case C::Maintenance:
         paraTableAct_ = false;

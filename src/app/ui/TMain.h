@@ -80,6 +80,10 @@ public:
         std::function<void()> about;
         // Shows the maintenance password dialog; true when a login was accepted.
         std::function<bool()> maintenance;
+        // Shows the environment options.
+        std::function<void()> options;
+        // The table's colours, from the options (settings integers).
+        std::function<std::pair<quint32, quint32>()> tableColours;
     };
 
     explicit TMain(Parts parts, QWidget* parent = nullptr);
