@@ -15,6 +15,7 @@
 #include "comm/QtSerialPort.h"
 #include "comm/ui/TRSset.h"
 #include "data/Catalogue.h"
+#include "data/ui/TParameters.h"
 #include "editor/ui/TParameter.h"
 #include "options/EnvironmentOptions.h"
 #include "options/FileTypeRegistration.h"
@@ -156,63 +157,70 @@ int main(int argc, char** argv) {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).mid(1),
         QApplication::applicationFilePath());
-    // "Use Maintenance Mode": the inverter's maintenance parameters opened or closed.
-    const auto useMaintenance = [&](bool on) {
-        if (!link.CommunicationCheck())
-            return;
-        const int row = session.table.FindRow(u"FB91");
-        bool error = false;
-        if (row >= 0)
-            link.Transact(row, on ? QStringLiteral("463") : QStringLiteral("0"), error, u"P");
-    };
+    const auto useMaintenance = [&](bool on) { UseMaintenanceMode(link, on); };
+    TParameters buffers(session.table, session.values, session.texts, flags);
+    QObject::connect(&buffers, &TParameters::Closed, [&] { options.DispBuffer = false; });
     // Loading the options runs their reactions once.
     if (options.RegistFile)
         registration.Register(false);
     if (options.Mainte)
         useMaintenance(true);
-    TMain main(
-        TMain::Parts{session, paths, settings, link, clock, flags,
-                     [&] {
-                         if (select(true))
-                             return true;
-                         QApplication::exit(1); // a failed New ends the program
-                         return false;
-                     },
-                     [&] {
-                         TRSset setup(link, settings, session.texts, session.messenger);
-                         setup.exec();
-                     },
-                     [&] {
-                         AboutBox about(Catalogue(paths), paths.Identity().TypeForm,
-                                        paths.Identity().CpuVer, session.texts);
-                         about.exec();
-                     },
-                     [&] {
-                         MaintenanceCodes codes;
-                         codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
-                         TMMIMtpass login(codes, link, session.messenger, flags, session.texts);
-                         if (login.exec() != QDialog::Accepted)
-                             return false;
-                         options.Mainte = true;
-                         useMaintenance(true);
-                         return true;
-                     },
-                     [&] {
-                         const bool fc91 = session.table.FindRow(u"FC91") >= 0;
-                         const bool fc90 = session.table.FindRow(u"FC90") >= 0;
-                         TVDKOption window(options, settings, session.texts, session.messenger,
-                                           flags, {fc91, fc90, useMaintenance, [&](bool on) {
-                                                       if (on)
-                                                           registration.Register(false);
-                                                       else
-                                                           registration.Unregister();
-                                                   }});
-                         window.exec();
-                         session.changedOnlySaving = options.ChgPara2;
-                     },
-                     [&] {
-                         return std::pair{options.MCC, options.MBC};
-                     }});
+    TMain main(TMain::Parts{
+        session, paths, settings, link, clock, flags,
+        [&] {
+            if (!select(true)) {
+                QApplication::exit(1); // a failed New ends the program
+                return false;
+            }
+            // New ends maintenance mode when the option says so.
+            if (flags.MainteFlag && options.MainteClear) {
+                flags.MainteFlag = flags.SMainteFlag = false;
+                options.DispBuffer = false;
+                buffers.hide();
+            }
+            // The selection may have found other line settings.
+            if (!options.CheckInv)
+                link.settings = LoadCommSettings(settings);
+            buffers.Refresh();
+            return true;
+        },
+        [&] {
+            TRSset setup(link, settings, session.texts, session.messenger);
+            setup.exec();
+        },
+        [&] {
+            AboutBox about(Catalogue(paths), paths.Identity().TypeForm, paths.Identity().CpuVer,
+                           session.texts);
+            about.exec();
+        },
+        [&] {
+            MaintenanceCodes codes;
+            codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
+            TMMIMtpass login(codes, link, session.messenger, flags, session.texts);
+            if (login.exec() != QDialog::Accepted)
+                return false;
+            options.Mainte = true;
+            useMaintenance(true);
+            return true;
+        },
+        [&] {
+            const bool fc91 = session.table.FindRow(u"FC91") >= 0;
+            const bool fc90 = session.table.FindRow(u"FC90") >= 0;
+            TVDKOption window(options, settings, session.texts, session.messenger, flags,
+                              {fc91, fc90, useMaintenance,
+                               [&](bool on) {
+                                   if (on)
+                                       registration.Register(false);
+                                   else
+                                       registration.Unregister();
+                               },
+                               [&](bool on) { buffers.setVisible(on); }});
+            window.exec();
+            session.changedOnlySaving = options.ChgPara2;
+        },
+        [&] {
+            return std::pair{options.MCC, options.MBC};
+        }});
     dialogs.SetParent(&main);
     main.show();
     main.Table()->move(main.frameGeometry().bottomLeft());

@@ -68,6 +68,17 @@ QString MaintenanceCodes::HashOf(const QString& code, const QByteArray& salt, in
            QLatin1Char(':') + QString::fromLatin1(Derive(code, salt, iterations).toHex());
 }
 
+bool UseMaintenanceMode(CommLink& link, bool on) {
+    if (!link.CommunicationCheck())
+        return false;
+    const int row = link.Table() ? link.Table()->FindRow(u"FB91") : -1;
+    if (row < 0)
+        return false;
+    bool error = false;
+    link.Transact(row, on ? QStringLiteral("463") : QStringLiteral("0"), error, u"P");
+    return !error;
+}
+
 LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes, CommLink& link,
                              Messenger& messenger, ProgramFlags& flags) {
     const bool linkUp = link.CommunicationCheck();

@@ -48,6 +48,11 @@ struct LoginResult {
 LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes, CommLink& link,
                              Messenger& messenger, ProgramFlags& flags);
 
+// "Use Maintenance Mode" ticked or unticked: when the link answers, opens the
+// inverter's maintenance parameters (463 to FB91, in RAM) or closes them (0).
+// False when the link or the write failed.
+bool UseMaintenanceMode(CommLink& link, bool on);
+
 enum MaintenanceMessage {
     kMsgNoLink = 4,
     kMsgMaintenanceOn = 58,

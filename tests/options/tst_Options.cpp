@@ -55,6 +55,8 @@ private Q_SLOTS:
     void login_data();
     void login();
     void registration();
+    void useMaintenanceModeWritesTheAccessValue_data();
+    void useMaintenanceModeWritesTheAccessValue();
 };
 
 void TestOptions::defaultsAndRoundTrip() {
@@ -267,6 +269,38 @@ void TestOptions::registration() {
     QCOMPARE(reg.Register(true), FileTypeRegistration::Result::Written);
     QCOMPARE(reg.Unregister(), FileTypeRegistration::Result::Written);
     QVERIFY(QFile::exists(t.Path("system/mime/packages/other.xml")));
+}
+
+void TestOptions::useMaintenanceModeWritesTheAccessValue_data() {
+    QTest::addColumn<bool>("on");
+    QTest::addColumn<bool>("linkUp");
+    QTest::addColumn<QString>("written"); // empty: nothing written
+    QTest::newRow("ticked") << true << true << "463";
+    QTest::newRow("unticked") << false << true << "0";
+    QTest::newRow("no link") << true << false << "";
+}
+
+void TestOptions::useMaintenanceModeWritesTheAccessValue() {
+    QFETCH(bool, on);
+    QFETCH(bool, linkUp);
+    QFETCH(QString, written);
+    DataFixture f;
+    f.Load();
+    VirtualClock clock;
+    ScriptedPort port(clock);
+    ProgramFlags flags;
+    CommLink link(port, clock, f.messenger, flags);
+    link.SetTable(&f.table);
+    if (linkUp) {
+        port.replies.enqueue({QByteArray::fromHex("2F5200000063E4"), 1});
+        port.replies.enqueue({Reply(0xFB91, written.toInt()), 1});
+    }
+    QCOMPARE(UseMaintenanceMode(link, on), linkUp);
+    if (written.isEmpty()) {
+        QCOMPARE(port.sent.size(), 1); // only the check's read
+        return;
+    }
+    QCOMPARE(port.sent.last(), EncodeInverterRequest(Request{"FB91", false, 'P', written, {}}));
 }
 
 QTEST_GUILESS_MAIN(TestOptions)

@@ -17,7 +17,8 @@ namespace {
 struct Window {
     TVDKOption& Make() {
         TVDKOption::Context context{true, true, [this](bool on) { maintenance.append(on); },
-                                    [this](bool on) { registration.append(on); }};
+                                    [this](bool on) { registration.append(on); },
+                                    [this](bool on) { buffers.append(on); }};
         window =
             std::make_unique<TVDKOption>(options, settings, f.texts, f.messenger, flags, context);
         window->show();
@@ -27,7 +28,7 @@ struct Window {
     IniFile settings{f.tree.Path("VDK330Q.ini")};
     EnvironmentOptions options;
     ProgramFlags flags;
-    QList<bool> maintenance, registration;
+    QList<bool> maintenance, registration, buffers;
     std::unique_ptr<TVDKOption> window;
 };
 } // namespace
@@ -114,6 +115,8 @@ void TestOptionsWindow::mastersPageOnlyForTheMaster() {
     w.flags.SMainteFlag = true;
     w.window->show();
     QCOMPARE(w.window->Pages()->count(), 4);
+    w.window->Box("DispBuffer")->click();
+    QCOMPARE(w.buffers, QList<bool>{true});
 }
 
 void TestOptionsWindow::screenshots() {

@@ -187,7 +187,6 @@ TVDKOption::TVDKOption(EnvironmentOptions& options, IniFile& settings, const Lan
         "Maintenance mode release at \"New\".");
     box(extras, "DispBuffer", &Options::DispBuffer, nullptr, "Display the Buffer Table.");
     masterForm->addRow(extras);
-    boxes_.at("DispBuffer")->setToolTip(QStringLiteral("Not available in this version"));
 
     connect(boxes_.at("Mainte"), &QCheckBox::clicked, this, [this](bool on) {
         if (context_.useMaintenance)
@@ -196,6 +195,10 @@ TVDKOption::TVDKOption(EnvironmentOptions& options, IniFile& settings, const Lan
     connect(boxes_.at("RegistFile"), &QCheckBox::clicked, this, [this](bool on) {
         if (context_.registerFileType)
             context_.registerFileType(on);
+    });
+    connect(boxes_.at("DispBuffer"), &QCheckBox::clicked, this, [this](bool on) {
+        if (context_.showBufferTable)
+            context_.showBufferTable(on);
     });
     connect(boxes_.at("CompDisp"), &QCheckBox::clicked, this, [this](bool on) {
         edited_.SetCompDisp(on);
@@ -249,7 +252,6 @@ void TVDKOption::Apply() {
     boxes_.at("MonMode7")->setEnabled(a.tripData);
     boxes_.at("SkipFile")->setEnabled(a.saveResult);
     boxes_.at("MonMode4")->setEnabled(a.runStop);
-    boxes_.at("DispBuffer")->setEnabled(false);
     for (QLabel* hint : hints_)
         hint->setVisible(a.runStopHints);
     fields_.at("MonMode2Multi")->setEnabled(a.multiplier);

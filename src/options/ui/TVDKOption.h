@@ -32,6 +32,8 @@ public:
         std::function<void(bool)> useMaintenance;
         // "Regist VDK330Q file-type" ticked or unticked.
         std::function<void(bool)> registerFileType;
+        // "Display the Buffer Table." ticked or unticked.
+        std::function<void(bool)> showBufferTable;
     };
 
     TVDKOption(EnvironmentOptions& options, IniFile& settings, const LanguageTexts& texts,
