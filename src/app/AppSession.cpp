@@ -94,9 +94,9 @@ bool AppSession::Open(const QString& path) {
     const ReadResult r = ReadParameterFile(path, table, values, paths_.Identity(),
                                            paths_.FallbackEncoding(), messenger);
     if (r.outcome == ReadOutcome::CannotOpen) {
-        dialogs_.ShowMessage(Message{6, texts.LangMessage(6) + QLatin1Char('\n') + path,
-                                     texts.LangMessage(LanguageTexts::kCaption), MsgIcon::Stop,
-                                     MsgButtons::Ok});
+        dialogs_.ShowMessage(
+            Message{kMsgCannotRead, texts.LangMessage(kMsgCannotRead) + QLatin1Char('\n') + path,
+                    texts.LangMessage(LanguageTexts::kCaption), MsgIcon::Stop, MsgButtons::Ok});
         return false;
     }
     if (r.outcome != ReadOutcome::Taken)
@@ -106,18 +106,34 @@ bool AppSession::Open(const QString& path) {
     return true;
 }
 
-AppSession::SaveResult AppSession::Save(QString* error) {
+void AppSession::ReportWriteFailure(const QString& path, const QString& error) {
+    dialogs_.ShowMessage(Message{
+        kMsgCannotWrite,
+        texts.LangMessage(kMsgCannotWrite) + QLatin1Char('\n') + path + QLatin1Char('\n') + error,
+        texts.LangMessage(LanguageTexts::kCaption), MsgIcon::Stop, MsgButtons::Ok});
+}
+
+int AppSession::SaveAsFilterEntry() const {
+    return values.SaveName.toUpper().endsWith(QLatin1String(".CSV")) ? 2 : 1;
+}
+
+AppSession::SaveResult AppSession::Save() {
     values.SaveDir = values.LoadDir;
     values.SaveName = values.LoadName;
     if (values.LoadName.isEmpty()) {
         messenger.Show(kMsgNoCurrentFile, MsgIcon::None);
         return SaveResult::NoFile;
     }
-    if (QFileInfo(values.LoadName).suffix().toUpper() != QLatin1String("VDK"))
+    if (QFileInfo(values.LoadName).suffix().toUpper() != QLatin1String("VDK")) {
+        values.SaveName = QFileInfo(values.LoadName).completeBaseName() + QStringLiteral(".vdk");
         return SaveResult::NeedsSaveAs;
-    if (!WriteParameterFile(values.LoadDir + QLatin1Char('/') + values.LoadName, table, values,
-                            paths_.Identity(), changedOnlySaving, error))
+    }
+    const QString path = values.LoadDir + QLatin1Char('/') + values.LoadName;
+    QString error;
+    if (!WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, &error)) {
+        ReportWriteFailure(path, error);
         return SaveResult::Failed;
+    }
     MarkSaved();
     return SaveResult::Saved;
 }
@@ -130,7 +146,7 @@ QString AppSession::SaveAsName(const QString& chosen, bool csvFilter) {
 }
 
 AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilter,
-                                            const ParameterTable& view, QString* error) {
+                                            const ParameterTable& view) {
     const QString path = SaveAsName(chosen, csvFilter);
     // The dialog asked about the name it showed; a name we completed is asked about here.
     if (path != chosen && QFileInfo::exists(path) &&
@@ -140,13 +156,19 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
                                      MsgIcon::Exclamation, MsgButtons::YesNo}) != Answer::Yes)
         return SaveAsResult::Kept;
     const QFileInfo info(path);
-    if (info.suffix().toUpper() == QLatin1String("CSV"))
-        return WriteCsvTable(path, view, DecimalCommaOf(settings_, paths_.Identity().Language),
-                             error)
-                   ? SaveAsResult::Saved
-                   : SaveAsResult::Failed;
-    if (!WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, error))
+    const bool csv = info.suffix().toUpper() == QLatin1String("CSV");
+    QString error;
+    const bool written =
+        csv ? WriteCsvTable(path, view, DecimalCommaOf(settings_, paths_.Identity().Language),
+                            &error)
+            : WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, &error);
+    if (!written) {
+        ReportWriteFailure(path, error);
         return SaveAsResult::Failed;
+    }
+    // A CSV table leaves the current file and the title as they are.
+    if (csv)
+        return SaveAsResult::Saved;
     values.SaveDir = values.LoadDir = info.absolutePath();
     values.SaveName = values.LoadName = info.fileName();
     saveEnabled_ = true;
@@ -177,8 +199,7 @@ bool AppSession::MaySetEditsAside(const std::function<bool()>& saveAs) {
     case Answer::Yes: {
         if (values.LoadName.isEmpty())
             return saveAs();
-        QString error;
-        switch (Save(&error)) {
+        switch (Save()) {
         case SaveResult::Saved:
             return true;
         case SaveResult::Failed:

@@ -39,16 +39,20 @@ public:
     bool Open(const QString& path);
     enum class SaveResult { Saved, NoFile, NeedsSaveAs, Failed };
     // Save to the current file; a current file of an older form (.vds, .dat)
-    // is not overwritten in the new form: the caller runs Save As instead.
-    SaveResult Save(QString* error);
+    // is not overwritten in the new form: the caller runs Save As instead,
+    // with SaveName already changed to a .vdk name. A failed write is shown
+    // to the user with the system's text (message 5).
+    SaveResult Save();
     // The name Save As writes to: the chosen name, with ".vdk" or ".csv"
     // appended when it ends in neither.
     static QString SaveAsName(const QString& chosen, bool csvFilter);
     enum class SaveAsResult { Saved, Kept, Failed };
     // Save As to a name from the dialog. When an extension was appended and
     // that file exists, asks before replacing it (Kept when the user says no).
-    SaveAsResult SaveAs(const QString& chosen, bool csvFilter, const ParameterTable& view,
-                        QString* error);
+    SaveAsResult SaveAs(const QString& chosen, bool csvFilter, const ParameterTable& view);
+    // The Save As dialog's first filter entry: the CSV one when the last save
+    // target was a CSV table.
+    int SaveAsFilterEntry() const;
 
     // Edits that no Save, Save As or Export has taken.
     bool HasUnsavedEdits() const;
@@ -68,6 +72,7 @@ public:
 
 private:
     void Loaded(bool fromFile);
+    void ReportWriteFailure(const QString& path, const QString& error);
 
     AppPaths& paths_;
     IniFile& settings_;
@@ -81,6 +86,8 @@ private:
 
 enum AppMessage {
     kMsgFileLabel = 2,
+    kMsgCannotWrite = 5,
+    kMsgCannotRead = 6,
     kMsgNoCurrentFile = 16,
     kMsgReplace = 17,
     kMsgUnsavedEdits = 89

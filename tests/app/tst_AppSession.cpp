@@ -45,6 +45,7 @@ private Q_SLOTS:
     void staleLockIsTakenOver();
     void titleFollowsTheFile();
     void saveNeedsACurrentFile();
+    void failedWritesAreShown();
     void saveAsNames_data();
     void saveAsNames();
     void saveAsAsksBeforeReplacingACompletedName();
@@ -82,29 +83,41 @@ void TestAppSession::titleFollowsTheFile() {
     QVERIFY(s.session.Open(file));
     QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2set.vdk (AB-2K)"));
     QVERIFY(s.session.SaveEnabled());
-    QString error;
     ParameterTable view(s.session.table, s.session.values, s.session.messenger);
     view.ResetTable();
-    QCOMPARE(s.session.SaveAs(s.f.tree.Path("out/other"), false, view, &error),
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("out/other"), false, view),
              AppSession::SaveAsResult::Saved);
     QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2other.vdk"));
     // A CSV save leaves the current file and the title alone.
-    QCOMPARE(s.session.SaveAs(s.f.tree.Path("out/table"), true, view, &error),
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("out/table"), true, view),
              AppSession::SaveAsResult::Saved);
     QVERIFY(QFile::exists(s.f.tree.Path("out/table.csv")));
     QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2other.vdk"));
     // Save then overwrites the file Save As wrote, in its folder.
     s.session.values.At(4, UPara::Value) = "11";
-    QCOMPARE(s.session.Save(&error), AppSession::SaveResult::Saved);
+    QCOMPARE(s.session.Save(), AppSession::SaveResult::Saved);
     QVERIFY(s.f.tree.Read("out/other.vdk").contains("F004,11,"));
 }
 
 void TestAppSession::saveNeedsACurrentFile() {
     Session s;
-    QString error;
-    QCOMPARE(s.session.Save(&error), AppSession::SaveResult::NoFile);
+    QCOMPARE(s.session.Save(), AppSession::SaveResult::NoFile);
     QCOMPARE(s.f.dialogs.Numbers(), QList<int>{16});
     QCOMPARE(s.f.dialogs.messages.first().icon, MsgIcon::None);
+}
+
+void TestAppSession::failedWritesAreShown() {
+    Session s;
+    s.f.tree.Write("plain", "x");
+    ParameterTable view(s.session.table, s.session.values, s.session.messenger);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("plain/set"), false, view),
+             AppSession::SaveAsResult::Failed);
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{5});
+    QVERIFY(s.f.dialogs.messages.first().text.startsWith("M5\n" + s.f.tree.Path("plain/set.vdk") +
+                                                         "\n"));
+    QCOMPARE(s.f.dialogs.messages.first().icon, MsgIcon::Stop);
+    QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)")); // nothing taken over
+    QVERIFY(!s.session.SaveEnabled());
 }
 
 void TestAppSession::saveAsNames_data() {
@@ -129,15 +142,12 @@ void TestAppSession::saveAsAsksBeforeReplacingACompletedName() {
     Session s;
     s.f.tree.Write("keep.vdk", "precious");
     ParameterTable view(s.session.table, s.session.values, s.session.messenger);
-    QString error;
     s.f.dialogs.answers.enqueue(Answer::No);
-    QCOMPARE(s.session.SaveAs(s.f.tree.Path("keep"), false, view, &error),
-             AppSession::SaveAsResult::Kept);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("keep"), false, view), AppSession::SaveAsResult::Kept);
     QCOMPARE(s.f.tree.Read("keep.vdk"), QByteArray("precious"));
     QCOMPARE(s.f.dialogs.Numbers(), QList<int>{17});
     s.f.dialogs.answers.enqueue(Answer::Yes);
-    QCOMPARE(s.session.SaveAs(s.f.tree.Path("keep"), false, view, &error),
-             AppSession::SaveAsResult::Saved);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("keep"), false, view), AppSession::SaveAsResult::Saved);
     QVERIFY(s.f.tree.Read("keep.vdk").startsWith("###"));
 }
 
@@ -145,8 +155,8 @@ void TestAppSession::saveOfAnOlderFormRunsSaveAs() {
     Session s;
     const QString old = s.f.tree.Write("old.dat", "#\r\nAB\r\n-1K\r\nOld\r\nF004,9\r\n");
     QVERIFY(s.session.Open(old));
-    QString error;
-    QCOMPARE(s.session.Save(&error), AppSession::SaveResult::NeedsSaveAs);
+    QCOMPARE(s.session.Save(), AppSession::SaveResult::NeedsSaveAs);
+    QCOMPARE(s.session.values.SaveName, QStringLiteral("old.vdk"));
     QCOMPARE(s.f.tree.Read("old.dat"), QByteArray("#\r\nAB\r\n-1K\r\nOld\r\nF004,9\r\n"));
 }
 

@@ -330,19 +330,14 @@ bool TMain::SaveAsDialog() {
         QStringLiteral(
             "VDK330Q Parameter Datas (*.vdk)|*.vdk|VDK330Q Parameter Table Datas (*.csv)|*.csv"));
     UPara& v = p_.session.values;
-    const int entry = v.SaveName.toUpper().endsWith(QLatin1String(".CSV")) ? 2 : 1;
+    const int entry = p_.session.SaveAsFilterEntry();
     const auto choice = p_.session.messenger.Dialogs().SaveFileName(
         FileRequest{v.LoadDir, filter, entry, QStringLiteral("vdk"), v.SaveName});
     if (!choice || choice->path.isEmpty())
         return false;
-    QString error;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto result = p_.session.SaveAs(choice->path, choice->filterIndex == 2, *table_, &error);
+    const auto result = p_.session.SaveAs(choice->path, choice->filterIndex == 2, *table_);
     QApplication::restoreOverrideCursor();
-    if (result == AppSession::SaveAsResult::Failed)
-        p_.session.messenger.Dialogs().ShowMessage(
-            Message{5, p_.session.texts.LangMessage(5) + QLatin1Char('\n') + error,
-                    p_.session.texts.LangMessage(1), MsgIcon::Stop, MsgButtons::Ok});
     UpdateTitle();
     return result == AppSession::SaveAsResult::Saved;
 }
@@ -388,25 +383,11 @@ void TMain::Run(Command command) {
         UpdateTitle();
         return;
     }
-    case C::Save: {
-        QString error;
-        switch (p_.session.Save(&error)) {
-        case AppSession::SaveResult::NeedsSaveAs:
-            p_.session.values.SaveName =
-                QFileInfo(p_.session.values.LoadName).completeBaseName() + QStringLiteral(".vdk");
+    case C::Save:
+        if (p_.session.Save() == AppSession::SaveResult::NeedsSaveAs)
             SaveAsDialog();
-            break;
-        case AppSession::SaveResult::Failed:
-            p_.session.messenger.Dialogs().ShowMessage(
-                Message{5, p_.session.texts.LangMessage(5) + QLatin1Char('\n') + error,
-                        p_.session.texts.LangMessage(1), MsgIcon::Stop, MsgButtons::Ok});
-            break;
-        default:
-            break;
-        }
         UpdateTitle();
         return;
-    }
     case C::SaveAs:
         SaveAsDialog();
         return;
