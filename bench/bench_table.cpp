@@ -4,6 +4,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bin/bench_table
 #include "BenchUtil.h"
+#include "base/ProgramFlags.h"
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 #include "editor/ParameterTable.h"
@@ -75,8 +76,11 @@ int main(int argc, char** argv) {
                                 200,
                                 16777215,
                                 14745599,
+                                {},
                                 {}};
-    TParameter window(model, messenger, texts, context);
+    ProgramFlags flags;
+    TableEditor editor(model, table, values, messenger, flags);
+    TParameter window(editor, messenger, texts, context);
     window.resize(900, 600);
     window.show();
     QApplication::processEvents();

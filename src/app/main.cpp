@@ -220,6 +220,9 @@ int main(int argc, char** argv) {
         },
         [&] {
             return std::pair{options.MCC, options.MBC};
+        },
+        [&] {
+            return TableEditor::Options{options.Entkey, options.Eeprom, options.UndoMax};
         }});
     dialogs.SetParent(&main);
     main.show();

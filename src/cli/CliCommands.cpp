@@ -117,15 +117,9 @@ QStringList NegativesLast(const QStringList& args, const QList<QCommandLineOptio
     return negatives.isEmpty() ? front : front + QStringList{QStringLiteral("--")} + negatives;
 }
 
-// Four data bytes travel only in the inverter protocol; MODBUS carries 16 bits.
-bool FourBytesOnWire(const Session& s, int row) {
-    return s.link.settings.protocol == Protocol::Inverter &&
-           s.table.At(row, Byte) == QLatin1String("4");
-}
-
 qint64 RawOf(const Session& s, int row, quint32 reply) {
-    return ReplyToRaw(reply, FourBytesOnWire(s, row),
-                      s.values.At(row, UPara::LValue).trimmed().startsWith(QLatin1Char('-')));
+    return s.link.RawOf(row, reply,
+                        s.values.At(row, UPara::LValue).trimmed().startsWith(QLatin1Char('-')));
 }
 
 class Cli {
@@ -407,7 +401,7 @@ int Cli::Write(Session& s, const QString& number, const QString& value, bool eep
     const int row = s.table.FindRow(number);
     if (row < 0)
         return Fail(QStringLiteral("unknown communication number '%1'").arg(number));
-    if (!FitsParameter(value, FourBytesOnWire(s, row)))
+    if (!s.link.Fits(row, value))
         return Fail(QStringLiteral("'%1' is not a whole number that fits parameter %2")
                         .arg(value, s.table.At(row, ComNo)));
     bool error = false;

@@ -123,6 +123,19 @@ quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStri
     return r.value;
 }
 
+bool CommLink::FourBytesOnWire(int row) const {
+    return settings.protocol == Protocol::Inverter && table_ && row >= 0 &&
+           row < table_->Count() && table_->At(row, Byte) == QLatin1String("4");
+}
+
+qint64 CommLink::RawOf(int row, quint32 reply, bool negativeLow) const {
+    return ReplyToRaw(reply, FourBytesOnWire(row), negativeLow);
+}
+
+bool CommLink::Fits(int row, const QString& valueText) const {
+    return FitsParameter(valueText, FourBytesOnWire(row));
+}
+
 bool CommLink::CommunicationCheck() {
     if (flags_.MonitorBusy)
         return false;

@@ -15,6 +15,9 @@ class SerialPort;
 struct InverterIdentity;
 struct ProgramFlags;
 
+// "Cannot communicate with the inverter", for the commands that need it.
+constexpr int kMsgNoLink = 4;
+
 // The communication indicator: busy during an exchange, off after a failure,
 // ready once a successful exchange is 300 ms old.
 class CommIndicator {
@@ -76,6 +79,11 @@ public:
     // `errorFlag` set.
     quint32 Transact(int row, const QString& valueText, bool& errorFlag, QStringView command);
     bool CommunicationCheck();
+    // A reply word of parameter `row` as its raw value (four bytes travel
+    // only in the inverter protocol).
+    qint64 RawOf(int row, quint32 reply, bool negativeLow) const;
+    // Whether `valueText` can be sent to parameter `row` whole.
+    bool Fits(int row, const QString& valueText) const;
     // Warns (messages 75 to 79) when the inverter on the line is not the loaded
     // type-form and capacity; `inverterIni` is the catalogue file.
     void InverterTypeCheck(const QString& inverterIni, const InverterIdentity& loaded);
@@ -86,6 +94,7 @@ public:
 
 private:
     void EnableCommands(bool on);
+    bool FourBytesOnWire(int row) const;
 
     SerialPort& port_;
     Clock& clock_;

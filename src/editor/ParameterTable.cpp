@@ -2,6 +2,7 @@
 
 #include "data/ParaDat.h"
 #include "data/UPara.h"
+#include "editor/ValueEntry.h"
 #include "settings/LanguageTexts.h"
 
 #include <cmath>
@@ -15,13 +16,6 @@ namespace {
 const QString kZero = QStringLiteral("0");
 const QString kOne = QStringLiteral("1");
 const QString kNotChanged = QStringLiteral("      ");
-
-// A scale of 0 would divide by zero; it shows the raw value instead.
-double MulOf(const ParaDat& table, int row) {
-    bool ok = false;
-    const double m = table.At(row, Mul).toDouble(&ok);
-    return ok && m != 0 ? m : 1.0;
-}
 
 double Number(const QString& text) {
     return text.trimmed().toDouble(); // empty and damaged texts count as 0
@@ -160,7 +154,7 @@ void ParameterTable::BuildTable() {
         row.cells[ValueCol] =
             values_.At(i, UPara::HexIndex) == kOne
                 ? QStringLiteral("h") + FormatHex(raw)
-                : FormatValue(table_.At(i, TMul), raw / MulOf(table_, i), decimalComma);
+                : FormatValue(table_.At(i, TMul), raw / ScaleOf(table_, i), decimalComma);
         row.cells[UnitCol] = table_.At(i, Unit);
         const bool changed =
             MarkChanged(table_, values_, i, value.isEmpty() ? kZero : value, messenger_);
@@ -179,7 +173,7 @@ void ParameterTable::FillLimits(Row& row) {
         const QString low = ValueOf(table_.At(r, Low));
         values_.At(r, UPara::LValue) = lIndex == QLatin1String("-1") ? Negated(low) : low;
     }
-    const double m = MulOf(table_, r);
+    const double m = ScaleOf(table_, r);
     row.cells[HighCol] =
         FormatValue(table_.At(r, TMul), Number(values_.At(r, UPara::HValue)) / m, decimalComma);
     row.cells[LowCol] =

@@ -53,7 +53,6 @@ public:
         bool allEnabled = false;
         bool selectEnabled = true, selectClearEnabled = true;
         bool findEnabled = true;
-        bool undoEnabled = false, redoEnabled = false;
     };
 
     ParameterTable(const ParaDat& table, UPara& values, Messenger& messenger);
@@ -88,6 +87,8 @@ public:
 
     QStringList Header() const;
     const QList<Row>& Rows() const { return rows_; }
+    // A cell's text until the next build, as value entry shows it.
+    void SetCell(int row, Column column, QString text) { rows_[row].cells[column] = std::move(text); }
     const QStringList& FindText() const { return findText_; }
     const Menu& MenuState() const { return menu_; }
     Mode CurrentMode() const;

@@ -54,7 +54,6 @@ LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes,
 bool UseMaintenanceMode(CommLink& link, bool on);
 
 enum MaintenanceMessage {
-    kMsgNoLink = 4,
     kMsgMaintenanceOn = 58,
     kMsgNotOpened = 59,
     kMsgWrongCode = 60

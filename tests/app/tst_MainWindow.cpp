@@ -42,6 +42,7 @@ struct Main {
                          {},
                          [this] { return flags.MainteFlag = true; },
                          {},
+                         {},
                          {}});
         return *window;
     }

@@ -239,10 +239,8 @@ void TMain::BuildCommands() {
     menuBar()->insertAction(menus[3]->menuAction(), keyPad);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup,    C::Print,   C::Undo,           C::Redo,           C::Copy,
-                C::Import,       C::Export,  C::SelectedImport, C::SelectedExport, C::Comparison,
-                C::Hex,          C::Dec,     C::Shipment,       C::Find,           C::KeyPad,
-                C::InverterInfo, C::Monitor, C::Options,        C::Maintenance};
+    unbuilt_ = {C::PageSetup, C::Print,   C::Import,       C::Export, C::Comparison,
+                C::KeyPad,    C::Monitor, C::InverterInfo};
     for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +
@@ -259,14 +257,19 @@ void TMain::EnableLinkCommands(bool on) {
     for (C c : {C::Import, C::Export, C::KeyPad, C::SelectedImport, C::SelectedExport,
                 C::Comparison, C::InverterInfo})
         actions_[c]->setEnabled(on && !unbuilt_.count(c));
+    if (tableWindow_)
+        for (auto c : {TParameter::Command::SelectedImport, TParameter::Command::SelectedExport})
+            tableWindow_->ActionFor(c)->setEnabled(on);
 }
 
 void TMain::Reload() {
-    ParameterTable* old = table_.release();
     delete tableWindow_;
-    delete old;
+    editor_.reset();
     table_ =
         std::make_unique<ParameterTable>(p_.session.table, p_.session.values, p_.session.messenger);
+    editor_ = std::make_unique<TableEditor>(*table_, p_.session.table, p_.session.values,
+                                            p_.session.messenger, p_.flags);
+    editor_->SetLink(&p_.link);
     table_->decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
     table_->maintenance = p_.flags.MainteFlag;
     DefinitionLoader loader(p_.paths, p_.session.messenger);
@@ -285,8 +288,19 @@ void TMain::Reload() {
                                     const bool taken = p_.session.Open(file);
                                     UpdateTitle();
                                     return taken;
-                                }};
-    tableWindow_ = new TParameter(*table_, p_.session.messenger, p_.session.texts, context, this);
+                                },
+                                p_.editorOptions};
+    tableWindow_ = new TParameter(*editor_, p_.session.messenger, p_.session.texts, context, this);
+    // The main window's items mirror the table's enable states.
+    for (auto [mine, theirs] : {std::pair{C::Undo, TParameter::Command::Undo},
+                                {C::Redo, TParameter::Command::Redo},
+                                {C::Find, TParameter::Command::Find}}) {
+        QAction* source = tableWindow_->ActionFor(theirs);
+        QAction* mirror = actions_[mine];
+        mirror->setEnabled(source->isEnabled());
+        connect(source, &QAction::changed, mirror,
+                [source, mirror] { mirror->setEnabled(source->isEnabled()); });
+    }
     connect(tableWindow_, &TParameter::Activated, this, [this] {
         paraTableAct_ = true;
         // A message box of the check itself gives the table its activation
@@ -416,6 +430,29 @@ void TMain::Run(Command command) {
         return table(TParameter::Command::Blind);
     case C::AllParameters:
         return table(TParameter::Command::AllParameters);
+    case C::Undo:
+        return table(TParameter::Command::Undo);
+    case C::Redo:
+        return table(TParameter::Command::Redo);
+    case C::Copy:
+        return table(TParameter::Command::Copy);
+    case C::Find:
+        return table(TParameter::Command::Find);
+    case C::Hex:
+        return table(TParameter::Command::Hex);
+    case C::Dec:
+        return table(TParameter::Command::Dec);
+    case C::Shipment:
+        return table(TParameter::Command::Shipment);
+    // The transfers act on the table only while it is the active window.
+    case C::SelectedImport:
+        if (paraTableAct_)
+            table(TParameter::Command::SelectedImport);
+        return;
+    case C::SelectedExport:
+        if (paraTableAct_)
+            table(TParameter::Command::SelectedExport);
+        return;
     case C::ParameterHelp:
         if (paraTableAct_)
             table(TParameter::Command::ParameterHelp);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/TableEditor.h"
+
 #include <QMainWindow>
 #include <functional>
 #include <map>
@@ -84,6 +86,8 @@ public:
         std::function<void()> options;
         // The table's colours, from the options (settings integers).
         std::function<std::pair<quint32, quint32>()> tableColours;
+        // The table editor's options.
+        std::function<TableEditor::Options()> editorOptions;
     };
 
     explicit TMain(Parts parts, QWidget* parent = nullptr);
@@ -114,6 +118,7 @@ private:
     std::map<Command, QAction*> actions_;
     std::set<Command> unbuilt_; // parts that are not built yet
     std::unique_ptr<ParameterTable> table_;
+    std::unique_ptr<TableEditor> editor_;
     TParameter* tableWindow_ = nullptr;
     QAction* indicator_ = nullptr;
     QTimer* indicatorTimer_ = nullptr;

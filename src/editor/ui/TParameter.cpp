@@ -1,13 +1,16 @@
 #include "editor/ui/TParameter.h"
 
+#include "editor/ui/TFindDialog.h"
 #include "settings/LanguageTexts.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -119,11 +122,16 @@ void ParameterGridModel::Refresh() {
     endResetModel();
 }
 
-TParameter::TParameter(ParameterTable& table, Messenger& messenger, const LanguageTexts& texts,
+void ParameterGridModel::CellsChanged() {
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+TParameter::TParameter(TableEditor& editor, Messenger& messenger, const LanguageTexts& texts,
                        Context context, QWidget* parent)
-    : QWidget(parent, Qt::Window), table_(table), messenger_(messenger),
+    : QWidget(parent, Qt::Window), editor_(editor), table_(editor.Grid()), messenger_(messenger),
       context_(std::move(context)), captionPrefix_(texts.LangMessage(kMsgTableCaption)),
-      model_(table) {
+      model_(table_) {
     grid_ = new QTableView(this);
     grid_->setModel(&model_);
     grid_->setItemDelegate(new CellDelegate(table_, FromSettings(context_.valueColour),
@@ -144,11 +152,34 @@ TParameter::TParameter(ParameterTable& table, Messenger& messenger, const Langua
     resize(639, 403);
     setAcceptDrops(true);
     grid_->viewport()->installEventFilter(this);
+    grid_->installEventFilter(this);
     BuildMenu(texts);
-    connect(grid_, &QTableView::customContextMenuRequested, this,
-            [this](const QPoint& at) { menu_->popup(grid_->viewport()->mapToGlobal(at)); });
+    connect(grid_, &QTableView::customContextMenuRequested, this, [this](const QPoint& at) {
+        // The menu ends an entry in progress.
+        editor_.EndEntry();
+        Sync();
+        menu_->popup(grid_->viewport()->mapToGlobal(at));
+    });
     connect(grid_, &QTableView::doubleClicked, this, [this] { Run(Command::ParameterHelp); });
+    find_ = new TFindDialog(this);
+    connect(find_, &TFindDialog::FindNext, this, [this] {
+        editor_.FindNext(find_->Text(), find_->MatchCase(), find_->WholeWord());
+        Sync();
+    });
+    connect(find_, &TFindDialog::Closed, this, [this] {
+        activateWindow();
+        grid_->setFocus();
+    });
     ResetTable();
+    // A click or an arrow key ends an entry; then the new cell is current.
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (syncing_ || !current.isValid())
+                    return;
+                editor_.EndEntry();
+                editor_.currentRow = current.row();
+                model_.CellsChanged();
+            });
 }
 
 void TParameter::BuildMenu(const LanguageTexts& texts) {
@@ -191,10 +222,12 @@ void TParameter::BuildMenu(const LanguageTexts& texts) {
         else if (item.command == Command::Close)
             caption =
                 texts.LangText(QStringLiteral("Parameter"), QStringLiteral("PopMenu1"), caption);
-        QAction* action = menu_->addAction(caption);
+        // Items the menu does not show still answer their shortcuts.
+        auto* action = new QAction(caption, this);
+        if (item.visible)
+            menu_->addAction(action);
         action->setShortcut(item.shortcut);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        action->setVisible(item.visible);
         addAction(action);
         connect(action, &QAction::triggered, this, [this, c = item.command] { Run(c); });
         actions_[item.command] = action;
@@ -203,11 +236,6 @@ void TParameter::BuildMenu(const LanguageTexts& texts) {
     }
     for (Command c : {Command::ChangedOnly, Command::Quick, Command::Blind})
         actions_[c]->setCheckable(true);
-    // Value entry, copy and find come with the editor's next commands.
-    for (Command c : {Command::Copy, Command::Hex, Command::Dec}) {
-        actions_[c]->setEnabled(false);
-        actions_[c]->setToolTip(tr("Not available in this version"));
-    }
     actions_[Command::Quick]->setVisible(context_.quickCount > 0);
     actions_[Command::ParameterHelp]->setEnabled(QFileInfo::exists(context_.paraHelpFile));
 }
@@ -226,8 +254,8 @@ void TParameter::ApplyMenuState() {
     set(Command::Select, m.selectEnabled);
     set(Command::SelectClear, m.selectClearEnabled);
     set(Command::Find, m.findEnabled);
-    set(Command::Undo, m.undoEnabled);
-    set(Command::Redo, m.redoEnabled);
+    set(Command::Undo, editor_.CanUndo());
+    set(Command::Redo, editor_.CanRedo());
 }
 
 void TParameter::Rebuilt() {
@@ -235,9 +263,15 @@ void TParameter::Rebuilt() {
     ApplyMenuState();
 }
 
+void TParameter::ReadOptions() {
+    if (context_.editorOptions)
+        editor_.options = context_.editorOptions();
+}
+
 void TParameter::ResetTable() {
+    ReadOptions();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    table_.ResetTable();
+    editor_.ResetTable();
     QApplication::restoreOverrideCursor();
     setWindowTitle(ParameterTable::Caption(captionPrefix_, context_.typeForm, context_.capacity,
                                            context_.cpuVer));
@@ -249,11 +283,75 @@ int TParameter::CurrentRow() const {
     return current.isValid() ? current.row() : 0;
 }
 
-void TParameter::Run(Command command) {
+TableEditor::Selection TParameter::CurrentSelection() const {
     const QItemSelection selection = grid_->selectionModel()->selection();
-    const QItemSelectionRange range =
-        selection.isEmpty() ? QItemSelectionRange() : selection.first();
+    if (selection.isEmpty()) {
+        const int row = CurrentRow();
+        const int column = std::max(0, grid_->currentIndex().column());
+        return {row, row, column, column};
+    }
+    const QItemSelectionRange& range = selection.first();
+    return {range.top(), range.bottom(), range.left(), range.right()};
+}
+
+void TParameter::Sync() {
+    model_.CellsChanged();
+    ApplyMenuState();
+    const TableEditor::Scroll scroll = editor_.TakeScroll();
+    const int row = editor_.currentRow;
+    if (scroll == TableEditor::Scroll::None || row < 0 || row >= model_.rowCount())
+        return;
+    const QModelIndex target = model_.index(row, ParameterTable::ValueCol);
+    syncing_ = true;
+    grid_->setCurrentIndex(target);
+    syncing_ = false;
+    grid_->scrollTo(target, scroll == TableEditor::Scroll::Top
+                                ? QAbstractItemView::PositionAtTop
+                                : QAbstractItemView::EnsureVisible);
+}
+
+void TParameter::OpenFind() {
+    find_->SetText(editor_.OpenFind(CurrentSelection()));
+    find_->show();
+    find_->raise();
+    find_->activateWindow();
+}
+
+void TParameter::Run(Command command) {
+    const TableEditor::Selection s = CurrentSelection();
     switch (command) {
+    case Command::Undo:
+        if (editor_.CanUndo())
+            editor_.Undo();
+        return Sync();
+    case Command::Redo:
+        if (editor_.CanRedo())
+            editor_.Redo();
+        return Sync();
+    case Command::Copy:
+        QGuiApplication::clipboard()->setText(editor_.CopySelection(s));
+        return;
+    case Command::SelectedImport:
+        if (actions_[command]->isEnabled())
+            editor_.SelectedImport(s);
+        return Sync();
+    case Command::SelectedExport:
+        if (actions_[command]->isEnabled())
+            editor_.SelectedExport(s);
+        return Sync();
+    case Command::Hex:
+        editor_.Hex(s);
+        return Sync();
+    case Command::Dec:
+        editor_.Dec(s);
+        return Sync();
+    case Command::Shipment:
+        editor_.Shipment(s);
+        return Sync();
+    case Command::Find:
+        if (actions_[command]->isEnabled())
+            OpenFind();
+        return;
     case Command::ChangedOnly:
         table_.ToggleChanged();
         break;
@@ -268,8 +366,7 @@ void TParameter::Run(Command command) {
         grid_->setFocus();
         break;
     case Command::Select:
-        if (range.isValid())
-            table_.Select(range.top(), range.bottom(), range.left(), range.right());
+        table_.Select(s.top, s.bottom, s.left, s.right);
         grid_->viewport()->update();
         return;
     case Command::SelectClear:
@@ -282,10 +379,45 @@ void TParameter::Run(Command command) {
     case Command::Close:
         close();
         return;
-    default:
-        return; // the commands of value entry, undo, copy and find are not built yet
     }
     Rebuilt();
+}
+
+// Keys of value entry; everything else goes on to the grid.
+bool TParameter::HandleKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    switch (event->key()) {
+    case Qt::Key_Backspace:
+        editor_.Backspace();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        editor_.Enter();
+        break;
+    case Qt::Key_Escape:
+        editor_.EndEntry();
+        break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        editor_.EndEntry();
+        model_.CellsChanged();
+        return false; // the grid moves the current cell
+    case Qt::Key_Delete:
+        Run(Command::Shipment);
+        return true;
+    default:
+        if (mods & ~Qt::ShiftModifier || event->text().size() != 1 ||
+            !event->text().front().isPrint())
+            return false;
+        // Characters the entry does not take are swallowed, not searched for.
+        if (!editor_.Type(event->text().front()))
+            return true;
+        break;
+    }
+    Sync();
+    return true;
 }
 
 // The inverter's help at the row's parameter, or the application's help when
@@ -315,6 +447,9 @@ void TParameter::ShowParameterHelp() {
 
 // The columns keep their ratios of the grid's client width.
 bool TParameter::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress &&
+        HandleKey(static_cast<QKeyEvent*>(event)))
+        return true;
     if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
         const QList<int> widths = ParameterTable::ColumnWidths(grid_->viewport()->width());
         for (int c = 0; c < widths.size(); ++c)
@@ -324,8 +459,10 @@ bool TParameter::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TParameter::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
+    if (event->type() == QEvent::WindowActivate) {
+        ReadOptions();
         Q_EMIT Activated();
+    }
     return QWidget::event(event);
 }
 

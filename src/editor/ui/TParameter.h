@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/ParameterTable.h"
+#include "editor/TableEditor.h"
 
 #include <QAbstractTableModel>
 #include <QWidget>
@@ -8,6 +9,7 @@
 #include <map>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 class QTableView;
 
@@ -15,6 +17,7 @@ namespace vdk {
 
 class LanguageTexts;
 class Messenger;
+class TFindDialog;
 
 // Qt's view of the table's current rows.
 class ParameterGridModel final : public QAbstractTableModel {
@@ -26,6 +29,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     // After the table rebuilt its rows.
     void Refresh();
+    // After cells changed in place.
+    void CellsChanged();
 
 private:
     ParameterTable& table_;
@@ -67,14 +72,18 @@ public:
         // Opens a dropped parameter file as the Open command does; true when
         // the file was taken over.
         std::function<bool(const QString&)> openFile;
+        // The editor's options, read at each reset and activation.
+        std::function<TableEditor::Options()> editorOptions;
     };
 
-    TParameter(ParameterTable& table, Messenger& messenger, const LanguageTexts& texts,
+    TParameter(TableEditor& editor, Messenger& messenger, const LanguageTexts& texts,
                Context context, QWidget* parent = nullptr);
 
     void Run(Command command);
     QAction* ActionFor(Command command) const { return actions_.at(command); }
     QTableView* Grid() const { return grid_; }
+    QMenu* ContextMenu() const { return menu_; }
+    TFindDialog* FindDialog() const { return find_; }
     // The table's start state for a new parameter set.
     void ResetTable();
     // Files dropped on the window: one parameter file is opened, anything
@@ -97,7 +106,14 @@ private:
     void Rebuilt();
     void ShowParameterHelp();
     int CurrentRow() const;
+    TableEditor::Selection CurrentSelection() const;
+    // Shows what the editor changed: cells, menu states, the current row.
+    void Sync();
+    bool HandleKey(QKeyEvent* event);
+    void ReadOptions();
+    void OpenFind();
 
+    TableEditor& editor_;
     ParameterTable& table_;
     Messenger& messenger_;
     Context context_;
@@ -107,6 +123,8 @@ private:
     QMenu* menu_ = nullptr;
     std::map<Command, QAction*> actions_;
     QWidget* help_ = nullptr;
+    TFindDialog* find_ = nullptr;
+    bool syncing_ = false; // the window itself moves the current cell
 };
 
 } // namespace vdk

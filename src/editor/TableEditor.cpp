@@ -1,0 +1,451 @@
+#include "editor/TableEditor.h"
+
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "data/DefinitionLoader.h"
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "editor/ValueEntry.h"
+#include "settings/LanguageTexts.h"
+
+#include <cmath>
+
+namespace vdk {
+
+namespace {
+
+constexpr int kMaxTyped = 12;
+const QString kZero = QStringLiteral("0");
+const QString kOne = QStringLiteral("1");
+const QString kNotChanged = QStringLiteral("      ");
+
+bool Accepted(QChar c, bool first) {
+    if (c == QLatin1Char('h') || c == QLatin1Char('H'))
+        return first;
+    const char16_t u = c.unicode();
+    return u == ',' || u == '-' || u == '.' || (u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') ||
+           (u >= 'a' && u <= 'f');
+}
+
+bool IsWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == QLatin1Char('_');
+}
+
+} // namespace
+
+TableEditor::TableEditor(ParameterTable& grid, ParaDat& table, UPara& values, Messenger& messenger,
+                         const ProgramFlags& flags)
+    : grid_(grid), table_(table), values_(values), messenger_(messenger), flags_(flags) {}
+
+int TableEditor::ParamOf(int row) const {
+    return row >= 0 && row < grid_.Rows().size() ? grid_.Rows()[row].param : -1;
+}
+
+int TableEditor::RowOf(int param) const {
+    const QList<ParameterTable::Row>& rows = grid_.Rows();
+    for (int k = 0; k < rows.size(); ++k)
+        if (rows[k].param == param)
+            return k;
+    return -1;
+}
+
+QString TableEditor::Shown(int param, double raw) const {
+    if (values_.At(param, UPara::HexIndex) == kOne)
+        return QStringLiteral("h") + ParameterTable::FormatHex(raw);
+    return ParameterTable::FormatValue(table_.At(param, TMul), raw / ScaleOf(table_, param),
+                                       grid_.decimalComma);
+}
+
+void TableEditor::SetCell(int row, ParameterTable::Column column, const QString& text) {
+    if (row >= 0 && row < grid_.Rows().size())
+        grid_.SetCell(row, column, text);
+}
+
+void TableEditor::SetChangedMark(int param, int row) {
+    const bool changed =
+        MarkChanged(table_, values_, param, values_.At(param, UPara::Value), messenger_);
+    SetCell(row, ParameterTable::Changed,
+            changed ? messenger_.Text(kMsgChangedMark) : kNotChanged);
+}
+
+// ---- typing ----
+
+bool TableEditor::Type(QChar c) {
+    if (ParamOf(currentRow) < 0 || typedCount_ >= kMaxTyped || !Accepted(c, typedCount_ == 0))
+        return false;
+    if (!editActive_) {
+        savedCellText_ = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
+        editActive_ = true;
+    }
+    if (typedCount_ == 0)
+        editBuffer_.clear();
+    editBuffer_.append(c);
+    SetCell(currentRow, ParameterTable::ValueCol, editBuffer_);
+    ++typedCount_;
+    return true;
+}
+
+void TableEditor::Backspace() {
+    if (editBuffer_.isEmpty())
+        return;
+    editBuffer_.chop(1);
+    --typedCount_;
+    SetCell(currentRow, ParameterTable::ValueCol, editBuffer_);
+}
+
+void TableEditor::ClearEntry() {
+    editBuffer_.clear();
+    typedCount_ = 0;
+}
+
+void TableEditor::EndEntry() {
+    if (editActive_) {
+        SetCell(currentRow, ParameterTable::ValueCol, savedCellText_);
+        ClearEntry();
+    }
+    editActive_ = false;
+}
+
+// The cell shows its text from before the entry; when nothing was typed it
+// already does (an older saved text would belong to another entry).
+void TableEditor::Reject(int message) {
+    messenger_.Show(message, MsgIcon::Exclamation);
+    EndEntry();
+}
+
+void TableEditor::Enter() {
+    const int r = ParamOf(currentRow);
+    if (r < 0)
+        return;
+    const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
+    const QString text = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
+    const Entry entry = ConvertEntry(table_, values_, r, text, grid_.decimalComma);
+    if (!text.trimmed().isEmpty())
+        values_.At(r, UPara::HexIndex) = entry.hex ? kOne : kZero;
+    if (entry.status != Entry::Ok) {
+        Reject(entry.status == Entry::Empty ? kMsgEmptyEntry : kMsgNotNumber);
+        return;
+    }
+    if (entry.range.unreadable)
+        messenger_.Show(kMsgNotNumber, MsgIcon::Exclamation);
+    else if (entry.range.clamped)
+        messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
+    const double v = entry.range.value;
+    QString& value = values_.At(r, UPara::Value);
+    if (value.toDouble() != v)
+        values_.At(r, UPara::WriteIndex) = kOne;
+    PushUndo(comNo, value);
+    value = RawText(v);
+    SetChangedMark(r, currentRow);
+    SetCell(currentRow, ParameterTable::ValueCol, Shown(r, v));
+    if (options.moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
+        ++currentRow;
+        scroll_ = Scroll::Visible;
+    }
+    ClearEntry();
+    grid_.ResolveLinkedLimits();
+    editActive_ = false;
+}
+
+// ---- commands over the marked rows ----
+
+template <typename F>
+void TableEditor::ForMarked(const Selection& s, F&& f) {
+    grid_.RestartGridSearch();
+    grid_.MarkCurrentSelection(s.top, s.bottom, currentRow);
+    const QList<ParameterTable::Row>& rows = grid_.Rows();
+    for (int k = 0; k < rows.size(); ++k) {
+        const int p = rows[k].param;
+        if (values_.At(p, UPara::SelectIndex) == kOne ||
+            values_.At(p, UPara::OneSelectIndex) == kOne)
+            f(k, p);
+        values_.At(p, UPara::OneSelectIndex) = kZero;
+    }
+    if (const int p = ParamOf(currentRow); p >= 0)
+        values_.At(p, UPara::OneSelectIndex) = kZero;
+}
+
+// Hexadecimal from the stored value: the cell's decimal text is rounded.
+void TableEditor::Hex(const Selection& s) {
+    EndEntry();
+    ForMarked(s, [this](int k, int p) {
+        if (values_.At(p, UPara::HexIndex) != kZero)
+            return;
+        SetCell(k, ParameterTable::ValueCol,
+                QStringLiteral("h") + ParameterTable::FormatHex(values_.At(p, UPara::Value).toDouble()));
+        values_.At(p, UPara::HexIndex) = kOne;
+    });
+}
+
+void TableEditor::Dec(const Selection& s) {
+    EndEntry();
+    ForMarked(s, [this](int k, int p) {
+        if (values_.At(p, UPara::HexIndex) != kOne)
+            return;
+        QString t = grid_.Rows()[k].cells[ParameterTable::ValueCol];
+        if (t.isEmpty())
+            t = QStringLiteral("0000");
+        const auto low = LimitsOf(table_, values_, p);
+        const double raw = ParseHex(QStringView(t).mid(1), low && low->low && *low->low < 0)
+                               .value_or(values_.At(p, UPara::Value).toDouble());
+        values_.At(p, UPara::HexIndex) = kZero;
+        SetCell(k, ParameterTable::ValueCol, Shown(p, raw));
+    });
+}
+
+void TableEditor::Shipment(const Selection& s) {
+    EndEntry();
+    ForMarked(s, [this](int k, int p) {
+        bool ok = false;
+        const double d = std::trunc(DefaultOf(table_, table_.At(p, ComNo), messenger_).toDouble(&ok));
+        if (!ok)
+            return; // a default that does not resolve was reported; the value stays
+        QString& value = values_.At(p, UPara::Value);
+        if (std::trunc(value.toDouble()) != d)
+            values_.At(p, UPara::WriteIndex) = kOne;
+        values_.At(p, UPara::ChangeIndex) = kZero;
+        SetCell(k, ParameterTable::Changed, kNotChanged);
+        value = RawText(d);
+        values_.At(p, UPara::HexIndex) = kZero;
+        SetCell(k, ParameterTable::ValueCol, Shown(p, d));
+    });
+}
+
+// ---- single-parameter transfers ----
+
+bool TableEditor::LinkReady() {
+    if (link_ && link_->CommunicationCheck())
+        return true;
+    messenger_.Show(kMsgNoLink, MsgIcon::Exclamation);
+    return false;
+}
+
+void TableEditor::MarkTransfer(int param, bool failed) {
+    values_.At(param, UPara::CommErrIndex) = failed ? kOne : kZero;
+    QString& flag = table_.At(param, Flag);
+    if (!failed && flag != kOne)
+        flag = kZero;
+}
+
+QString TableEditor::Write(int param, const QString& rawText, QStringView command, bool& failed) {
+    bool& error = link_->errorFlag;
+    error = false;
+    // Nothing is sent that the parameter cannot hold whole.
+    failed = !link_->Fits(param, rawText);
+    quint32 echo = 0;
+    if (!failed) {
+        echo = link_->Transact(param, rawText, error, command);
+        failed = error;
+    }
+    values_.At(param, UPara::WriteIndex) = failed ? kOne : kZero;
+    MarkTransfer(param, failed);
+    if (failed)
+        return values_.At(param, UPara::Value);
+    return QString::number(link_->RawOf(param, echo, NegativeLow(param)));
+}
+
+bool TableEditor::NegativeLow(int param) const {
+    const auto limits = LimitsOf(table_, values_, param);
+    return limits && limits->low && *limits->low < 0;
+}
+
+void TableEditor::SelectedImport(const Selection& s) {
+    if (flags_.MonitorBusy)
+        return;
+    EndEntry();
+    grid_.RestartGridSearch();
+    if (!LinkReady()) {
+        if (const int p = ParamOf(currentRow); p >= 0)
+            values_.At(p, UPara::OneSelectIndex) = kZero;
+        return;
+    }
+    ForMarked(s, [this](int k, int p) {
+        bool& error = link_->errorFlag;
+        const quint32 word = link_->Transact(p, QString(), error, u"R");
+        MarkTransfer(p, error);
+        // A failed read keeps the value the table holds.
+        if (!error) {
+            values_.At(p, UPara::Value) = QString::number(link_->RawOf(p, word, NegativeLow(p)));
+            SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
+        }
+        SetChangedMark(p, k);
+        values_.At(p, UPara::WriteIndex) = kZero;
+    });
+    grid_.ResolveLinkedLimits();
+}
+
+void TableEditor::SelectedExport(const Selection& s) {
+    if (typedCount_ != 0) {
+        if (!flags_.MonitorBusy)
+            TypedExport();
+        return;
+    }
+    EndEntry();
+    MarkedExport(s);
+}
+
+void TableEditor::TypedExport() {
+    const int r = ParamOf(currentRow);
+    if (r < 0)
+        return;
+    const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
+    const QString text = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
+    const Entry entry = ConvertEntry(table_, values_, r, text, grid_.decimalComma);
+    if (!text.trimmed().isEmpty())
+        values_.At(r, UPara::HexIndex) = entry.hex ? kOne : kZero;
+    if (entry.status != Entry::Ok) {
+        Reject(entry.status == Entry::Empty ? kMsgEmptyEntry : kMsgNotNumber);
+        return;
+    }
+    if (entry.range.unreadable)
+        messenger_.Show(kMsgNotNumber, MsgIcon::Exclamation);
+    if (entry.range.clamped) {
+        messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
+        return; // nothing is sent; the entry goes on
+    }
+    if (!LinkReady())
+        return;
+    if (table_.At(r, Flag) == kOne) {
+        messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
+        values_.At(r, UPara::OneSelectIndex) = kZero;
+        return;
+    }
+    bool failed = false;
+    const QString stored = Write(r, RawText(entry.range.value), CommandLetter(), failed);
+    PushUndo(comNo, values_.At(r, UPara::Value));
+    values_.At(r, UPara::Value) = stored;
+    // The marks describe the value the table now holds, sent or not.
+    SetChangedMark(r, currentRow);
+    SetCell(currentRow, ParameterTable::ValueCol, Shown(r, stored.toDouble()));
+    ClearEntry();
+    grid_.ResolveLinkedLimits();
+    editActive_ = false;
+}
+
+// Each marked row sends the value the table holds, not its rounded display.
+void TableEditor::MarkedExport(const Selection& s) {
+    grid_.RestartGridSearch();
+    if (!LinkReady()) {
+        if (const int p = ParamOf(currentRow); p >= 0)
+            values_.At(p, UPara::OneSelectIndex) = kZero;
+        return;
+    }
+    const QString letter = CommandLetter();
+    ForMarked(s, [&](int k, int p) {
+        if (table_.At(p, Flag) == kOne) {
+            messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
+            return;
+        }
+        bool failed = false;
+        const QString stored = Write(p, values_.At(p, UPara::Value), letter, failed);
+        values_.At(p, UPara::Value) = stored;
+        SetCell(k, ParameterTable::ValueCol, Shown(p, stored.toDouble()));
+    });
+}
+
+QString TableEditor::CommandLetter() const {
+    return options.eepromWrite ? QStringLiteral("W") : QStringLiteral("P");
+}
+
+// ---- undo and redo ----
+
+void TableEditor::PushUndo(const QString& comNo, const QString& old) {
+    undo_.append({comNo, old});
+    redo_.clear();
+    while (undo_.size() > std::max(0, options.undoMax))
+        undo_.removeFirst();
+}
+
+// Undo and redo are mirror images: the newest entry of `from` is restored and
+// the value it replaces goes to `to`.
+void TableEditor::Restore(QList<UndoEntry>& from, QList<UndoEntry>& to) {
+    if (from.isEmpty())
+        return;
+    EndEntry();
+    const UndoEntry entry = from.takeLast();
+    const int r = table_.FindRow(entry.comNo);
+    if (r < 0 || r >= values_.Count())
+        return;
+    to.append({entry.comNo, values_.At(r, UPara::Value)});
+    values_.At(r, UPara::Value) = entry.value;
+    // A parameter the view does not show changes in the tables only.
+    const int g = RowOf(r);
+    if (g >= 0) {
+        currentRow = g;
+        scroll_ = Scroll::Visible;
+        SetCell(g, ParameterTable::ValueCol, Shown(r, entry.value.toDouble()));
+    }
+    SetChangedMark(r, g);
+    grid_.ResolveLinkedLimits();
+}
+
+void TableEditor::Undo() {
+    Restore(undo_, redo_);
+}
+
+void TableEditor::Redo() {
+    Restore(redo_, undo_);
+}
+
+// ---- copy and find ----
+
+QString TableEditor::CopySelection(const Selection& s) const {
+    const int left = std::max<int>(s.left, ParameterTable::ComNoCol);
+    const int right = std::min<int>(s.right, ParameterTable::ColumnCount - 1);
+    const auto line = [&](const auto& cells) {
+        QString text = cells[ParameterTable::Title];
+        for (int c = left; c <= right; ++c)
+            text += QLatin1Char('\t') + cells[c];
+        return text + QStringLiteral("\r\n");
+    };
+    QString text = line(grid_.Header());
+    for (int k = std::max(0, s.top); k <= s.bottom && k < grid_.Rows().size(); ++k)
+        text += line(grid_.Rows()[k].cells);
+    return text;
+}
+
+QString TableEditor::OpenFind(const Selection& s) {
+    findPosition_ = 0;
+    if (s.top < 0 || s.top >= grid_.Rows().size() || s.left < 0 ||
+        s.left >= ParameterTable::ColumnCount)
+        return QString();
+    return grid_.Rows()[s.top].cells[s.left].trimmed();
+}
+
+bool TableEditor::FindNext(const QString& what, bool matchCase, bool wholeWord) {
+    const QString text = grid_.FindText().join(QStringLiteral("\r\n"));
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    qsizetype p = what.isEmpty() ? -1 : text.indexOf(what, findPosition_, cs);
+    while (p >= 0 && wholeWord) {
+        const qsizetype end = p + what.size();
+        if ((p == 0 || !IsWordChar(text[p - 1])) && (end == text.size() || !IsWordChar(text[end])))
+            break;
+        p = text.indexOf(what, p + 1, cs);
+    }
+    if (p < 0) {
+        messenger_.Show(kMsgNotFound, MsgIcon::Stop);
+        return false;
+    }
+    findPosition_ = int(p + what.size());
+    currentRow = int(QStringView(text).left(p).count(QLatin1Char('\n')));
+    scroll_ = Scroll::Top;
+    return true;
+}
+
+// ---- the table as a whole ----
+
+void TableEditor::ResetTable() {
+    grid_.ResetTable();
+    undo_.clear();
+    redo_.clear();
+    ClearEntry();
+    editActive_ = false;
+    currentRow = 0;
+    findPosition_ = 0;
+}
+
+TableEditor::Scroll TableEditor::TakeScroll() {
+    return std::exchange(scroll_, Scroll::None);
+}
+
+} // namespace vdk

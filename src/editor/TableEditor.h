@@ -1,0 +1,134 @@
+#pragma once
+
+#include "editor/ParameterTable.h"
+
+#include <QList>
+#include <QString>
+
+namespace vdk {
+
+class CommLink;
+class Messenger;
+class ParaDat;
+class UPara;
+struct ProgramFlags;
+
+// The parameter table as an editor: typed entry in the value column, the
+// commands that convert, reset and transfer the marked rows, the undo and redo
+// stores, copy and find. Rows are the table's data rows from 0; the window
+// forwards keys and commands and shows the cells and `currentRow`.
+class TableEditor {
+public:
+    struct Options {
+        bool moveOnEnter = true; // "Move to Cell on Enter Key"
+        bool eepromWrite = true; // "Export to EEPROM": W, else P
+        int undoMax = 10;
+    };
+    // The grid selection, in data rows and columns.
+    struct Selection {
+        int top = 0, bottom = -1, left = 0, right = -1;
+    };
+    // How the window should bring `currentRow` into view after a command.
+    enum class Scroll { None, Visible, Top };
+    struct UndoEntry {
+        QString comNo;
+        QString value; // the value before the edit
+    };
+
+    TableEditor(ParameterTable& grid, ParaDat& table, UPara& values, Messenger& messenger,
+                const ProgramFlags& flags);
+
+    // The link, or none when there is no port; set before the transfers run.
+    void SetLink(CommLink* link) { link_ = link; }
+    ParameterTable& Grid() { return grid_; }
+    const ParameterTable& Grid() const { return grid_; }
+    Options options;
+    int currentRow = 0;
+
+    // Typing. Type returns false for a character the entry does not take.
+    bool Type(QChar c);
+    void Backspace();
+    // Escape, an arrow key, a click or a menu: the cell shows its text again.
+    void EndEntry();
+    void Enter();
+    bool EditActive() const { return editActive_; }
+    int TypedCount() const { return typedCount_; }
+
+    // Commands over the marked rows and the selection.
+    void Hex(const Selection& s);
+    void Dec(const Selection& s);
+    void Shipment(const Selection& s);
+    void SelectedImport(const Selection& s);
+    void SelectedExport(const Selection& s);
+
+    void Undo();
+    void Redo();
+    bool CanUndo() const { return !undo_.isEmpty(); }
+    bool CanRedo() const { return !redo_.isEmpty(); }
+    const QList<UndoEntry>& UndoStore() const { return undo_; }
+    const QList<UndoEntry>& RedoStore() const { return redo_; }
+
+    // The selection as tab-separated lines, each ending with CR LF.
+    QString CopySelection(const Selection& s) const;
+
+    // Find: OpenFind gives the text to offer (the selection's top-left cell)
+    // and restarts at the top; FindNext moves `currentRow` to the next match
+    // and returns false (message 46 shown) when there is none.
+    QString OpenFind(const Selection& s);
+    bool FindNext(const QString& what, bool matchCase, bool wholeWord);
+
+    // A new parameter set: the table's reset, both stores emptied.
+    void ResetTable();
+    // Where the view should go after the last command; reading clears it.
+    Scroll TakeScroll();
+
+private:
+    // The data row that shows parameter `param`, or -1 when the view hides it.
+    int RowOf(int param) const;
+    int ParamOf(int row) const;
+    QString Shown(int param, double raw) const;
+    void SetCell(int row, ParameterTable::Column column, const QString& text);
+    void SetChangedMark(int param, int row);
+    void Reject(int message);
+    void ClearEntry();
+    void PushUndo(const QString& comNo, const QString& old);
+    void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
+    // The walk of the marked rows shared by the commands.
+    template <typename F>
+    void ForMarked(const Selection& s, F&& f);
+    bool LinkReady();
+    bool NegativeLow(int param) const;
+    QString CommandLetter() const;
+    // One write of `rawText`; the value to store, with the row's marks set.
+    QString Write(int param, const QString& rawText, QStringView command, bool& failed);
+    void MarkTransfer(int param, bool failed);
+    void TypedExport();
+    void MarkedExport(const Selection& s);
+
+    ParameterTable& grid_;
+    ParaDat& table_;
+    UPara& values_;
+    Messenger& messenger_;
+    const ProgramFlags& flags_;
+    CommLink* link_ = nullptr;
+
+    QString editBuffer_;
+    int typedCount_ = 0;
+    bool editActive_ = false;
+    QString savedCellText_;
+
+    QList<UndoEntry> undo_, redo_;
+    int findPosition_ = 0;
+    Scroll scroll_ = Scroll::None;
+};
+
+// Messages of value entry.
+enum EntryMessage {
+    kMsgEmptyEntry = 41,
+    kMsgClamped = 42,
+    kMsgNotNumber = 43,
+    kMsgNotFound = 46,
+    kMsgWriteProtected = 47,
+};
+
+} // namespace vdk

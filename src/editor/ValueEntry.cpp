@@ -1,0 +1,147 @@
+#include "editor/ValueEntry.h"
+
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+
+#include <cmath>
+
+namespace vdk {
+
+namespace {
+
+std::optional<double> RealOf(const QString& text) {
+    bool ok = false;
+    const double x = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(x) ? std::optional<double>(x) : std::nullopt;
+}
+
+// The stored value of the parameter a linked limit names; nothing when the
+// parameter is absent, an unreadable text when its value is not a number.
+struct Linked {
+    bool present = false;
+    std::optional<double> value;
+};
+Linked LinkedValue(const ParaDat& table, const UPara& values, const QString& comNo) {
+    const int row = table.FindRow(comNo);
+    if (row < 0 || row >= values.Count())
+        return {};
+    return {true, RealOf(values.At(row, UPara::Value))};
+}
+
+} // namespace
+
+double ScaleOf(const ParaDat& table, int row) {
+    bool ok = false;
+    const double m = table.At(row, Mul).toDouble(&ok);
+    return ok && m != 0 && std::isfinite(m) ? m : 1.0;
+}
+
+std::optional<double> ParseTypedNumber(QStringView text, bool decimalComma) {
+    const QStringView t = text.trimmed();
+    qsizetype i = 0;
+    if (i < t.size() && t[i] == QLatin1Char('-'))
+        ++i;
+    int digits = 0;
+    bool separator = false;
+    QString normal = t.left(i).toString();
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c.isDigit() && c.unicode() < 128) {
+            ++digits;
+            normal.append(c);
+        } else if (!separator && (c == QLatin1Char('.') || (decimalComma && c == QLatin1Char(',')))) {
+            separator = true;
+            normal.append(QLatin1Char('.'));
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    return normal.toDouble();
+}
+
+std::optional<double> ParseHex(QStringView digits, bool negativeLow) {
+    const QStringView d = digits.trimmed();
+    qsizetype first = 0;
+    while (first < d.size() && d[first] == QLatin1Char('0'))
+        ++first;
+    if (d.isEmpty() || d.size() - first > 8)
+        return std::nullopt;
+    bool ok = false;
+    const quint32 pattern = d.toUInt(&ok, 16);
+    if (!ok)
+        return std::nullopt;
+    return negativeLow ? double(qint32(pattern)) : double(pattern);
+}
+
+QString RawText(double raw) {
+    return QString::number(raw + 0.0, 'g', 15);
+}
+
+std::optional<Limits> LimitsOf(const ParaDat& table, const UPara& values, int row) {
+    Limits limits;
+    if (table.At(row, HIndex) == QLatin1String("0")) {
+        limits.high = RealOf(table.At(row, High));
+        if (!limits.high)
+            return std::nullopt;
+    } else if (const Linked high = LinkedValue(table, values, table.At(row, High)); high.present) {
+        if (!high.value)
+            return std::nullopt;
+        limits.high = high.value;
+    }
+    const QString& lIndex = table.At(row, LIndex);
+    if (lIndex == QLatin1String("0")) {
+        limits.low = RealOf(table.At(row, Low));
+        if (!limits.low)
+            return std::nullopt;
+    } else if (const Linked low = LinkedValue(table, values, table.At(row, Low)); low.present) {
+        if (!low.value)
+            return std::nullopt;
+        limits.low = lIndex == QLatin1String("-1") ? -*low.value : *low.value;
+    }
+    return limits;
+}
+
+RangeCheck CheckRange(const ParaDat& table, const UPara& values, int row, double raw) {
+    const auto limits = LimitsOf(table, values, row);
+    if (!limits) {
+        const auto stored = RealOf(values.At(row, UPara::Value));
+        return {stored ? std::trunc(*stored) : 0.0, false, true};
+    }
+    if (limits->high && raw > *limits->high)
+        return {*limits->high, true, false};
+    if (limits->low && raw < *limits->low)
+        return {*limits->low, true, false};
+    return {raw, false, false};
+}
+
+Entry ConvertEntry(const ParaDat& table, const UPara& values, int row, QStringView text,
+                   bool decimalComma) {
+    Entry entry;
+    QStringView t = text.trimmed();
+    if (t.isEmpty())
+        return entry;
+    const double m = ScaleOf(table, row);
+    std::optional<double> raw;
+    if (t.front() == QLatin1Char('h') || t.front() == QLatin1Char('H')) {
+        entry.hex = true;
+        t = t.mid(1);
+        if (t.isEmpty())
+            return entry;
+        const auto low = LimitsOf(table, values, row);
+        raw = ParseHex(t, low && low->low && *low->low < 0);
+    } else if (const auto u = ParseTypedNumber(t, decimalComma)) {
+        raw = *u * m;
+    }
+    if (!raw) {
+        entry.status = Entry::NotNumber;
+        return entry;
+    }
+    entry.status = Entry::Ok;
+    entry.raw = std::round(*raw);
+    entry.range = CheckRange(table, values, row, entry.raw);
+    return entry;
+}
+
+} // namespace vdk

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+#include <optional>
+
+namespace vdk {
+
+class ParaDat;
+class UPara;
+
+// A typed decimal number: digits with one optional leading minus and one
+// decimal separator ("." always, "," too in a decimal-comma language); white
+// space around it is allowed, so a shown value re-commits as it stands.
+std::optional<double> ParseTypedNumber(QStringView text, bool decimalComma);
+
+// Hexadecimal digits (at most eight significant) as a raw value: the 32-bit
+// pattern read as signed when the parameter's low limit is negative, else as
+// unsigned. Nothing for any other text.
+std::optional<double> ParseHex(QStringView digits, bool negativeLow);
+
+// A raw value as the tables store it: general format, up to 15 significant
+// digits, never "-0".
+QString RawText(double raw);
+
+// A parameter's limits as raw values, fixed or read from the parameter a
+// linked limit names (negated for LIndex -1). A linked limit whose parameter
+// is not in the table is no limit; nothing when a limit text is not a number.
+struct Limits {
+    std::optional<double> low, high;
+};
+std::optional<Limits> LimitsOf(const ParaDat& table, const UPara& values, int row);
+
+// The value clamped into the parameter's limits (a value equal to a limit is
+// kept). `unreadable`: a limit text is not a number, and the stored value is
+// the result.
+struct RangeCheck {
+    double value = 0;
+    bool clamped = false;
+    bool unreadable = false;
+};
+RangeCheck CheckRange(const ParaDat& table, const UPara& values, int row, double raw);
+
+// What a typed entry in the value column means for parameter `row`: display
+// units times the scale, or "h" and the raw value in hexadecimal. The raw value
+// is rounded to a whole number (the line carries nothing finer) before the
+// range check.
+struct Entry {
+    enum Status { Ok, Empty, NotNumber };
+    Status status = Empty;
+    bool hex = false; // the entry began with "h"
+    double raw = 0;   // before the range check
+    RangeCheck range; // the value to store
+};
+Entry ConvertEntry(const ParaDat& table, const UPara& values, int row, QStringView text,
+                   bool decimalComma);
+
+// The parameter's scale; a scale of 0 or one that is not a number counts as 1.
+double ScaleOf(const ParaDat& table, int row);
+
+} // namespace vdk

@@ -1,0 +1,66 @@
+#include "editor/ui/TFindDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vdk {
+
+TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("Find"));
+    setModal(false);
+    text_ = new QLineEdit(this);
+    text_->setMinimumWidth(220);
+    wholeWord_ = new QCheckBox(tr("Match &whole word only"), this);
+    matchCase_ = new QCheckBox(tr("Match &case"), this);
+    auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
+    find_ = buttons->addButton(tr("&Find Next"), QDialogButtonBox::ActionRole);
+    find_->setDefault(true);
+    buttons->addButton(QDialogButtonBox::Cancel);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("Fi&nd what:"), text_);
+    auto* left = new QVBoxLayout;
+    left->addLayout(form);
+    left->addWidget(wholeWord_);
+    left->addWidget(matchCase_);
+    left->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addWidget(buttons);
+
+    connect(find_, &QPushButton::clicked, this, &TFindDialog::FindNext);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+    connect(text_, &QLineEdit::textChanged, this,
+            [this](const QString& t) { find_->setEnabled(!t.isEmpty()); });
+    find_->setEnabled(false);
+}
+
+void TFindDialog::SetText(const QString& text) {
+    text_->setText(text);
+    text_->selectAll();
+    text_->setFocus();
+}
+
+QString TFindDialog::Text() const {
+    return text_->text();
+}
+
+bool TFindDialog::MatchCase() const {
+    return matchCase_->isChecked();
+}
+
+bool TFindDialog::WholeWord() const {
+    return wholeWord_->isChecked();
+}
+
+void TFindDialog::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    Q_EMIT Closed();
+}
+
+} // namespace vdk
