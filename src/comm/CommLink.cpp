@@ -124,8 +124,8 @@ quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStri
 }
 
 bool CommLink::FourBytesOnWire(int row) const {
-    return settings.protocol == Protocol::Inverter && table_ && row >= 0 &&
-           row < table_->Count() && table_->At(row, Byte) == QLatin1String("4");
+    return settings.protocol == Protocol::Inverter && table_ && row >= 0 && row < table_->Count() &&
+           table_->At(row, Byte) == QLatin1String("4");
 }
 
 qint64 CommLink::RawOf(int row, quint32 reply, bool negativeLow) const {

@@ -88,7 +88,9 @@ public:
     QStringList Header() const;
     const QList<Row>& Rows() const { return rows_; }
     // A cell's text until the next build, as value entry shows it.
-    void SetCell(int row, Column column, QString text) { rows_[row].cells[column] = std::move(text); }
+    void SetCell(int row, Column column, QString text) {
+        rows_[row].cells[column] = std::move(text);
+    }
     const QStringList& FindText() const { return findText_; }
     const Menu& MenuState() const { return menu_; }
     Mode CurrentMode() const;

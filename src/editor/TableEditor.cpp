@@ -64,8 +64,7 @@ void TableEditor::SetCell(int row, ParameterTable::Column column, const QString&
 void TableEditor::SetChangedMark(int param, int row) {
     const bool changed =
         MarkChanged(table_, values_, param, values_.At(param, UPara::Value), messenger_);
-    SetCell(row, ParameterTable::Changed,
-            changed ? messenger_.Text(kMsgChangedMark) : kNotChanged);
+    SetCell(row, ParameterTable::Changed, changed ? messenger_.Text(kMsgChangedMark) : kNotChanged);
 }
 
 // ---- typing ----
@@ -149,8 +148,7 @@ void TableEditor::Enter() {
 
 // ---- commands over the marked rows ----
 
-template <typename F>
-void TableEditor::ForMarked(const Selection& s, F&& f) {
+template <typename F> void TableEditor::ForMarked(const Selection& s, F&& f) {
     grid_.RestartGridSearch();
     grid_.MarkCurrentSelection(s.top, s.bottom, currentRow);
     const QList<ParameterTable::Row>& rows = grid_.Rows();
@@ -172,7 +170,8 @@ void TableEditor::Hex(const Selection& s) {
         if (values_.At(p, UPara::HexIndex) != kZero)
             return;
         SetCell(k, ParameterTable::ValueCol,
-                QStringLiteral("h") + ParameterTable::FormatHex(values_.At(p, UPara::Value).toDouble()));
+                QStringLiteral("h") +
+                    ParameterTable::FormatHex(values_.At(p, UPara::Value).toDouble()));
         values_.At(p, UPara::HexIndex) = kOne;
     });
 }
@@ -197,7 +196,8 @@ void TableEditor::Shipment(const Selection& s) {
     EndEntry();
     ForMarked(s, [this](int k, int p) {
         bool ok = false;
-        const double d = std::trunc(DefaultOf(table_, table_.At(p, ComNo), messenger_).toDouble(&ok));
+        const double d =
+            std::trunc(DefaultOf(table_, table_.At(p, ComNo), messenger_).toDouble(&ok));
         if (!ok)
             return; // a default that does not resolve was reported; the value stays
         QString& value = values_.At(p, UPara::Value);

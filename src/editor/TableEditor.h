@@ -94,8 +94,7 @@ private:
     void PushUndo(const QString& comNo, const QString& old);
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
     // The walk of the marked rows shared by the commands.
-    template <typename F>
-    void ForMarked(const Selection& s, F&& f);
+    template <typename F> void ForMarked(const Selection& s, F&& f);
     bool LinkReady();
     bool NegativeLow(int param) const;
     QString CommandLetter() const;

@@ -49,7 +49,8 @@ std::optional<double> ParseTypedNumber(QStringView text, bool decimalComma) {
         if (c.isDigit() && c.unicode() < 128) {
             ++digits;
             normal.append(c);
-        } else if (!separator && (c == QLatin1Char('.') || (decimalComma && c == QLatin1Char(',')))) {
+        } else if (!separator &&
+                   (c == QLatin1Char('.') || (decimalComma && c == QLatin1Char(',')))) {
             separator = true;
             normal.append(QLatin1Char('.'));
         } else {

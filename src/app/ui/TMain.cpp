@@ -239,8 +239,8 @@ void TMain::BuildCommands() {
     menuBar()->insertAction(menus[3]->menuAction(), keyPad);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup, C::Print,   C::Import,       C::Export, C::Comparison,
-                C::KeyPad,    C::Monitor, C::InverterInfo};
+    unbuilt_ = {C::PageSetup,  C::Print,  C::Import,  C::Export,
+                C::Comparison, C::KeyPad, C::Monitor, C::InverterInfo};
     for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +

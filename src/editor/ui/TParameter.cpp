@@ -305,9 +305,8 @@ void TParameter::Sync() {
     syncing_ = true;
     grid_->setCurrentIndex(target);
     syncing_ = false;
-    grid_->scrollTo(target, scroll == TableEditor::Scroll::Top
-                                ? QAbstractItemView::PositionAtTop
-                                : QAbstractItemView::EnsureVisible);
+    grid_->scrollTo(target, scroll == TableEditor::Scroll::Top ? QAbstractItemView::PositionAtTop
+                                                               : QAbstractItemView::EnsureVisible);
 }
 
 void TParameter::OpenFind() {
