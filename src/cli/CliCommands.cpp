@@ -14,6 +14,9 @@
 #include "data/StartFile.h"
 #include "data/UPara.h"
 #include "editor/CsvTable.h"
+#include "editor/ParameterTable.h"
+#include "editor/ValueEntry.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
@@ -144,6 +147,7 @@ private:
     std::optional<int> ReadFile(Session& s, const QString& path, ReadResult& result);
     int Check(Session& s, const QString& file);
     int Csv(Session& s, const QString& file, const QString& output, const QString& view);
+    int Set(Session& s, const QString& file, const QStringList& edits, const QString& output);
     int Read(Session& s, const QStringList& numbers);
     int Write(Session& s, const QString& number, const QString& value, bool eeprom);
     int Detect(const QCommandLineParser& parser, Session& s);
@@ -181,15 +185,16 @@ int Cli::Run(const QStringList& args) {
         return Fail(QStringLiteral("no command given (see --help)"));
     const QString command = positional.first();
     const QStringList operands = positional.mid(1);
-    // Each command with the number of operands it takes (-1: one or more).
+    // Each command with the number of operands it takes (-n: n or more).
     const QList<std::pair<QString, int>> commands{
         {QStringLiteral("info"), 0},  {QStringLiteral("check"), 1}, {QStringLiteral("csv"), 1},
-        {QStringLiteral("read"), -1}, {QStringLiteral("write"), 2}, {QStringLiteral("detect"), 0}};
+        {QStringLiteral("read"), -1}, {QStringLiteral("write"), 2}, {QStringLiteral("detect"), 0},
+        {QStringLiteral("set"), -2}};
     const auto known = std::find_if(commands.cbegin(), commands.cend(),
                                     [&](const auto& c) { return c.first == command; });
     if (known == commands.cend())
         return Fail(QStringLiteral("unknown command '%1' (see --help)").arg(command));
-    if (known->second >= 0 ? operands.size() != known->second : operands.isEmpty())
+    if (known->second >= 0 ? operands.size() != known->second : operands.size() < -known->second)
         return Fail(QStringLiteral("wrong number of operands for %1 (see --help)").arg(command));
 
     const QString appDir =
@@ -207,6 +212,8 @@ int Cli::Run(const QStringList& args) {
     if (command == QLatin1String("csv"))
         return Csv(session, operands.first(), parser.value(QStringLiteral("o")),
                    parser.value(QStringLiteral("view")));
+    if (command == QLatin1String("set"))
+        return Set(session, operands.first(), operands.mid(1), parser.value(QStringLiteral("o")));
     if (const auto failed = OpenLink(parser, session))
         return *failed;
     if (command == QLatin1String("read"))
@@ -358,6 +365,54 @@ int Cli::Csv(Session& s, const QString& path, const QString& output, const QStri
     if (!WriteCsvTable(output, table, decimalComma, &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
     return r.skipped.isEmpty() ? kExitOk : kExitFailed;
+}
+
+int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QString& output) {
+    ReadResult r;
+    if (const auto failed = ReadFile(s, path, r))
+        return *failed;
+    const bool decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
+    // Every edit is made in turn, as typed into the table, so a linked limit
+    // sees the edits before it; nothing is written unless all are taken.
+    QStringList stored, warnings;
+    for (const QString& edit : edits) {
+        const qsizetype eq = edit.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            return Fail(QStringLiteral("'%1' is not COMNO=VALUE").arg(edit));
+        const QString number = edit.left(eq);
+        const QString text = edit.mid(eq + 1);
+        const int row = s.table.FindRow(number);
+        if (row < 0)
+            return Fail(QStringLiteral("unknown communication number '%1'").arg(number));
+        const Entry entry = ConvertEntry(s.table, s.values, row, text, decimalComma);
+        if (entry.status != Entry::Ok || entry.range.unreadable)
+            return Fail(QStringLiteral("%1: '%2' is not a number").arg(number, text));
+        const double v = entry.range.value;
+        if (entry.range.clamped)
+            warnings.append(
+                QStringLiteral("%1=%2 is out of range; the %3 limit %4 is used")
+                    .arg(number, text,
+                         v < entry.raw ? QStringLiteral("high") : QStringLiteral("low"),
+                         ParameterTable::FormatValue(s.table.At(row, TMul),
+                                                     v / ScaleOf(s.table, row), decimalComma)
+                             .trimmed()));
+        s.values.At(row, UPara::Value) = RawText(v);
+        MarkChanged(s.table, s.values, row, s.values.At(row, UPara::Value), s.messenger);
+        stored.append(s.table.At(row, ComNo) + QLatin1Char('=') + s.values.At(row, UPara::Value));
+    }
+    EnvironmentOptions options;
+    options.Load(s.settings);
+    const QString target = output.isEmpty() ? path : output;
+    QString error;
+    if (!WriteParameterFile(target, s.table, s.values, s.paths.Identity(), options.ChgPara2,
+                            &error))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(target, error));
+    for (const QString& warning : std::as_const(warnings))
+        err_ << "vdk330q-cli: warning: " << warning << Qt::endl;
+    for (const QString& line : std::as_const(stored))
+        out_ << line << '\n';
+    out_.flush();
+    return warnings.isEmpty() && r.skipped.isEmpty() ? kExitOk : kExitFailed;
 }
 
 std::optional<int> Cli::OpenLink(const QCommandLineParser& parser, Session& s) {

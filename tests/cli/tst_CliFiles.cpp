@@ -25,6 +25,9 @@ private Q_SLOTS:
     void fromTakesTheSelectionOfTheFile();
     void fromRefusals_data();
     void fromRefusals();
+    void setEditsAsTheTableDoes();
+    void setRefusals_data();
+    void setRefusals();
 };
 
 void TestCliFiles::checkReadsAgainstTheSelection() {
@@ -140,6 +143,52 @@ void TestCliFiles::fromRefusals() {
     QFETCH(QString, error);
     CliAppDir app;
     app.ExpectRefusal(more + QStringList{"--from", app.tree.Write(name, text), "info"}, error);
+}
+
+// 0003's high limit is 0002's value, 5000 in the file: 55 Hz is limited.
+void TestCliFiles::setEditsAsTheTableDoes() {
+    CliAppDir app;
+    const QString file = app.tree.Write("set.vdk", VdkText());
+    const QString out = app.tree.Path("out.vdk");
+    const QByteArray before = app.tree.Read("set.vdk");
+    CliResult r =
+        app.Run({"--from", file, "set", file, "0003=55", "0007=h64", "0004=199.6", "-o", out});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QStringLiteral("0003=5000\n0007=100\n0004=200\n"));
+    QCOMPARE(r.err.count('\n'), 1);
+    QVERIFY2(r.err.contains("0003=55 is out of range; the high limit 50.00 is used"),
+             qPrintable(r.err));
+    QCOMPARE(app.tree.Read("set.vdk"), before);
+    r = app.Run({"--from", out, "check", out});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains(" changed=3 "), qPrintable(r.out)); // 0000, 0002 and 0003
+    QVERIFY(r.out.contains("comment=Pump 3"));
+
+    r = app.Run({"--from", file, "set", file, "0002=60.004"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("0002=6000\n"));
+    QVERIFY(r.err.isEmpty());
+    QVERIFY(app.tree.Read("set.vdk").contains("\r\n0002,6000,"));
+}
+
+void TestCliFiles::setRefusals_data() {
+    QTest::addColumn<QStringList>("edits");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("not a number") << QStringList{"0003=12", "0002=1.2.3"}
+                                  << "'1.2.3' is not a number";
+    QTest::newRow("hex digits without h") << QStringList{"0002=A1"} << "not a number";
+    QTest::newRow("empty") << QStringList{"0002="} << "not a number";
+    QTest::newRow("unknown number") << QStringList{"0FFF=1"} << "unknown communication number";
+    QTest::newRow("no value") << QStringList{"0002"} << "is not COMNO=VALUE";
+    QTest::newRow("no edit") << QStringList{} << "wrong number of operands";
+}
+
+void TestCliFiles::setRefusals() {
+    QFETCH(QStringList, edits);
+    QFETCH(QString, error);
+    CliAppDir app;
+    const QString file = app.tree.Write("set.vdk", VdkText());
+    app.ExpectRefusal(QStringList{"--from", file, "set", file} + edits, error);
 }
 
 QTEST_GUILESS_MAIN(TestCliFiles)
