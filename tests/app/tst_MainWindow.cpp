@@ -72,6 +72,7 @@ private Q_SLOTS:
     void tableActivationChecksTheLink();
     void maintenanceLoginShowsTheMaintenanceRows();
     void startupWindowFollowsTheLists();
+    void editCommandsMirrorTheTable();
 };
 
 void TestMainWindow::startState() {
@@ -84,6 +85,9 @@ void TestMainWindow::startState() {
     QVERIFY(w.ActionFor(C::Import)->toolTip().contains("not available"));
     QCOMPARE(w.ActionFor(C::New)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
+    for (C c : {C::Options, C::Maintenance, C::Hex, C::Dec, C::Shipment, C::Copy, C::Find})
+        QVERIFY(w.ActionFor(c)->isEnabled());
+    QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
 }
 
 void TestMainWindow::saveAsThroughTheDialog() {
@@ -184,6 +188,24 @@ void TestMainWindow::startupWindowFollowsTheLists() {
     boxes[2]->setCurrentIndex(3);
     QVERIFY(selection.Commit());
     QCOMPARE(paths.Identity().Capacity, QStringLiteral("-4040"));
+}
+
+// Undo and Redo of the main window follow the table's stores and act on it;
+// the transfers act only while the table is the active window.
+void TestMainWindow::editCommandsMirrorTheTable() {
+    Main m;
+    TMain& w = m.Make();
+    QTableView* grid = w.Table()->Grid();
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    QTest::keyClicks(grid, "12");
+    QTest::keyClick(grid, Qt::Key_Return);
+    QVERIFY(w.ActionFor(C::Undo)->isEnabled());
+    w.Run(C::Undo);
+    QCOMPARE(m.session.values.At(0, UPara::Value), "99");
+    QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
+    QVERIFY(w.ActionFor(C::Redo)->isEnabled());
+    w.Run(C::SelectedImport); // the table was never activated: nothing happens
+    QVERIFY(m.f.dialogs.messages.isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -4,10 +4,19 @@
 #include "../sim/SimTables.h"
 #include "DataFixture.h"
 #include "base/ProgramFlags.h"
+#include "editor/ui/TFindDialog.h"
 #include "editor/ui/TParameter.h"
+#include "sim/InverterSim.h"
+#include "sim/SimulatedPort.h"
+#include "VirtualClock.h"
+#include "comm/CommLink.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPainter>
+#include <QMessageBox>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTableView>
@@ -56,6 +65,8 @@ private Q_SLOTS:
     void drops_data();
     void drops();
     void helpOpensAtTheParameter();
+    void keysReachTheEditor();
+    void copyAndFind();
     void screenshots();
 };
 
@@ -143,6 +154,57 @@ void TestParameterWindow::helpOpensAtTheParameter() {
     auto* appHelp = other.findChild<QTextBrowser*>("help");
     QVERIFY(appHelp);
     QCOMPARE(appHelp->source().toLocalFile(), w.context.helpFile);
+}
+
+// Typing, Enter, Escape, an arrow and Delete go to the editor; the hidden
+// Undo item still answers Ctrl+Z.
+void TestParameterWindow::keysReachTheEditor() {
+    Window w;
+    TParameter& t = w.Make();
+    t.show();
+    QApplication::setActiveWindow(&t);
+    QVERIFY(QTest::qWaitForWindowActive(&t));
+    QTableView* grid = t.Grid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    QTest::keyClicks(grid, "12x");
+    QCOMPARE(grid->model()->index(0, 3).data().toString(), "12");
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(w.f.values.At(0, UPara::Value), "120");
+    QCOMPARE(grid->currentIndex().row(), 1); // moved on
+    QVERIFY(t.ActionFor(Command::Undo)->isEnabled());
+    QTest::keyClicks(grid, "7");
+    QTest::keyClick(grid, Qt::Key_Down); // ends the entry, then moves
+    QCOMPARE(grid->model()->index(1, 3).data().toString().trimmed(), "9.9");
+    QCOMPARE(grid->currentIndex().row(), 2);
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.f.values.At(0, UPara::Value), "99");
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QVERIFY(t.ActionFor(Command::Redo)->isEnabled());
+    w.f.values.At(4, UPara::Value) = "8";
+    grid->setCurrentIndex(grid->model()->index(4, 3));
+    QTest::keyClick(grid, Qt::Key_Delete); // Shipment
+    QCOMPARE(w.f.values.At(4, UPara::Value), "5");
+}
+
+void TestParameterWindow::copyAndFind() {
+    Window w;
+    TParameter& t = w.Make();
+    QTableView* grid = t.Grid();
+    grid->selectionModel()->select(
+        QItemSelection(grid->model()->index(1, 1), grid->model()->index(2, 2)),
+        QItemSelectionModel::ClearAndSelect);
+    t.Run(Command::Copy);
+    const QStringList lines = QGuiApplication::clipboard()->text().split("\r\n");
+    QCOMPARE(lines.size(), 4); // header, two rows, and the end of the last line
+    QCOMPARE(lines[1], "F01\t0001\tBasefreq");
+    grid->selectionModel()->select(grid->model()->index(5, 1), QItemSelectionModel::ClearAndSelect);
+    t.Run(Command::Find);
+    QVERIFY(t.FindDialog()->isVisible());
+    QCOMPARE(t.FindDialog()->Text(), "0900");
+    Q_EMIT t.FindDialog()->FindNext();
+    QCOMPARE(grid->currentIndex().row(), 5);
+    QCOMPARE(grid->currentIndex().column(), 3);
 }
 
 void TestParameterWindow::screenshots() {
