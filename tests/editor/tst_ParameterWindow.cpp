@@ -3,22 +3,22 @@
 // VDK_SCREENSHOTS=DIR it also saves pictures of each view in both languages.
 #include "../sim/SimTables.h"
 #include "DataFixture.h"
+#include "VirtualClock.h"
 #include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
 #include "editor/ui/TFindDialog.h"
 #include "editor/ui/TParameter.h"
 #include "sim/InverterSim.h"
 #include "sim/SimulatedPort.h"
-#include "VirtualClock.h"
-#include "comm/CommLink.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QLineEdit>
-#include <QPainter>
-#include <QMessageBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -53,6 +53,75 @@ struct Window {
     QStringList opened;
     std::unique_ptr<TParameter> window;
 };
+
+// `over` drawn in the middle of `base`, as a dialog stands over its window.
+QPixmap Over(QPixmap base, const QPixmap& over) {
+    QPainter p(&base);
+    const QPoint at((base.width() - over.width()) / 2, (base.height() - over.height()) / 2);
+    p.drawPixmap(at, over);
+    p.setPen(QColor(90, 90, 90));
+    p.drawRect(QRect(at, over.size()).adjusted(0, 0, -1, -1));
+    return base;
+}
+
+// Pictures of the editor at work: an entry, a limited value with its message,
+// hexadecimal rows, a find, and a row whose transfer failed.
+void EditorPictures(TParameter& window, TableEditor& editor, const ParaDat& table,
+                    Messenger& messenger, ScriptedDialogs& dialogs, const QString& dir) {
+    QTableView* grid = window.Grid();
+    const auto at = [grid](int row, int column) { return grid->model()->index(row, column); };
+    const auto save = [&](const QPixmap& picture, const char* name) {
+        picture.save(QStringLiteral("%1/%2.png").arg(dir, QLatin1String(name)));
+    };
+    grid->setCurrentIndex(at(4, 3));
+    QTest::keyClicks(grid, "45.5");
+    save(window.grab(), "edit-entry");
+    QTest::keyClick(grid, Qt::Key_Escape);
+
+    QTest::keyClicks(grid, "9999");
+    QTest::keyClick(grid, Qt::Key_Return);
+    const Message& m = dialogs.messages.last();
+    QMessageBox box(QMessageBox::Warning, m.caption, m.text, QMessageBox::Ok, &window);
+    box.show();
+    QApplication::processEvents();
+    save(Over(window.grab(), box.grab()), "edit-clamped");
+    box.hide();
+
+    grid->selectionModel()->select(QItemSelection(at(6, 3), at(9, 3)),
+                                   QItemSelectionModel::ClearAndSelect);
+    window.Run(TParameter::Command::Hex);
+    save(window.grab(), "edit-hex");
+
+    grid->selectionModel()->select(at(7, 2), QItemSelectionModel::ClearAndSelect);
+    window.Run(TParameter::Command::Find);
+    TFindDialog* find = window.FindDialog();
+    find->SetText("frequency");
+    Q_EMIT find->FindNext();
+    Q_EMIT find->FindNext();
+    QApplication::processEvents();
+    save(Over(window.grab(), find->grab()), "edit-find");
+    find->hide();
+
+    // 0008 is unknown to this inverter: its read fails and the row keeps its value.
+    ParaDat known = table;
+    known.At(8, ComNo) = "0FFF";
+    SimOptions options;
+    options.latencyMs = 2;
+    InverterSim sim(known, options);
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    ProgramFlags flags;
+    CommLink link(port, clock, messenger, flags);
+    link.SetTable(&table);
+    editor.SetLink(&link);
+    grid->scrollToTop();
+    grid->selectionModel()->select(QItemSelection(at(5, 3), at(9, 3)),
+                                   QItemSelectionModel::ClearAndSelect);
+    window.Run(TParameter::Command::SelectedImport);
+    grid->setCurrentIndex(at(12, 2));
+    save(window.grab(), "edit-failed-read");
+    editor.SetLink(nullptr);
+}
 
 } // namespace
 
@@ -261,6 +330,8 @@ void TestParameterWindow::screenshots() {
         QApplication::processEvents();
         if (auto* help = window.findChild<QTextBrowser*>("help"))
             help->window()->grab().save(QStringLiteral("%1/help-%2.png").arg(dir, code));
+        if (language == QLatin1String("English"))
+            EditorPictures(window, editor, table, messenger, dialogs, dir);
     }
 }
 

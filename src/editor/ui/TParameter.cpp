@@ -43,11 +43,15 @@ Qt::Alignment AlignmentOf(CellStyle::Align align) {
 // Paints a cell from the table's paint state; no widgets per cell.
 class CellDelegate final : public QStyledItemDelegate {
 public:
-    CellDelegate(const ParameterTable& table, QColor value, QColor other, QObject* parent)
-        : QStyledItemDelegate(parent), table_(table), value_(value), other_(other) {}
+    CellDelegate(const TableEditor& editor, QColor value, QColor other, QObject* parent)
+        : QStyledItemDelegate(parent), editor_(editor), table_(editor.Grid()), value_(value),
+          other_(other) {}
 
     void paint(QPainter* p, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
+        if (editor_.EditActive() && index.row() == editor_.currentRow &&
+            index.column() == ParameterTable::ValueCol)
+            return PaintEntry(p, option, index.data().toString());
         const CellStyle style = table_.StyleOf(index.row(), index.column());
         const bool selected = option.state & QStyle::State_Selected;
         QColor background = option.palette.color(QPalette::Button);
@@ -90,6 +94,22 @@ public:
     }
 
 private:
+    // The cell being typed into looks like an edit field: white, framed, with
+    // the text cursor after the typed characters.
+    static void PaintEntry(QPainter* p, const QStyleOptionViewItem& option, const QString& text) {
+        const QRect frame = option.rect.adjusted(0, 0, -1, -1);
+        p->fillRect(option.rect, Qt::white);
+        p->setPen(option.palette.color(QPalette::Highlight));
+        p->drawRect(frame);
+        p->setFont(option.font);
+        p->setPen(Qt::black);
+        const QRect area = option.rect.adjusted(4, 0, -4, 0);
+        p->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        const int x = area.left() + QFontMetrics(option.font).horizontalAdvance(text) + 1;
+        p->drawLine(x, frame.top() + 3, x, frame.bottom() - 3);
+    }
+
+    const TableEditor& editor_;
     const ParameterTable& table_;
     QColor value_;
     QColor other_;
@@ -134,7 +154,7 @@ TParameter::TParameter(TableEditor& editor, Messenger& messenger, const Language
       model_(table_) {
     grid_ = new QTableView(this);
     grid_->setModel(&model_);
-    grid_->setItemDelegate(new CellDelegate(table_, FromSettings(context_.valueColour),
+    grid_->setItemDelegate(new CellDelegate(editor_, FromSettings(context_.valueColour),
                                             FromSettings(context_.otherColour), grid_));
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
