@@ -3,7 +3,7 @@
 // redo; copy; find; and the single-parameter transfers against the simulated
 // inverter, where no failed exchange may change a stored value.
 #include "DataFixture.h"
-#include "VirtualClock.h"
+#include "SimLine.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "editor/TableEditor.h"
@@ -69,41 +69,14 @@ struct Editor {
     TableEditor editor{grid, f.table, f.values, f.messenger, flags};
 };
 
-// The simulated inverter on the line, holding `state` ("ComNo=value" lines).
-struct Line {
-    Line(Editor& e, Protocol protocol, const QByteArray& state, const QStringList& unknown = {},
-         double faultRate = 0)
-        : sim(Known(e.f.table, unknown), Options(protocol, faultRate)), port(sim, clock),
-          link(port, clock, e.f.messenger, e.flags) {
-        e.f.tree.Write("sim.txt", state);
-        QString error;
-        QVERIFY(sim.LoadState(e.f.tree.Path("sim.txt"), error));
-        link.settings.protocol = protocol;
-        link.SetTable(&e.f.table);
+// The simulated inverter on the line, linked to the editor.
+struct Line : SimLine {
+    Line(Editor& e, vdk::Protocol protocol, const QByteArray& state,
+         const QStringList& unknown = {}, double faultRate = 0)
+        : SimLine(e.f.table, e.f.messenger, protocol, e.f.tree.Path("sim.txt"), state, unknown,
+                  faultRate) {
         e.editor.SetLink(&link);
     }
-    // The table without the numbers the inverter does not answer for.
-    static ParaDat Known(ParaDat table, const QStringList& unknown) {
-        for (int row = 0; row < table.Count(); ++row)
-            if (unknown.contains(table.At(row, ComNo)))
-                table.At(row, ComNo) = "0FFF";
-        return table;
-    }
-    // Dropped, late and corrupted replies at `faultRate` each.
-    static SimOptions Options(Protocol protocol, double faultRate) {
-        SimOptions o;
-        o.protocol = protocol;
-        o.latencyMs = 2;
-        o.dropRate = o.lateRate = o.corruptRate = faultRate;
-        o.seed = 11;
-        return o;
-    }
-    qint32 Ram(const char* comNo) const { return *sim.RamValue(QString::fromLatin1(comNo)); }
-    qint32 Eeprom(const char* comNo) const { return *sim.EepromValue(QString::fromLatin1(comNo)); }
-    InverterSim sim;
-    VirtualClock clock;
-    SimulatedPort port;
-    CommLink link;
 };
 
 // Whether the last command stopped at the communication check (message 4).

@@ -1,0 +1,288 @@
+#include "transfer/TransferRun.h"
+
+#include "base/EventPump.h"
+#include "comm/CommLink.h"
+#include "data/DefinitionLoader.h"
+#include "data/Numbers.h"
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "editor/ParameterTable.h"
+#include "editor/ValueEntry.h"
+#include "options/EnvironmentOptions.h"
+#include "settings/LanguageTexts.h"
+#include "transfer/ResultReport.h"
+
+namespace vdk {
+
+namespace {
+
+const QString kAccessValue = QStringLiteral("463");
+
+// A value text as a whole number; texts that are not whole numbers never equal one.
+std::optional<qint64> Whole(const QString& text) {
+    return ParseWholeNumber(text);
+}
+
+} // namespace
+
+TransferOptions TransferOptions::From(const EnvironmentOptions& o, const OptionAvailability& a,
+                                      bool maintenanceMode) {
+    TransferOptions t;
+    t.eeprom = o.Eeprom;
+    t.changedOnly = o.ChgPara1;
+    t.errorPrompt = o.ComDisp;
+    t.comparePrompt = o.CompDisp;
+    t.autoSave = a.saveResult && o.SkipFile;
+    t.maintenanceNames = maintenanceMode;
+    return t;
+}
+
+std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool useMaintenance,
+                                   Messenger& messenger) {
+    if (!link.CommunicationCheck()) {
+        messenger.Show(kMsgNoLink, MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    if (!useMaintenance)
+        return table.NormalLastRow();
+    if (const int access = table.FindRow(u"FB91"); access >= 0)
+        link.Transact(access, kAccessValue, link.errorFlag, u"P");
+    return table.LastRow();
+}
+
+TransferRun::TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
+                         EventPump& pump)
+    : table_(table), values_(values), link_(link), messenger_(messenger), pump_(pump) {}
+
+QString TransferRun::TitleOf(int row) const {
+    const QString& title = table_.At(row, FTitle);
+    return title.isEmpty() ? table_.At(row, ComNo) : title;
+}
+
+// A maintenance parameter (no title, or one beginning "Fb") is named only in
+// maintenance mode.
+QString TransferRun::NameOf(int row) const {
+    const QString& title = table_.At(row, FTitle);
+    const bool maintenance = title.isEmpty() || title.startsWith(QLatin1String("Fb"));
+    return maintenance && !options.maintenanceNames ? texts.maintenance : table_.At(row, FName);
+}
+
+QString TransferRun::ValueText(int row, quint32 word) const {
+    const auto limits = LimitsOf(table_, values_, row);
+    const bool negativeLow = limits && limits->low && *limits->low < 0;
+    return QString::number(link_.RawOf(row, word, negativeLow));
+}
+
+void TransferRun::SetFlag(int row, const QString& flag) {
+    QString& f = table_.At(row, Flag);
+    if (f != QLatin1String("1"))
+        f = flag;
+}
+
+TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
+    const QString nl = QStringLiteral("\n");
+    const QString text = messenger_.Text(message) + nl + messenger_.Text(label) +
+                         QLatin1Char(' ') + TitleOf(row) + nl + nl +
+                         messenger_.Text(kMsgAbortHint) + nl + messenger_.Text(kMsgRetryHint) +
+                         nl + messenger_.Text(kMsgIgnoreHint);
+    switch (messenger_.ShowText(message, text, MsgIcon::Exclamation, MsgButtons::AbortRetryIgnore)) {
+    case Answer::Abort:
+        return Step::Abort;
+    case Answer::Retry:
+        return Step::Retry;
+    default:
+        return Step::Next;
+    }
+}
+
+// A parameter that failed: the prompt when the option asks for it, then its
+// error line unless the answer was Retry or Abort.
+TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
+    SetFlag(row, QStringLiteral("2"));
+    const Step step = options.errorPrompt ? Prompt(kMsgTransferFailed, kMsgTransferParameter, row)
+                                          : Step::Next;
+    if (step == Step::Next) {
+        list.append(TitleOf(row) + QStringLiteral(": ") + NameOf(row));
+        ++outcome_.errors;
+    }
+    return step;
+}
+
+void TransferRun::Progress(int done) {
+    pump_.ProcessEvents();
+    if (onProgress)
+        onProgress(lastRow <= 0 ? 100 : std::min(100, done * 100 / lastRow));
+}
+
+TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
+    outcome_ = Outcome{};
+    lastRow = std::min(lastRow, std::min(table_.LastRow(), values_.Count() - 1));
+    bool completed = false;
+    switch (mode) {
+    case TransferMode::Import:
+        completed = Import(report);
+        break;
+    case TransferMode::Export:
+        completed = Export(report);
+        break;
+    case TransferMode::Compare:
+        completed = Compare(report);
+        break;
+    }
+    outcome_.aborted = !completed;
+    outcome_.autoSaveDue = completed && options.autoSave &&
+                           (outcome_.errors > 0 || outcome_.differences > 0);
+    return outcome_;
+}
+
+// Reads everything first; the table takes the values only when the run was
+// not aborted. A failed read gives the parameter its default.
+bool TransferRun::Import(ResultReport& report) {
+    report.lines.append(texts.errors);
+    QStringList read;
+    for (int row = 0; row <= lastRow; ++row) {
+        bool& error = link_.errorFlag;
+        const quint32 word = link_.Transact(row, values_.At(row, UPara::Value), error, u"R");
+        if (error) {
+            const Step step = Failed(row, report.lines);
+            if (step == Step::Abort)
+                return false;
+            if (step == Step::Retry) {
+                --row;
+                continue;
+            }
+            const auto def = table_.ResolveDefault(table_.At(row, ComNo));
+            read.append(def ? *def : values_.At(row, UPara::Value));
+        } else {
+            read.append(ValueText(row, word));
+            SetFlag(row, QStringLiteral("0"));
+        }
+        Progress(row + 1);
+    }
+    for (int row = 0; row <= lastRow; ++row) {
+        values_.At(row, UPara::Value) = read[row];
+        MarkChanged(table_, values_, row, read[row], messenger_);
+    }
+    ModelRule();
+    if (outcome_.errors == 0)
+        report.lines.append(texts.noItem);
+    return true;
+}
+
+// QM40: below 300 in FE08, parameter 0630 must be 0. Nothing happens when FE08
+// cannot be read.
+void TransferRun::ModelRule() {
+    if (typeForm != QLatin1String("QM40"))
+        return;
+    const int fe08 = table_.FindRow(u"FE08");
+    if (fe08 < 0 || fe08 >= values_.Count())
+        return;
+    bool error = false;
+    const quint32 word = link_.Transact(fe08, QString(), error, u"R");
+    if (error)
+        return;
+    const QString text = ValueText(fe08, word);
+    values_.At(fe08, UPara::Value) = text;
+    const int p0630 = table_.FindRow(u"0630");
+    if (text.toLongLong() < 300 && p0630 >= 0 && p0630 < values_.Count()) {
+        values_.At(p0630, UPara::Value) = QStringLiteral("0");
+        MarkChanged(table_, values_, p0630, QStringLiteral("0"), messenger_);
+    }
+}
+
+// A write counts when the echo equals the value as a number. A value the
+// parameter cannot hold whole is never sent: that parameter fails.
+bool TransferRun::Export(ResultReport& report) {
+    report.lines.append(texts.errors);
+    const QStringView letter = options.eeprom ? u"W" : u"P";
+    for (int row = 0; row <= lastRow; ++row) {
+        const bool skip = (options.changedOnly && values_.At(row, UPara::ChangeIndex) == u"0") ||
+                          table_.At(row, Flag) == u"1";
+        if (!skip) {
+            const QString& value = values_.At(row, UPara::Value);
+            const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
+            bool ok = link_.Fits(row, value);
+            if (ok) {
+                bool& error = link_.errorFlag;
+                const quint32 echo = link_.Transact(row, value, error, ram ? u"P" : letter);
+                ok = !error && Whole(ValueText(row, echo)) == Whole(value);
+            }
+            if (!ok) {
+                const Step step = Failed(row, report.lines);
+                if (step == Step::Abort)
+                    return false;
+                if (step == Step::Retry) {
+                    --row;
+                    continue;
+                }
+            } else {
+                SetFlag(row, QStringLiteral("0"));
+                values_.At(row, UPara::WriteIndex) = QStringLiteral("0");
+                values_.At(row, UPara::CommErrIndex) = QStringLiteral("0");
+            }
+        }
+        Progress(row + 1);
+    }
+    if (outcome_.errors == 0)
+        report.lines.append(texts.noItem);
+    return true;
+}
+
+// A failed read is listed as an error only, never as a difference.
+bool TransferRun::Compare(ResultReport& report) {
+    const auto right = [](const QString& text) { return text.rightJustified(10); };
+    report.lines.append(texts.differences);
+    report.lines.append(QString(6, QLatin1Char(' ')) + right(texts.inverter) +
+                        QStringLiteral("  ") + right(texts.table) + QStringLiteral("  ") +
+                        texts.title);
+    report.hidden.append(texts.errors);
+    for (int row = 0; row <= lastRow; ++row) {
+        bool& error = link_.errorFlag;
+        const quint32 word = link_.Transact(row, QString(), error, u"R");
+        Step step = Step::Next;
+        if (error) {
+            step = Failed(row, report.hidden);
+        } else {
+            const QString inverter = ValueText(row, word);
+            const QString& value = values_.At(row, UPara::Value);
+            const qint64 held = Whole(value).value_or(qint64(value.toDouble()));
+            if (Whole(inverter) == held) {
+                SetFlag(row, QStringLiteral("0"));
+            } else {
+                if (options.comparePrompt)
+                    step = Prompt(kMsgDifferent, kMsgDifferentParameter, row);
+                if (step == Step::Next) {
+                    QString title = TitleOf(row);
+                    if (title.size() == 2 || title.size() == 3)
+                        title = title.rightJustified(4);
+                    const QString& tMul = table_.At(row, TMul);
+                    const double m = ScaleOf(table_, row);
+                    report.lines.append(
+                        title + QStringLiteral(": ") +
+                        right(ParameterTable::FormatValue(tMul, inverter.toDouble() / m,
+                                                          decimalComma)) +
+                        QStringLiteral(" ,") +
+                        right(ParameterTable::FormatValue(tMul, double(held) / m, decimalComma)) +
+                        QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
+                    ++outcome_.differences;
+                }
+            }
+        }
+        if (step == Step::Abort)
+            return false;
+        if (step == Step::Retry) {
+            --row;
+            continue;
+        }
+        Progress(row + 1);
+    }
+    if (outcome_.differences == 0)
+        report.lines.append(texts.noItem);
+    report.lines.append(QString());
+    if (outcome_.errors == 0)
+        report.hidden.append(texts.noItem);
+    report.lines += report.hidden;
+    return true;
+}
+
+} // namespace vdk

@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+namespace vdk {
+
+class CommLink;
+class EventPump;
+class Messenger;
+class ParaDat;
+class ResultReport;
+class UPara;
+struct EnvironmentOptions;
+struct OptionAvailability;
+
+enum class TransferMode { Import = 0, Export = 1, Compare = 2 };
+
+// The options a run follows, taken from the environment options.
+struct TransferOptions {
+    bool eeprom = true;        // "Export to EEPROM": W, else P
+    bool changedOnly = true;   // "Export 'Change' Parameters only"
+    bool errorPrompt = false;  // "Display Communication Error"
+    bool comparePrompt = false; // "Display Comparison Message"
+    bool autoSave = false;     // "Save Comm./Comp. Result", available and on
+    bool maintenanceNames = false; // maintenance mode is on: real names in reports
+
+    static TransferOptions From(const EnvironmentOptions& o, const OptionAvailability& a,
+                                bool maintenanceMode);
+};
+
+// The texts of the report, from the language file.
+struct ReportTexts {
+    QString errors = QStringLiteral("* Communication Error Parameters");
+    QString differences = QStringLiteral("* Different Value Parameters");
+    QString noItem = QStringLiteral("No Item.");
+    QString maintenance = QStringLiteral("Maintenance Parameter");
+    QString inverter = QStringLiteral("Inverter");
+    QString table = QStringLiteral("VDK330Q");
+    QString title = QStringLiteral("Title");
+};
+
+// Before a run: the link must answer (message 4 otherwise), and with "Use
+// Maintenance Mode" the maintenance parameters are opened (463 to FB91 in
+// RAM) and taken in. The last row the run covers, or nothing.
+std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool useMaintenance,
+                                   Messenger& messenger);
+
+// One whole-set run, parameter by parameter on the caller's thread: import
+// reads every parameter into the value table, export writes the table's
+// values, comparison lists the parameters whose inverter value differs. Failed
+// and differing parameters go into the report; questions go through the
+// messenger; the user interface gets one turn per parameter.
+class TransferRun {
+public:
+    struct Outcome {
+        bool aborted = false;
+        int errors = 0;      // error lines written
+        int differences = 0; // difference lines written
+        // The automatic save is due (the option is on and something is listed).
+        bool autoSaveDue = false;
+    };
+
+    TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
+                EventPump& pump);
+
+    TransferOptions options;
+    ReportTexts texts;
+    QString typeForm;     // for the model rule
+    bool decimalComma = false;
+    int lastRow = -1;     // TransferLastRow
+    // Called with 0..100 after each parameter.
+    std::function<void(int)> onProgress;
+
+    Outcome Run(TransferMode mode, ResultReport& report);
+
+private:
+    enum class Step { Next, Retry, Abort };
+    QString TitleOf(int row) const;
+    QString NameOf(int row) const;
+    QString ValueText(int row, quint32 word) const;
+    Step Prompt(int message, int label, int row);
+    Step Failed(int row, QStringList& list);
+    void Progress(int done);
+    bool Import(ResultReport& report);
+    bool Export(ResultReport& report);
+    bool Compare(ResultReport& report);
+    void ModelRule();
+    void SetFlag(int row, const QString& flag);
+
+    ParaDat& table_;
+    UPara& values_;
+    CommLink& link_;
+    Messenger& messenger_;
+    EventPump& pump_;
+    Outcome outcome_;
+};
+
+// Messages of the transfer runs.
+enum TransferMessage {
+    kMsgStartImport = 62,
+    kMsgStartExport = 63,
+    kMsgStartCompare = 64,
+    kMsgImporting = 65,
+    kMsgExporting = 66,
+    kMsgComparing = 67,
+    kMsgTransferFailed = 68,
+    kMsgTransferParameter = 69,
+    kMsgAbortHint = 70,
+    kMsgRetryHint = 71,
+    kMsgIgnoreHint = 72,
+    kMsgDifferent = 73,
+    kMsgDifferentParameter = 74,
+    kMsgChangedOnlyNote = 84,
+};
+
+} // namespace vdk
