@@ -81,11 +81,11 @@ void TransferRun::SetFlag(int row, const QString& flag) {
 
 TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
     const QString nl = QStringLiteral("\n");
-    const QString text = messenger_.Text(message) + nl + messenger_.Text(label) +
-                         QLatin1Char(' ') + TitleOf(row) + nl + nl +
-                         messenger_.Text(kMsgAbortHint) + nl + messenger_.Text(kMsgRetryHint) +
-                         nl + messenger_.Text(kMsgIgnoreHint);
-    switch (messenger_.ShowText(message, text, MsgIcon::Exclamation, MsgButtons::AbortRetryIgnore)) {
+    const QString text = messenger_.Text(message) + nl + messenger_.Text(label) + QLatin1Char(' ') +
+                         TitleOf(row) + nl + nl + messenger_.Text(kMsgAbortHint) + nl +
+                         messenger_.Text(kMsgRetryHint) + nl + messenger_.Text(kMsgIgnoreHint);
+    switch (
+        messenger_.ShowText(message, text, MsgIcon::Exclamation, MsgButtons::AbortRetryIgnore)) {
     case Answer::Abort:
         return Step::Abort;
     case Answer::Retry:
@@ -99,8 +99,8 @@ TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
 // error line unless the answer was Retry or Abort.
 TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
     SetFlag(row, QStringLiteral("2"));
-    const Step step = options.errorPrompt ? Prompt(kMsgTransferFailed, kMsgTransferParameter, row)
-                                          : Step::Next;
+    const Step step =
+        options.errorPrompt ? Prompt(kMsgTransferFailed, kMsgTransferParameter, row) : Step::Next;
     if (step == Step::Next) {
         list.append(TitleOf(row) + QStringLiteral(": ") + NameOf(row));
         ++outcome_.errors;
@@ -130,8 +130,8 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
         break;
     }
     outcome_.aborted = !completed;
-    outcome_.autoSaveDue = completed && options.autoSave &&
-                           (outcome_.errors > 0 || outcome_.differences > 0);
+    outcome_.autoSaveDue =
+        completed && options.autoSave && (outcome_.errors > 0 || outcome_.differences > 0);
     return outcome_;
 }
 

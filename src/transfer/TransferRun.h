@@ -20,11 +20,11 @@ enum class TransferMode { Import = 0, Export = 1, Compare = 2 };
 
 // The options a run follows, taken from the environment options.
 struct TransferOptions {
-    bool eeprom = true;        // "Export to EEPROM": W, else P
-    bool changedOnly = true;   // "Export 'Change' Parameters only"
-    bool errorPrompt = false;  // "Display Communication Error"
-    bool comparePrompt = false; // "Display Comparison Message"
-    bool autoSave = false;     // "Save Comm./Comp. Result", available and on
+    bool eeprom = true;            // "Export to EEPROM": W, else P
+    bool changedOnly = true;       // "Export 'Change' Parameters only"
+    bool errorPrompt = false;      // "Display Communication Error"
+    bool comparePrompt = false;    // "Display Comparison Message"
+    bool autoSave = false;         // "Save Comm./Comp. Result", available and on
     bool maintenanceNames = false; // maintenance mode is on: real names in reports
 
     static TransferOptions From(const EnvironmentOptions& o, const OptionAvailability& a,
@@ -68,9 +68,9 @@ public:
 
     TransferOptions options;
     ReportTexts texts;
-    QString typeForm;     // for the model rule
+    QString typeForm; // for the model rule
     bool decimalComma = false;
-    int lastRow = -1;     // TransferLastRow
+    int lastRow = -1; // TransferLastRow
     // Called with 0..100 after each parameter.
     std::function<void(int)> onProgress;
 

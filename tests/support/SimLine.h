@@ -26,6 +26,7 @@ struct SimLine {
         sim.LoadState(stateFile, error);
         link.settings.protocol = protocol;
         link.SetTable(&table);
+        link.OpenPort();
     }
     static vdk::ParaDat Known(vdk::ParaDat table, const QStringList& unknown) {
         for (int row = 0; row < table.Count(); ++row)
@@ -42,9 +43,7 @@ struct SimLine {
         return o;
     }
     qint32 Ram(const char* comNo) const { return *sim.RamValue(QString::fromLatin1(comNo)); }
-    qint32 Eeprom(const char* comNo) const {
-        return *sim.EepromValue(QString::fromLatin1(comNo));
-    }
+    qint32 Eeprom(const char* comNo) const { return *sim.EepromValue(QString::fromLatin1(comNo)); }
 
     vdk::InverterSim sim;
     VirtualClock clock;

@@ -1,0 +1,357 @@
+// Whole-set import, export and comparison against the simulated inverter: the
+// report texts as laid out, the skip rules, the prompts and their answers, the
+// model rule, and faulty lines that must never leave a wrong value behind.
+#include "DataFixture.h"
+#include "SimLine.h"
+#include "base/EventPump.h"
+#include "transfer/ResultReport.h"
+#include "transfer/TransferRun.h"
+
+#include <QTest>
+
+using namespace vdk;
+
+Q_DECLARE_METATYPE(vdk::Protocol)
+
+namespace {
+
+// Rows 0..8 are normal; FE08 and FB91 are maintenance parameters. 0005 is
+// never written, 0007 lives in RAM, 0008 has no title.
+const char* const kDefinitions = "0000,0,600,Maxfreq,F00,Hz,2,0,0,4000,0,0,#.#,10,-,0,1\r\n"
+                                 "0001,0,300,Basefreq,F01,Hz,2,0,0,4000,0,0,#.#,10,-,0,1\r\n"
+                                 "0003,0,0,Signed,F03,,2,1,0,32767,0,-32768,#,1,-,0,0\r\n"
+                                 "0004,0,0,Unsigned,F04,,2,0,0,65535,0,0,#,1,-,0,0\r\n"
+                                 "0005,0,7,Locked,F05,,2,0,0,99,0,0,#,1,-,1,0\r\n"
+                                 "0006,0,-5,Wide,F06,,4,1,0,99999,0,-99999,#,1,-,0,0\r\n"
+                                 "0007,0,3,Ramonly,F07,,2,0,0,99,0,0,#,1,RAM,0,0\r\n"
+                                 "0008,0,1,Notitle,,,2,0,0,99,0,0,#,1,-,0,0\r\n"
+                                 "0630,0,5,Ruled,F630,,2,0,0,99,0,0,#,1,-,0,0\r\n"
+                                 "FE08,0,400,Model,Fb08,,2,0,0,9999,0,0,#,1,-,0,0\r\n"
+                                 "FB91,0,0,Access,Fb91,,2,0,0,999,0,0,#,1,RAM,1,0\r\n";
+
+struct Run {
+    explicit Run(Protocol protocol = Protocol::Inverter, const QByteArray& state = {},
+                 const QStringList& unknown = {}, double faultRate = 0) {
+        f.tree.Write("dat/AB(1)/AB(Eng).inv", kDefinitions);
+        f.tree.Write("dat/AB(1)/AB-1K.cap", "0006,-5\r\n");
+        f.Load();
+        line = std::make_unique<SimLine>(f.table, f.messenger, protocol, f.tree.Path("sim.txt"),
+                                         state, unknown, faultRate);
+        run = std::make_unique<TransferRun>(f.table, f.values, line->link, f.messenger, pump);
+        run->lastRow = f.table.NormalLastRow();
+        run->onProgress = [this](int percent) { progress.append(percent); };
+    }
+    TransferRun::Outcome Go(TransferMode mode) { return run->Run(mode, report); }
+    QString& Value(const char* comNo) { return f.values.At(Row(comNo), UPara::Value); }
+    QString Mark(const char* comNo, UPara::Col col) { return f.values.At(Row(comNo), col); }
+    QString FlagOf(const char* comNo) { return f.table.At(Row(comNo), Flag); }
+    int Row(const char* comNo) const { return f.table.FindRow(QString::fromLatin1(comNo)); }
+
+    DataFixture f;
+    int pumped = 0;
+    FunctionPump pump{[this] { ++pumped; }};
+    std::unique_ptr<SimLine> line;
+    std::unique_ptr<TransferRun> run;
+    ResultReport report;
+    QList<int> progress;
+};
+
+// The error line of a parameter outside maintenance mode.
+QString ErrorLine(const ParaDat& table, int row) {
+    const QString& title = table.At(row, FTitle);
+    return title.isEmpty() ? table.At(row, ComNo) + ": Maintenance Parameter"
+                           : title + ": " + table.At(row, FName);
+}
+
+const QStringList kNormal{"0000", "0001", "0003", "0004", "0005", "0006", "0007", "0008", "0630"};
+
+} // namespace
+
+class TestTransferRun : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void importReadsEverything_data();
+    void importReadsEverything();
+    void importNamesFailedParameters();
+    void importAbortChangesNothing();
+    void retryRepeatsTheParameter();
+    void modelRule_data();
+    void modelRule();
+    void exportSkipRules();
+    void exportFailures();
+    void comparisonWithoutDifferences();
+    void comparisonReport();
+    void prepare();
+    void faultyLine_data();
+    void faultyLine();
+    void autoSaveNames();
+};
+
+void TestTransferRun::importReadsEverything_data() {
+    QTest::addColumn<Protocol>("protocol");
+    QTest::newRow("inverter") << Protocol::Inverter;
+    QTest::newRow("modbus") << Protocol::Modbus;
+}
+
+// Words come back by width and sign; 4-byte values only in the inverter protocol.
+void TestTransferRun::importReadsEverything() {
+    QFETCH(Protocol, protocol);
+    Run r(protocol, "0000=700\n0003=-1\n0004=65535\n0006=-70000\n0005=9\n");
+    r.f.table.At(r.Row("0000"), Flag) = "2";
+    const TransferRun::Outcome o = r.Go(TransferMode::Import);
+    QVERIFY(!o.aborted);
+    QCOMPARE(o.errors, 0);
+    QCOMPARE(r.report.lines, (QStringList{"* Communication Error Parameters", "No Item."}));
+    QCOMPARE(r.Value("0000"), "700");
+    QCOMPARE(r.Mark("0000", UPara::ChangeIndex), "1");
+    QCOMPARE(r.Value("0003"), "-1");
+    QCOMPARE(r.Value("0004"), "65535");
+    QCOMPARE(r.Value("0006"), protocol == Protocol::Inverter ? "-70000" : "-4464");
+    QCOMPARE(r.Value("0005"), "9"); // read whatever its flag
+    QCOMPARE(r.FlagOf("0005"), "1");
+    QCOMPARE(r.FlagOf("0000"), "0");
+    QCOMPARE(r.Value("FE08"), "400"); // beyond the rows of the run
+    QCOMPARE(r.progress.size(), 9);
+    QCOMPARE(r.progress.last(), 100);
+    QCOMPARE(r.pumped, 9);
+}
+
+// A failed read leaves the default, is listed by title and name, and a
+// parameter without a title (a maintenance one) is named only in maintenance mode.
+void TestTransferRun::importNamesFailedParameters() {
+    for (bool maintenance : {false, true}) {
+        Run r(Protocol::Inverter, "0001=310\n0004=9\n", {"0004", "0008"});
+        r.Value("0004") = "12";
+        r.run->options.maintenanceNames = maintenance;
+        const TransferRun::Outcome o = r.Go(TransferMode::Import);
+        QCOMPARE(o.errors, 2);
+        QCOMPARE(r.report.lines,
+                 (QStringList{"* Communication Error Parameters", "F04: Unsigned",
+                              maintenance ? "0008: Notitle" : "0008: Maintenance Parameter"}));
+        QCOMPARE(r.Value("0004"), "0");
+        QCOMPARE(r.Mark("0004", UPara::ChangeIndex), "0");
+        QCOMPARE(r.FlagOf("0004"), "2");
+        QCOMPARE(r.Value("0001"), "310");
+        QVERIFY(r.f.dialogs.messages.isEmpty()); // no prompt without the option
+    }
+}
+
+void TestTransferRun::importAbortChangesNothing() {
+    Run r(Protocol::Inverter, "0000=700\n0001=310\n", {"0003"});
+    r.run->options.errorPrompt = true;
+    r.f.dialogs.answers.enqueue(Answer::Abort);
+    const TransferRun::Outcome o = r.Go(TransferMode::Import);
+    QVERIFY(o.aborted);
+    QVERIFY(!o.autoSaveDue);
+    QCOMPARE(r.Value("0000"), "600");
+    QCOMPARE(r.Value("0001"), "300");
+    QCOMPARE(r.report.lines, QStringList{"* Communication Error Parameters"});
+    const Message& m = r.f.dialogs.messages.first();
+    QCOMPARE(m.buttons, MsgButtons::AbortRetryIgnore);
+    QCOMPARE(m.text, "M68\nM69 F03\n\nM70\nM71\nM72");
+}
+
+void TestTransferRun::retryRepeatsTheParameter() {
+    Run r(Protocol::Inverter, "", {"0003"});
+    r.run->options.errorPrompt = true;
+    r.f.dialogs.answers << Answer::Retry << Answer::Retry << Answer::Ignore;
+    const int before = r.line->port.RequestsSeen();
+    const TransferRun::Outcome o = r.Go(TransferMode::Import);
+    QCOMPARE(r.line->port.RequestsSeen() - before, 9 + 2);
+    QCOMPARE(o.errors, 1);
+    QCOMPARE(r.report.lines.size(), 2);
+    QCOMPARE(r.f.dialogs.messages.size(), 3);
+}
+
+void TestTransferRun::modelRule_data() {
+    QTest::addColumn<QByteArray>("state");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("value0630");
+    QTest::newRow("below 300") << QByteArray("FE08=250\n") << "QM40"
+                               << "0";
+    QTest::newRow("1000 is above 300") << QByteArray("FE08=1000\n") << "QM40"
+                                       << "9";
+    QTest::newRow("another type-form") << QByteArray("FE08=250\n") << "QM60"
+                                       << "9";
+}
+
+void TestTransferRun::modelRule() {
+    QFETCH(QByteArray, state);
+    QFETCH(QString, type);
+    QFETCH(QString, value0630);
+    Run r(Protocol::Inverter, state + "0630=9\n");
+    r.run->typeForm = type;
+    // FE08 answers once the maintenance parameters are open.
+    QCOMPARE(*PrepareTransfer(r.line->link, r.f.table, true, r.f.messenger), r.f.table.LastRow());
+    r.Go(TransferMode::Import);
+    QCOMPARE(r.Value("0630"), value0630);
+    QCOMPARE(r.Mark("0630", UPara::ChangeIndex), "1");
+
+    // A failed FE08 read changes nothing.
+    Run closed(Protocol::Inverter, state + "0630=9\n");
+    closed.run->typeForm = "QM40";
+    closed.Go(TransferMode::Import);
+    QCOMPARE(closed.Value("0630"), "9");
+    QCOMPARE(closed.Value("FE08"), "400");
+}
+
+void TestTransferRun::exportSkipRules() {
+    Run r;
+    r.Value("0000") = "650";
+    r.Value("0004") = "4";
+    r.Value("0005") = "8"; // never written
+    r.Value("0007") = "5"; // RAM only
+    for (const char* n : {"0000", "0004", "0005", "0007"})
+        MarkChanged(r.f.table, r.f.values, r.Row(n), r.Value(n), r.f.messenger);
+    r.f.values.At(r.Row("0000"), UPara::WriteIndex) = "1";
+    r.Value("0001") = "310"; // not marked changed: skipped
+    r.f.values.At(r.Row("0001"), UPara::ChangeIndex) = "0";
+    const int before = r.line->port.RequestsSeen();
+    TransferRun::Outcome o = r.Go(TransferMode::Export);
+    QCOMPARE(o.errors, 0);
+    QCOMPARE(r.report.lines, (QStringList{"* Communication Error Parameters", "No Item."}));
+    QCOMPARE(r.line->port.RequestsSeen() - before, 3);
+    QCOMPARE(r.line->Eeprom("0000"), 650);
+    QCOMPARE(r.line->Eeprom("0004"), 4);
+    QCOMPARE(r.line->Ram("0007"), 5);
+    QCOMPARE(r.line->Ram("0005"), 7);
+    QCOMPARE(r.line->Ram("0001"), 300);
+    QCOMPARE(r.Mark("0000", UPara::WriteIndex), "0");
+
+    // Every parameter, to RAM.
+    r.run->options.changedOnly = false;
+    r.run->options.eeprom = false;
+    r.report = ResultReport();
+    o = r.Go(TransferMode::Export);
+    QCOMPARE(o.errors, 0);
+    QCOMPARE(r.line->Ram("0001"), 310);
+    QCOMPARE(r.line->Eeprom("0001"), 300);
+}
+
+// A value the register cannot hold is never sent; a silent parameter fails.
+void TestTransferRun::exportFailures() {
+    Run r(Protocol::Modbus, "", {"0003"});
+    r.run->options.changedOnly = false;
+    r.Value("0006") = "70000";
+    const TransferRun::Outcome o = r.Go(TransferMode::Export);
+    QCOMPARE(o.errors, 2);
+    QCOMPARE(r.report.lines,
+             (QStringList{"* Communication Error Parameters", "F03: Signed", "F06: Wide"}));
+    QCOMPARE(r.line->Ram("0006"), -5);
+    QCOMPARE(r.FlagOf("0006"), "2");
+    QCOMPARE(r.FlagOf("0005"), "1");
+}
+
+void TestTransferRun::comparisonWithoutDifferences() {
+    Run r(Protocol::Modbus);
+    const TransferRun::Outcome o = r.Go(TransferMode::Compare);
+    QCOMPARE(o.differences, 0);
+    QCOMPARE(r.report.lines,
+             (QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+                          "No Item.", "", "* Communication Error Parameters", "No Item."}));
+}
+
+// Differences with scaled values in columns, a failed read in the error
+// section only, and a value written "0600" that equals 600.
+void TestTransferRun::comparisonReport() {
+    Run r(Protocol::Inverter, "0000=655\n0003=-1\n0001=310\n", {"0004"});
+    r.Value("0000") = "0600";
+    r.Value("0003") = "5";
+    r.Value("0001") = "0310";
+    r.Value("0004") = "3";
+    r.run->options.comparePrompt = true;
+    r.run->options.autoSave = true;
+    r.f.dialogs.answers << Answer::Ignore << Answer::Retry << Answer::Ignore;
+    const TransferRun::Outcome o = r.Go(TransferMode::Compare);
+    QCOMPARE(o.differences, 2);
+    QCOMPARE(o.errors, 1);
+    QVERIFY(o.autoSaveDue);
+    QCOMPARE(r.report.lines,
+             (QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+                          " F00:       65.5 ,      60.0  (Maxfreq)",
+                          " F03:         -1 ,         5  (Signed)", "",
+                          "* Communication Error Parameters", "F04: Unsigned"}));
+    QCOMPARE(r.f.dialogs.Numbers(), (QList<int>{73, 73, 73}));
+    QCOMPARE(r.Value("0000"), "0600"); // a comparison changes no value
+    QCOMPARE(r.FlagOf("0004"), "2");
+    QCOMPARE(r.FlagOf("0001"), "0");
+}
+
+void TestTransferRun::prepare() {
+    Run r;
+    QCOMPARE(*PrepareTransfer(r.line->link, r.f.table, false, r.f.messenger),
+             r.f.table.NormalLastRow());
+    QVERIFY(!r.line->sim.MaintenanceOpen());
+    QCOMPARE(*PrepareTransfer(r.line->link, r.f.table, true, r.f.messenger), r.f.table.LastRow());
+    QVERIFY(r.line->sim.MaintenanceOpen());
+    r.line->link.settings.port.portName = "absent1";
+    QVERIFY(!PrepareTransfer(r.line->link, r.f.table, false, r.f.messenger));
+    QVERIFY(r.f.dialogs.Numbers().contains(4));
+}
+
+void TestTransferRun::faultyLine_data() {
+    importReadsEverything_data();
+}
+
+// Dropped, late and corrupted replies at 5 % each: every parameter holds the
+// inverter's value or is listed (holding its default); every write that is
+// not listed reached the inverter.
+void TestTransferRun::faultyLine() {
+    QFETCH(Protocol, protocol);
+    const QByteArray state = "0000=700\n0001=310\n0003=-2\n0004=40000\n0006=-7\n0007=4\n"
+                             "0008=2\n0630=8\n0005=9\n";
+    int failures = 0;
+    for (int seed = 1; seed <= 8; ++seed) {
+        Run r(protocol, state, {}, 0.05);
+        r.line->sim = InverterSim(r.f.table, [&] {
+            SimOptions o = SimLine::Options(protocol, 0.05);
+            o.seed = quint32(seed);
+            return o;
+        }());
+        QString error;
+        QVERIFY(r.line->sim.LoadState(r.f.tree.Path("sim.txt"), error));
+        r.Go(TransferMode::Import);
+        for (const QString& n : kNormal) {
+            const int row = r.f.table.FindRow(n);
+            const bool listed = r.report.lines.contains(ErrorLine(r.f.table, row));
+            failures += listed;
+            const QString held = QString::number(*r.line->sim.RamValue(n));
+            QCOMPARE(r.f.values.At(row, UPara::Value),
+                     listed ? *r.f.table.ResolveDefault(n) : held);
+        }
+        for (const QString& n : kNormal)
+            r.f.values.At(r.f.table.FindRow(n), UPara::Value) = "11";
+        r.run->options.changedOnly = false;
+        r.report = ResultReport();
+        r.Go(TransferMode::Export);
+        for (const QString& n : kNormal) {
+            const int row = r.f.table.FindRow(n);
+            if (n == "0005" || r.report.lines.contains(ErrorLine(r.f.table, row)))
+                continue;
+            QCOMPARE(*r.line->sim.RamValue(n), 11);
+        }
+    }
+    QVERIFY(failures > 0);
+}
+
+void TestTransferRun::autoSaveNames() {
+    DataFixture f;
+    const QDateTime at(QDate(2026, 12, 8), QTime(21, 5, 3));
+    QCOMPARE(AutoSaveName(at), "8d21h5m3s.txt");
+    const QString dir = f.tree.Path("reports");
+    QDir().mkpath(dir);
+    QCOMPARE(FreeAutoSavePath(dir, at), dir + "/8d21h5m3s.txt");
+    QVERIFY(ResultReport::Save(FreeAutoSavePath(dir, at), {"first"}, nullptr));
+    QCOMPARE(FreeAutoSavePath(dir, at), dir + "/8d21h5m3s-2.txt");
+    QVERIFY(ResultReport::Save(FreeAutoSavePath(dir, at), {"second", "line"}, nullptr));
+    QCOMPARE(f.tree.Read("reports/8d21h5m3s.txt"), "first\r\n"); // kept
+    QCOMPARE(f.tree.Read("reports/8d21h5m3s-2.txt"), "second\r\nline\r\n");
+    QCOMPARE(AutoSaveFolder(dir, "/docs"), dir);
+    QCOMPARE(AutoSaveFolder(f.tree.Path("missing"), "/docs"), "/docs");
+    QString error;
+    QVERIFY(!ResultReport::Save(dir, {"x"}, &error)); // a folder of that name
+    QVERIFY(!error.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestTransferRun)
+#include "tst_TransferRun.moc"
