@@ -1,6 +1,7 @@
 #include "cli/CliCommands.h"
 
 #include "base/Clock.h"
+#include "base/EventPump.h"
 #include "base/ProgramFlags.h"
 #include "base/UserDialogs.h"
 #include "cli/LinkOptions.h"
@@ -20,6 +21,8 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "transfer/ResultReport.h"
+#include "transfer/TransferRun.h"
 
 #include <QCommandLineParser>
 #include <QFileInfo>
@@ -62,7 +65,8 @@ const QString kUsage = QStringLiteral(
     "  --appdir DIR     folder holding dat/, lng/ and help/ (default: found automatically)\n"
     "  -h, --help       show this help\n"
     "\n"
-    "Exit status: 0 done, 1 a communication failure, nothing detected, or warnings,\n"
+    "Exit status: 0 done, 1 a communication failure, a difference, nothing detected,\n"
+    "or warnings,\n"
     "2 refused (one line on stderr says why).\n");
 
 // The command line never asks. The one question it answers is whether to skip
@@ -125,6 +129,33 @@ qint64 RawOf(const Session& s, int row, quint32 reply) {
                         s.values.At(row, UPara::LValue).trimmed().startsWith(QLatin1Char('-')));
 }
 
+const char* const kSelectionOptions[] = {"type", "cpu", "capacity", "lang", "from"};
+
+// A progress bar on a terminal: redrawn in place, cleared at the end.
+class ProgressBar {
+public:
+    ProgressBar(QTextStream& err, bool shown) : err_(err), shown_(shown) {}
+    ~ProgressBar() { Finish(); }
+    void Finish() {
+        if (shown_ && last_ >= 0)
+            err_ << '\r' << QString(60, QLatin1Char(' ')) << '\r' << Qt::flush;
+        last_ = -1;
+    }
+    void Show(int percent) {
+        if (!shown_ || percent == last_)
+            return;
+        last_ = percent;
+        const int filled = percent * 40 / 100;
+        err_ << "\r[" << QString(filled, QLatin1Char('#')) << QString(40 - filled, QLatin1Char(' '))
+             << "] " << percent << '%' << Qt::flush;
+    }
+
+private:
+    QTextStream& err_;
+    bool shown_;
+    int last_ = -1;
+};
+
 class Cli {
 public:
     Cli(const CliEnvironment& env, QTextStream& out, QTextStream& err)
@@ -139,7 +170,7 @@ private:
     }
     // Resolves the selection and loads its definitions and values; on failure
     // prints why and returns the exit code.
-    std::optional<int> Load(const QCommandLineParser& parser, Session& s);
+    std::optional<int> Load(const QCommandLineParser& parser, Session& s, const QString& from);
     // Applies the link options and opens the port; on failure prints why.
     std::optional<int> OpenLink(const QCommandLineParser& parser, Session& s);
     int Info(Session& s);
@@ -148,6 +179,9 @@ private:
     int Check(Session& s, const QString& file);
     int Csv(Session& s, const QString& file, const QString& output, const QString& view);
     int Set(Session& s, const QString& file, const QStringList& edits, const QString& output);
+    // import, export and compare: one whole-set run with its report.
+    int Transfer(const QCommandLineParser& parser, Session& s, TransferMode mode,
+                 const QString& file);
     int Read(Session& s, const QStringList& numbers);
     int Write(Session& s, const QString& number, const QString& value, bool eeprom);
     int Detect(const QCommandLineParser& parser, Session& s);
@@ -168,6 +202,9 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("lang"), QString(), QStringLiteral("NAME")},
         {QStringLiteral("from"), QString(), QStringLiteral("FILE")},
         {QStringLiteral("eeprom"), QString()},
+        {QStringLiteral("ram"), QString()},
+        {QStringLiteral("all"), QString()},
+        {QStringLiteral("maintenance"), QString()},
         {QStringLiteral("o"), QString(), QStringLiteral("OUT")},
         {QStringLiteral("view"), QString(), QStringLiteral("VIEW"), QStringLiteral("all")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
@@ -187,9 +224,10 @@ int Cli::Run(const QStringList& args) {
     const QStringList operands = positional.mid(1);
     // Each command with the number of operands it takes (-n: n or more).
     const QList<std::pair<QString, int>> commands{
-        {QStringLiteral("info"), 0},  {QStringLiteral("check"), 1}, {QStringLiteral("csv"), 1},
-        {QStringLiteral("read"), -1}, {QStringLiteral("write"), 2}, {QStringLiteral("detect"), 0},
-        {QStringLiteral("set"), -2}};
+        {QStringLiteral("info"), 0},   {QStringLiteral("check"), 1},  {QStringLiteral("csv"), 1},
+        {QStringLiteral("read"), -1},  {QStringLiteral("write"), 2},  {QStringLiteral("detect"), 0},
+        {QStringLiteral("set"), -2},   {QStringLiteral("import"), 0}, {QStringLiteral("export"), 1},
+        {QStringLiteral("compare"), 1}};
     const auto known = std::find_if(commands.cbegin(), commands.cend(),
                                     [&](const auto& c) { return c.first == command; });
     if (known == commands.cend())
@@ -203,7 +241,14 @@ int Cli::Run(const QStringList& args) {
     Session session(appDir, ResolveSettingsFile(appDir, env_.userConfigDir));
     if (command == QLatin1String("detect"))
         return Detect(parser, session);
-    if (const auto failed = Load(parser, session))
+    // A file's transfer takes the file's selection unless one is given.
+    const bool fileSelects =
+        (command == QLatin1String("export") || command == QLatin1String("compare") ||
+         command == QLatin1String("set")) &&
+        std::none_of(std::begin(kSelectionOptions), std::end(kSelectionOptions),
+                     [&](const char* o) { return parser.isSet(QLatin1String(o)); });
+    if (const auto failed =
+            Load(parser, session, fileSelects ? operands.first() : parser.value("from")))
         return *failed;
     if (command == QLatin1String("info"))
         return Info(session);
@@ -218,10 +263,16 @@ int Cli::Run(const QStringList& args) {
         return *failed;
     if (command == QLatin1String("read"))
         return Read(session, operands);
+    if (command == QLatin1String("import"))
+        return Transfer(parser, session, TransferMode::Import, parser.value("o"));
+    if (command == QLatin1String("export"))
+        return Transfer(parser, session, TransferMode::Export, operands.first());
+    if (command == QLatin1String("compare"))
+        return Transfer(parser, session, TransferMode::Compare, operands.first());
     return Write(session, operands[0], operands[1], parser.isSet(QStringLiteral("eeprom")));
 }
 
-std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s) {
+std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s, const QString& from) {
     AppPaths& paths = s.paths;
     if (!QFileInfo(paths.AppDir).isDir())
         return Fail(QStringLiteral("application folder not found: %1").arg(paths.AppDir));
@@ -229,7 +280,6 @@ std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s) {
         return Fail(QStringLiteral("inverter catalogue not found: %1").arg(paths.InverterIni));
     const Catalogue catalogue(paths);
 
-    const QString from = parser.value(QStringLiteral("from"));
     std::optional<InverterIdentity> id;
     if (!from.isEmpty()) {
         for (const char* option : {"type", "cpu", "capacity", "lang"})
@@ -413,6 +463,62 @@ int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QS
         out_ << line << '\n';
     out_.flush();
     return warnings.isEmpty() && r.skipped.isEmpty() ? kExitOk : kExitFailed;
+}
+
+int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mode,
+                  const QString& file) {
+    if (mode == TransferMode::Import && file.isEmpty())
+        return Fail(QStringLiteral("import needs -o OUT.vdk"));
+    if (parser.isSet(QStringLiteral("eeprom")) && parser.isSet(QStringLiteral("ram")))
+        return Fail(QStringLiteral("--eeprom and --ram cannot be combined"));
+    ReadResult read;
+    if (mode != TransferMode::Import)
+        if (const auto failed = ReadFile(s, file, read))
+            return *failed;
+    if (const auto failed = OpenLink(parser, s))
+        return *failed;
+    EnvironmentOptions options;
+    options.Load(s.settings);
+    const bool maintenance = parser.isSet(QStringLiteral("maintenance"));
+    // The command line never asks: failures and differences go into the report.
+    TransferOptions t = TransferOptions::From(options, OptionAvailability{}, maintenance);
+    t.errorPrompt = t.comparePrompt = t.autoSave = false;
+    if (parser.isSet(QStringLiteral("eeprom")) || parser.isSet(QStringLiteral("ram")))
+        t.eeprom = parser.isSet(QStringLiteral("eeprom"));
+    if (parser.isSet(QStringLiteral("all")))
+        t.changedOnly = false;
+
+    const auto lastRow = PrepareTransfer(s.link, s.table, maintenance, s.messenger);
+    if (!lastRow) {
+        err_ << "vdk330q-cli: the inverter does not answer" << Qt::endl;
+        return kExitFailed;
+    }
+    FunctionPump pump({});
+    TransferRun run(s.table, s.values, s.link, s.messenger, pump);
+    run.options = t;
+    const auto text = [&](const char* key, const QString& def) {
+        return s.texts.LangText(QStringLiteral("WorkingRep"), QLatin1String(key), def);
+    };
+    ReportTexts& r = run.texts;
+    r = {text("Info1", r.errors),     text("Info2", r.differences), text("Info3", r.noItem),
+         text("Buff", r.maintenance), text("Result1", r.inverter),  text("Result2", r.table),
+         text("Result3", r.title)};
+    run.typeForm = s.paths.Identity().TypeForm;
+    run.decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
+    run.lastRow = *lastRow;
+    ProgressBar bar(err_, env_.stderrIsTerminal);
+    run.onProgress = [&bar](int percent) { bar.Show(percent); };
+    ResultReport report{int(mode)};
+    const TransferRun::Outcome outcome = run.Run(mode, report);
+    bar.Finish();
+    if (mode == TransferMode::Import) {
+        QString error;
+        if (!WriteParameterFile(file, s.table, s.values, s.paths.Identity(), options.ChgPara2,
+                                &error))
+            return Fail(QStringLiteral("cannot write %1: %2").arg(file, error));
+    }
+    out_ << report.Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << Qt::flush;
+    return outcome.errors || outcome.differences || !read.skipped.isEmpty() ? kExitFailed : kExitOk;
 }
 
 std::optional<int> Cli::OpenLink(const QCommandLineParser& parser, Session& s) {

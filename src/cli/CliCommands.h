@@ -12,6 +12,7 @@ struct CliEnvironment {
     QString executableDir;
     QString installedDir;
     QString userConfigDir;
+    bool stderrIsTerminal = false; // progress bars go to stderr only then
 };
 
 enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };

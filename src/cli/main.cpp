@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
+#include <cstdio>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -11,7 +13,8 @@ int main(int argc, char** argv) {
     const vdk::CliEnvironment env{
         QDir::currentPath(), exeDir, QDir::cleanPath(exeDir + QStringLiteral("/../share/vdk330q")),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-            QStringLiteral("/VDK330Q")};
+            QStringLiteral("/VDK330Q"),
+        isatty(fileno(stderr)) != 0};
     QTextStream out(stdout);
     QTextStream err(stderr);
     return vdk::RunCli(QCoreApplication::arguments().mid(1), env, out, err);

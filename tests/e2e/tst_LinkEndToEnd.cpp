@@ -1,7 +1,10 @@
 // vdk330q-cli against vdk330q-sim on a pseudo-terminal, in both protocols:
 // reads, RAM and EEPROM writes, 4-byte and signed parameters, inverter numbers,
 // broadcast, detection, and the refusals that never reach the line.
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -57,6 +60,9 @@ private Q_SLOTS:
     void addressing();
     void detect();
     void refusals();
+    void wholeSet_data();
+    void wholeSet();
+    void faultyLineIsReported();
 };
 
 void TestLinkEndToEnd::readAndWrite_data() {
@@ -147,6 +153,67 @@ void TestLinkEndToEnd::refusals() {
         QVERIFY2(r.err.contains(error), qPrintable(r.err));
         QVERIFY(r.out.isEmpty());
     }
+}
+
+void TestLinkEndToEnd::wholeSet_data() {
+    readAndWrite_data();
+}
+
+// Back up, edit offline, restore and check: an export followed by a
+// comparison finds no difference.
+void TestLinkEndToEnd::wholeSet() {
+    QFETCH(QString, protocol);
+    const Simulator sim(
+        {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
+    const QString none = QStringLiteral("* Communication Error Parameters\nNo Item.\n");
+    QTemporaryDir dir;
+    const QString file = dir.filePath("backup.vdk");
+
+    QCOMPARE(Cli(link + QStringList{"write", "0002", "5000"}).code, 0);
+    Run r = Cli(link + QStringList{"import", "-o", file});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, none);
+    QFile backup(file);
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    QVERIFY(backup.readAll().contains("\r\n0002,5000,"));
+
+    r = Cli(QStringList{"set", file, "0002=60", "0007=h64"});
+    QCOMPARE(r.code, 0);
+    // The file names its selection: export and compare need only the link.
+    const QStringList line{"--port", sim.Pty(), "--protocol", protocol};
+    r = Cli(line + QStringList{"export", file, "--eeprom"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, none);
+    r = Cli(link + QStringList{"read", "0002", "0007"});
+    QCOMPARE(r.out, QStringLiteral("0002=6000\n0007=100\n"));
+    r = Cli(line + QStringList{"compare", file});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("* Different Value Parameters\n"
+                                   "        Inverter     VDK330Q  Title\nNo Item.\n\n") +
+                        none);
+
+    QCOMPARE(Cli(link + QStringList{"write", "0003", "4000"}).code, 0);
+    r = Cli(line + QStringList{"compare", file});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.out.contains("F003:      40.00 ,     60.00  (Base frequency 1)"), qPrintable(r.out));
+}
+
+// Lost and damaged replies: the run goes on, lists what failed, exits 1.
+void TestLinkEndToEnd::faultyLineIsReported() {
+    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--drop-rate",
+                         "0.03", "--corrupt-rate", "0.03", "--seed", "1"});
+    QVERIFY(!sim.Pty().isEmpty());
+    QTemporaryDir dir;
+    const Run r = Cli(kSelection + QStringList{"--port", sim.Pty(), "--timeout", "100", "import",
+                                               "-o", dir.filePath("a.vdk")});
+    QCOMPARE(r.code, 1);
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() > 1);
+    QVERIFY(!lines.contains("No Item."));
+    for (const QString& l : lines.mid(1))
+        QVERIFY2(QRegularExpression("^F\\w+: .+$").match(l).hasMatch(), qPrintable(l));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)
