@@ -223,7 +223,8 @@ int main(int argc, char** argv) {
         },
         [&] {
             return TableEditor::Options{options.Entkey, options.Eeprom, options.UndoMax};
-        }});
+        },
+        [&] { return TransferSetup::From(options, flags.MainteFlag); }});
     dialogs.SetParent(&main);
     main.show();
     main.Table()->move(main.frameGeometry().bottomLeft());

@@ -37,6 +37,15 @@ QString FreeAutoSavePath(const QString& folder, const QDateTime& now) {
     return path;
 }
 
+std::optional<QString> AutoSaveReport(const QStringList& lines, const QString& appDir,
+                                      const QString& documentsDir, const QDateTime& now,
+                                      QString* error) {
+    const QString path = FreeAutoSavePath(AutoSaveFolder(appDir, documentsDir), now);
+    if (!ResultReport::Save(path, lines, error))
+        return std::nullopt;
+    return path;
+}
+
 QString AutoSaveFolder(const QString& appDir, const QString& documentsDir) {
     // Writable as the file system says, for this user: try it.
     QTemporaryFile probe(QDir(appDir).filePath(QStringLiteral("probe-XXXXXX")));

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace vdk {
 
@@ -32,6 +33,13 @@ QString AutoSaveName(const QDateTime& now);
 // file of that name is there already (the name holds neither month nor year,
 // and two saves in a second share it), the name with a counter before ".txt".
 QString FreeAutoSavePath(const QString& folder, const QDateTime& now);
+
+// The automatic save of a report's lines: a free time-stamped name in AppDir,
+// or in the documents folder when AppDir cannot be written to. The path
+// written, or nothing with the system's text in `error`.
+std::optional<QString> AutoSaveReport(const QStringList& lines, const QString& appDir,
+                                      const QString& documentsDir, const QDateTime& now,
+                                      QString* error);
 
 // The folder for automatic saves: AppDir when it can be written to, else the
 // user's documents folder.

@@ -37,6 +37,28 @@ TransferOptions TransferOptions::From(const EnvironmentOptions& o, const OptionA
     return t;
 }
 
+ReportTexts ReportTexts::From(const LanguageTexts& texts) {
+    const ReportTexts d;
+    const auto text = [&](const char* key, const QString& def) {
+        return texts.LangText(QStringLiteral("WorkingRep"), QLatin1String(key), def);
+    };
+    return {text("Info1", d.errors),     text("Info2", d.differences), text("Info3", d.noItem),
+            text("Buff", d.maintenance), text("Result1", d.inverter),  text("Result2", d.table),
+            text("Result3", d.title)};
+}
+
+TransferSetup TransferSetup::From(const EnvironmentOptions& o, bool maintenanceMode) {
+    TransferSetup s;
+    s.run =
+        TransferOptions::From(o, AvailabilityOf(o, false, false, maintenanceMode), maintenanceMode);
+    s.useMaintenance = o.Mainte;
+    s.checkType = o.CheckInvTyp;
+    s.showResult = o.Result;
+    s.showCompareResult = o.ResultC;
+    s.checkPrinter = o.CheckPrt;
+    return s;
+}
+
 std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool useMaintenance,
                                    Messenger& messenger) {
     if (!link.CommunicationCheck()) {

@@ -9,6 +9,7 @@ namespace vdk {
 
 class CommLink;
 class EventPump;
+class LanguageTexts;
 class Messenger;
 class ParaDat;
 class ResultReport;
@@ -40,6 +41,23 @@ struct ReportTexts {
     QString inverter = QStringLiteral("Inverter");
     QString table = QStringLiteral("VDK330Q");
     QString title = QStringLiteral("Title");
+
+    // The texts of [WorkingRep] of the language file.
+    static ReportTexts From(const LanguageTexts& texts);
+};
+
+// Everything the start of a run needs from the options.
+struct TransferSetup {
+    TransferOptions run;
+    bool useMaintenance = false;   // "Use Maintenance Mode": FB91 access, every row
+    bool checkType = false;        // "Check Inverter Type-Form" before the run
+    bool showResult = true;        // "Display Communication Result" (import, export)
+    bool showCompareResult = true; // "Display Comparison Result"
+    bool checkPrinter = false;     // "Check Printer Connection"
+
+    static TransferSetup From(const EnvironmentOptions& o, bool maintenanceMode);
+    // Whether the run's report is shown after a run in `mode`.
+    bool ShowsReport(int mode) const { return mode == 2 ? showCompareResult : showResult; }
 };
 
 // Before a run: the link must answer (message 4 otherwise), and with "Use

@@ -43,6 +43,7 @@ struct Main {
                          [this] { return flags.MainteFlag = true; },
                          {},
                          {},
+                         {},
                          {}});
         return *window;
     }

@@ -2,6 +2,7 @@
 
 #include "app/AppSession.h"
 #include "base/Clock.h"
+#include "base/EventPump.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "data/DefinitionLoader.h"
@@ -9,14 +10,20 @@
 #include "editor/ui/TParameter.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
+#include "transfer/ResultReport.h"
+#include "transfer/ui/TResultForm1.h"
+#include "transfer/ui/TWorkBar.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPrinterInfo>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QStyle>
+#include <QTableView>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -460,6 +467,12 @@ void TMain::Run(Command command) {
     case C::Contents:
         ShowHelp(p_.paths.HelpFile);
         return;
+    case C::Import:
+        return Transfer(command, TransferMode::Import);
+    case C::Export:
+        return Transfer(command, TransferMode::Export);
+    case C::Comparison:
+        return Transfer(command, TransferMode::Compare);
     case C::Options:
         paraTableAct_ = false;
         if (p_.options)
@@ -488,6 +501,61 @@ void TMain::Run(Command command) {
     default:
         return; // commands of parts that are not built yet are disabled
     }
+}
+
+// A whole-set run: the link and the maintenance access first, then the
+// dialog; afterwards the report (saved automatically when due) and the table.
+void TMain::Transfer(Command command, TransferMode mode) {
+    if (!actions_[command]->isEnabled())
+        return;
+    paraTableAct_ = false;
+    const TransferSetup setup = p_.transferSetup ? p_.transferSetup() : TransferSetup{};
+    AppSession& s = p_.session;
+    const auto lastRow = PrepareTransfer(p_.link, s.table, setup.useMaintenance, s.messenger);
+    UpdateIndicator();
+    if (!lastRow)
+        return;
+    ResultReport report{int(mode)};
+    FunctionPump pump([] { QCoreApplication::processEvents(); });
+    TransferRun run(s.table, s.values, p_.link, s.messenger, pump);
+    run.options = setup.run;
+    run.texts = ReportTexts::From(s.texts);
+    run.typeForm = p_.paths.Identity().TypeForm;
+    run.decimalComma = table_->decimalComma;
+    run.lastRow = *lastRow;
+    TWorkBar bar(run, mode, report, s.messenger, s.texts, this);
+    bar.ShowChangedOnlyNote(mode == TransferMode::Export && setup.run.changedOnly);
+    if (setup.checkType)
+        bar.typeCheck = [this] {
+            p_.link.InverterTypeCheck(p_.paths.InverterIni, p_.paths.Identity());
+        };
+    bar.exec();
+    UpdateIndicator();
+    if (!bar.Started())
+        return;
+    const TransferRun::Outcome& outcome = bar.Result();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (outcome.autoSaveDue) {
+        QString error;
+        if (!AutoSaveReport(report.lines, p_.paths.AppDir, documents, QDateTime::currentDateTime(),
+                            &error))
+            s.messenger.Dialogs().ShowMessage(
+                Message{0, error, windowTitle(), MsgIcon::Stop, MsgButtons::Ok});
+    }
+    if (!outcome.aborted && setup.ShowsReport(int(mode))) {
+        const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
+        TResultForm1 form(
+            report, s.texts, s.messenger.Dialogs(),
+            {p_.paths.AppDir, documents, setup.run.autoSave, !setup.checkPrinter || printers},
+            this);
+        paraTableAct_ = false;
+        form.exec();
+    }
+    if (mode == TransferMode::Compare)
+        tableWindow_->Grid()->viewport()->update(); // the transfer marks changed
+    else
+        tableWindow_->ResetTable();
+    UpdateTitle();
 }
 
 void TMain::closeEvent(QCloseEvent* event) {

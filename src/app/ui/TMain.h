@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/TableEditor.h"
+#include "transfer/TransferRun.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -88,6 +89,8 @@ public:
         std::function<std::pair<quint32, quint32>()> tableColours;
         // The table editor's options.
         std::function<TableEditor::Options()> editorOptions;
+        // What the transfer runs take from the options.
+        std::function<TransferSetup()> transferSetup;
     };
 
     explicit TMain(Parts parts, QWidget* parent = nullptr);
@@ -113,6 +116,7 @@ private:
     void CommunicationCheck();
     void ShowHelp(const QString& file);
     bool SaveAsDialog();
+    void Transfer(Command command, TransferMode mode);
 
     Parts p_;
     std::map<Command, QAction*> actions_;
