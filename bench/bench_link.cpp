@@ -8,60 +8,17 @@
 // Wall time is compared with the wire floor: for every exchange the request
 // and reply characters times the bits per character over the baud rate, plus
 // the MODBUS frame gap. CPU time is that of this process.
+#include "BenchLine.h"
 #include "BenchUtil.h"
 #include "base/Clock.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "comm/QtSerialPort.h"
-#include "data/Catalogue.h"
-#include "data/DefinitionLoader.h"
-#include "settings/AppPaths.h"
-#include "settings/LanguageTexts.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 #include <QTextStream>
-#include <sys/resource.h>
 
 using namespace vdk;
-
-namespace {
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-class Simulator {
-public:
-    Simulator(const QString& program, const QStringList& args) {
-        process_.start(program, args);
-        if (process_.waitForStarted(5000) && process_.waitForReadyRead(10000)) {
-            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-            if (line.startsWith(QLatin1String("PTY ")))
-                pty_ = line.mid(4);
-        }
-    }
-    ~Simulator() {
-        process_.terminate();
-        process_.waitForFinished(5000);
-    }
-    const QString& Pty() const { return pty_; }
-
-private:
-    QProcess process_;
-    QString pty_;
-};
-
-struct Setup {
-    AppPaths paths;
-    ParaDat table;
-    QString type, cpu, capacity;
-};
-
-} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -70,26 +27,10 @@ int main(int argc, char** argv) {
     const QString simProgram = bin + QStringLiteral("/vdk330q-sim");
 
     // The largest definition of the shipped catalogue.
-    Setup s{AppPaths(bin, QString()), {}, {}, {}, {}};
-    s.paths.SelectLanguage(QStringLiteral("English"));
+    const LargestDefinition s(bin);
     SilentDialogs dialogs;
     LanguageTexts texts;
     Messenger messenger(texts, dialogs);
-    const Catalogue catalogue(s.paths);
-    for (const QString& type : catalogue.TypeForms())
-        for (const QString& cpu : catalogue.CpuVersions(type)) {
-            const QString capacity = catalogue.Capacities(type, cpu).value(0);
-            s.paths.SelectInverter(type, cpu, capacity);
-            ParaDat table;
-            DefinitionLoader loader(s.paths, messenger);
-            if (loader.LoadDefinitions(table) && loader.LoadCapacityDefaults(table) &&
-                table.Count() > s.table.Count()) {
-                s.table = table;
-                s.type = type;
-                s.cpu = cpu;
-                s.capacity = capacity;
-            }
-        }
     out << QStringLiteral("%1(%2)%3: %4 parameters\n")
                .arg(s.type, s.cpu, s.capacity)
                .arg(s.table.Count());
@@ -117,21 +58,16 @@ int main(int argc, char** argv) {
             bool error = false;
             link.Transact(s.table.FindRow(u"FB91"), QStringLiteral("463"), error, u"P");
 
-            const double bits = 11.0; // 8 data bits, parity, start and stop bit
             double floorMs = 0;
             int failures = 0;
             const double cpu0 = CpuSeconds();
             QElapsedTimer wall;
             wall.start();
             for (int row = 0; row < s.table.Count(); ++row) {
-                const Request request{
-                    s.table.At(row, ComNo), s.table.At(row, Byte) == u"4", 'R', {}, {}};
-                const bool modbus = protocol == Protocol::Modbus;
-                const qsizetype chars =
-                    modbus ? EncodeModbusRequest(request).size() + ModbusReplyLength(request)
-                           : EncodeInverterRequest(request).size() + InverterReplyLength(request);
-                floorMs += chars * bits * 1000.0 / BaudRateOf(baudIndex) +
-                           (modbus ? FrameGap(baudIndex) : 0);
+                floorMs += WireMilliseconds(
+                    protocol,
+                    Request{s.table.At(row, ComNo), s.table.At(row, Byte) == u"4", 'R', {}, {}},
+                    baudIndex);
                 link.Transact(row, QString(), error, u"R");
                 failures += error;
             }

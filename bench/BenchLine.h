@@ -1,0 +1,87 @@
+#pragma once
+
+// What the line benchmarks share: the simulator process on a pseudo-terminal,
+// CPU time, the largest shipped definition and the wire time of an exchange.
+#include "comm/FrameCodec.h"
+#include "comm/SerialPort.h"
+#include "data/Catalogue.h"
+#include "data/DefinitionLoader.h"
+#include "settings/AppPaths.h"
+#include "settings/LanguageTexts.h"
+
+#include <QProcess>
+#include <sys/resource.h>
+
+namespace vdk {
+
+// CPU seconds of this process, or of its ended children.
+inline double CpuSeconds(int who = RUSAGE_SELF) {
+    rusage usage{};
+    getrusage(who, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// vdk330q-sim serving a pseudo-terminal for the life of the object.
+class Simulator {
+public:
+    Simulator(const QString& program, const QStringList& args) {
+        process_.start(program, args);
+        if (process_.waitForStarted(5000) && process_.waitForReadyRead(10000)) {
+            const QString line = QString::fromUtf8(process_.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("PTY ")))
+                pty_ = line.mid(4);
+        }
+    }
+    ~Simulator() {
+        process_.terminate();
+        process_.waitForFinished(5000);
+    }
+    const QString& Pty() const { return pty_; }
+
+private:
+    QProcess process_;
+    QString pty_;
+};
+
+// The shipped inverter with the most parameters (its first capacity).
+struct LargestDefinition {
+    explicit LargestDefinition(const QString& appDir) : paths(appDir, QString()) {
+        paths.SelectLanguage(QStringLiteral("English"));
+        SilentDialogs dialogs;
+        LanguageTexts texts;
+        Messenger messenger(texts, dialogs);
+        const Catalogue catalogue(paths);
+        for (const QString& t : catalogue.TypeForms())
+            for (const QString& c : catalogue.CpuVersions(t)) {
+                const QString k = catalogue.Capacities(t, c).value(0);
+                paths.SelectInverter(t, c, k);
+                ParaDat candidate;
+                DefinitionLoader loader(paths, messenger);
+                if (loader.LoadDefinitions(candidate) && loader.LoadCapacityDefaults(candidate) &&
+                    candidate.Count() > table.Count()) {
+                    table = candidate;
+                    type = t;
+                    cpu = c;
+                    capacity = k;
+                }
+            }
+        paths.SelectInverter(type, cpu, capacity);
+    }
+    AppPaths paths;
+    ParaDat table;
+    QString type, cpu, capacity;
+};
+
+// The least time one exchange takes on the line: request and reply characters
+// of 11 bits (8 data bits, parity, start and stop bit), and the MODBUS gap.
+inline double WireMilliseconds(Protocol protocol, const Request& request, int baudIndex) {
+    const bool modbus = protocol == Protocol::Modbus;
+    const qsizetype chars =
+        modbus ? EncodeModbusRequest(request).size() + ModbusReplyLength(request)
+               : EncodeInverterRequest(request).size() + InverterReplyLength(request);
+    return double(chars) * 11.0 * 1000.0 / BaudRateOf(baudIndex) +
+           (modbus ? FrameGap(baudIndex) : 0);
+}
+
+} // namespace vdk

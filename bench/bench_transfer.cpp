@@ -1,0 +1,103 @@
+// Whole-set import and export through vdk330q-cli against vdk330q-sim
+// --wire-timing on a pseudo-terminal: the largest shipped definition at 9600
+// and 38400 baud, even parity, in both protocols.
+//
+//   build/bin/bench_transfer
+//
+// Wall time of the command (start-up included) is compared with the wire
+// floor of its exchanges: the communication check, then one read (import) or
+// one write (export, every writable parameter) per parameter. CPU time is the
+// command's own.
+#include "BenchLine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+using namespace vdk;
+
+namespace {
+
+struct Measured {
+    int code = -1;
+    double wallMs = 0;
+    double cpuMs = 0;
+};
+
+Measured RunCli(const QString& program, const QStringList& args) {
+    const double cpu0 = CpuSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer wall;
+    wall.start();
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(600000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            double(wall.nsecsElapsed()) / 1e6, (CpuSeconds(RUSAGE_CHILDREN) - cpu0) * 1000.0};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QString bin = QCoreApplication::applicationDirPath();
+    const LargestDefinition s(bin);
+    const ParaDat& t = s.table;
+    out << QStringLiteral("%1(%2)%3: %4 parameters, %5 in a run\n")
+               .arg(s.type, s.cpu, s.capacity)
+               .arg(t.Count())
+               .arg(t.NormalLastRow() + 1);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("set.vdk"));
+    int failed = 0;
+    for (const int baudIndex : {3, 5})
+        for (const Protocol protocol : {Protocol::Inverter, Protocol::Modbus}) {
+            const QString name = protocol == Protocol::Modbus ? QStringLiteral("modbus")
+                                                              : QStringLiteral("inverter");
+            const QString baud = QString::number(BaudRateOf(baudIndex));
+            const Simulator sim(bin + QStringLiteral("/vdk330q-sim"),
+                                {"--type", s.type, "--cpu", s.cpu, "--capacity", s.capacity,
+                                 "--protocol", name, "--baud", baud, "--parity", "even",
+                                 "--wire-timing"});
+            if (sim.Pty().isEmpty()) {
+                out << "cannot start the simulator\n";
+                return 1;
+            }
+            const QStringList line{"--port", sim.Pty(), "--protocol", name,
+                                   "--baud", baud,      "--parity",   "even"};
+            const QStringList selection{"--type",     s.type,     "--cpu",  s.cpu,
+                                        "--capacity", s.capacity, "--lang", "English"};
+            const QString cli = bin + QStringLiteral("/vdk330q-cli");
+            const int check = t.FindRow(u"0000");
+            double importFloor =
+                WireMilliseconds(protocol, {t.At(check, ComNo), false, 'R', {}, {}}, baudIndex);
+            double exportFloor = importFloor;
+            for (int row = 0; row <= t.NormalLastRow(); ++row) {
+                const bool wide = t.At(row, Byte) == u"4";
+                importFloor +=
+                    WireMilliseconds(protocol, {t.At(row, ComNo), wide, 'R', {}, {}}, baudIndex);
+                if (t.At(row, Flag) != u"1")
+                    exportFloor += WireMilliseconds(
+                        protocol, {t.At(row, ComNo), wide, 'W', t.At(row, Default), {}}, baudIndex);
+            }
+            const auto report = [&](const char* what, const Measured& m, double floorMs) {
+                failed += m.code != 0;
+                out << QStringLiteral("  %1 %2 %3: wall %4 ms, wire floor %5 ms, ratio %6; CPU "
+                                      "%7 % of wall%8\n")
+                           .arg(QLatin1String(what), -6)
+                           .arg(name, -8)
+                           .arg(baud, 5)
+                           .arg(m.wallMs, 0, 'f', 0)
+                           .arg(floorMs, 0, 'f', 0)
+                           .arg(m.wallMs / floorMs, 0, 'f', 3)
+                           .arg(100.0 * m.cpuMs / m.wallMs, 0, 'f', 1)
+                           .arg(m.code == 0 ? QString() : QStringLiteral("; exit %1").arg(m.code));
+            };
+            report("import", RunCli(cli, selection + line + QStringList{"import", "-o", file}),
+                   importFloor);
+            report("export", RunCli(cli, line + QStringList{"export", file, "--all", "--eeprom"}),
+                   exportFloor);
+        }
+    return failed ? 1 : 0;
+}
