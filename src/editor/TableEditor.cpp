@@ -112,24 +112,34 @@ void TableEditor::Reject(int message) {
     EndEntry();
 }
 
-void TableEditor::Enter() {
+// What the value cell of the current row holds, converted; the hexadecimal
+// mark follows the text. A reject is shown and ends the entry.
+std::optional<Entry> TableEditor::ReadEntry() {
     const int r = ParamOf(currentRow);
     if (r < 0)
-        return;
-    const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
+        return std::nullopt;
     const QString text = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
     const Entry entry = ConvertEntry(table_, values_, r, text, grid_.decimalComma);
     if (!text.trimmed().isEmpty())
         values_.At(r, UPara::HexIndex) = entry.hex ? kOne : kZero;
     if (entry.status != Entry::Ok) {
         Reject(entry.status == Entry::Empty ? kMsgEmptyEntry : kMsgNotNumber);
-        return;
+        return std::nullopt;
     }
     if (entry.range.unreadable)
         messenger_.Show(kMsgNotNumber, MsgIcon::Exclamation);
-    else if (entry.range.clamped)
+    return entry;
+}
+
+void TableEditor::Enter() {
+    const auto entry = ReadEntry();
+    if (!entry)
+        return;
+    const int r = ParamOf(currentRow);
+    const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
+    if (entry->range.clamped)
         messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
-    const double v = entry.range.value;
+    const double v = entry->range.value;
     QString& value = values_.At(r, UPara::Value);
     if (value.toDouble() != v)
         values_.At(r, UPara::WriteIndex) = kOne;
@@ -285,21 +295,12 @@ void TableEditor::SelectedExport(const Selection& s) {
 }
 
 void TableEditor::TypedExport() {
+    const auto entry = ReadEntry();
+    if (!entry)
+        return;
     const int r = ParamOf(currentRow);
-    if (r < 0)
-        return;
     const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
-    const QString text = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
-    const Entry entry = ConvertEntry(table_, values_, r, text, grid_.decimalComma);
-    if (!text.trimmed().isEmpty())
-        values_.At(r, UPara::HexIndex) = entry.hex ? kOne : kZero;
-    if (entry.status != Entry::Ok) {
-        Reject(entry.status == Entry::Empty ? kMsgEmptyEntry : kMsgNotNumber);
-        return;
-    }
-    if (entry.range.unreadable)
-        messenger_.Show(kMsgNotNumber, MsgIcon::Exclamation);
-    if (entry.range.clamped) {
+    if (entry->range.clamped) {
         messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
         return; // nothing is sent; the entry goes on
     }
@@ -311,7 +312,7 @@ void TableEditor::TypedExport() {
         return;
     }
     bool failed = false;
-    const QString stored = Write(r, RawText(entry.range.value), CommandLetter(), failed);
+    const QString stored = Write(r, RawText(entry->range.value), CommandLetter(), failed);
     PushUndo(comNo, values_.At(r, UPara::Value));
     values_.At(r, UPara::Value) = stored;
     // The marks describe the value the table now holds, sent or not.

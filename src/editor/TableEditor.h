@@ -1,9 +1,11 @@
 #pragma once
 
 #include "editor/ParameterTable.h"
+#include "editor/ValueEntry.h"
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace vdk {
 
@@ -90,6 +92,7 @@ private:
     void SetCell(int row, ParameterTable::Column column, const QString& text);
     void SetChangedMark(int param, int row);
     void Reject(int message);
+    std::optional<Entry> ReadEntry();
     void ClearEntry();
     void PushUndo(const QString& comNo, const QString& old);
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
