@@ -149,11 +149,7 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
                                             const ParameterTable& view) {
     const QString path = SaveAsName(chosen, csvFilter);
     // The dialog asked about the name it showed; a name we completed is asked about here.
-    if (path != chosen && QFileInfo::exists(path) &&
-        dialogs_.ShowMessage(Message{kMsgReplace,
-                                     texts.LangMessage(kMsgReplace) + QLatin1Char('\n') + path,
-                                     texts.LangMessage(LanguageTexts::kCaption),
-                                     MsgIcon::Exclamation, MsgButtons::YesNo}) != Answer::Yes)
+    if (!MayWriteCompletedName(messenger, chosen, path))
         return SaveAsResult::Kept;
     const QFileInfo info(path);
     const bool csv = info.suffix().toUpper() == QLatin1String("CSV");

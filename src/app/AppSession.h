@@ -89,7 +89,6 @@ enum AppMessage {
     kMsgCannotWrite = 5,
     kMsgCannotRead = 6,
     kMsgNoCurrentFile = 16,
-    kMsgReplace = 17,
     kMsgUnsavedEdits = 89
 };
 

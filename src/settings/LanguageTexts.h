@@ -63,6 +63,11 @@ private:
     UserDialogs& dialogs_;
 };
 
+// A save name the program completed after the save dialog asked about the
+// name it showed (an extension added): true when it may be written, after
+// asking message 17 when a file of that name exists.
+bool MayWriteCompletedName(Messenger& messenger, const QString& chosen, const QString& completed);
+
 // First start: a settings file without [Language] `Japanese` gets the two
 // shipped languages, Japanese first. False when the file cannot be written.
 bool EnsureFirstStartKeys(IniFile& settings);

@@ -95,6 +95,21 @@ void TestTransferWindows::reportSaves() {
                  "* Communication Error Parameters\r\nF03: Signed\r\nchecked by hand\r\n");
         QCOMPARE(f.dialogs.fileRequests.last().directory, f.tree.Path("app"));
         QCOMPARE(form.Save(), QString()); // cancelled
+        // ".txt" is added; a file of that name is replaced only when the user says so.
+        f.dialogs.files.enqueue(f.tree.Path("out"));
+        f.dialogs.answers.enqueue(Answer::Yes);
+        QCOMPARE(form.Save(), f.tree.Path("out.txt"));
+        QCOMPARE(f.dialogs.Numbers().last(), 17);
+        f.dialogs.files.enqueue(f.tree.Path("out"));
+        f.dialogs.answers.enqueue(Answer::No);
+        form.List()->setPlainText("replaced");
+        QCOMPARE(form.Save(), QString());
+        QCOMPARE(f.dialogs.Numbers().last(), 17);
+        QVERIFY(f.tree.Read("out.txt").startsWith("* Communication"));
+        f.dialogs.files.enqueue(f.tree.Path("fresh"));
+        const int questions = f.dialogs.messages.size();
+        QCOMPARE(form.Save(), f.tree.Path("fresh.txt"));
+        QCOMPARE(f.dialogs.messages.size(), questions); // nothing to replace: no question
     }
     {
         // With the option on, a time-stamped file, never replacing another.

@@ -115,14 +115,21 @@ QString TResultForm1::Save() {
         1, QStringLiteral("txt"), QString()});
     if (!choice || choice->path.isEmpty())
         return QString();
+    // A name without an extension gets ".txt", asked about when it exists.
+    const QString path = QFileInfo(choice->path).suffix().isEmpty()
+                             ? choice->path + QStringLiteral(".txt")
+                             : choice->path;
+    Messenger messenger(texts_, dialogs_);
+    if (!MayWriteCompletedName(messenger, choice->path, path))
+        return QString();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool saved = ResultReport::Save(choice->path, Lines(), &error);
+    const bool saved = ResultReport::Save(path, Lines(), &error);
     QApplication::restoreOverrideCursor();
     if (!saved) {
-        ReportFailure(choice->path, error);
+        ReportFailure(path, error);
         return QString();
     }
-    return choice->path;
+    return path;
 }
 
 void TResultForm1::Print() {
