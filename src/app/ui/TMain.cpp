@@ -246,8 +246,7 @@ void TMain::BuildCommands() {
     menuBar()->insertAction(menus[3]->menuAction(), keyPad);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup,  C::Print,  C::Import,  C::Export,
-                C::Comparison, C::KeyPad, C::Monitor, C::InverterInfo};
+    unbuilt_ = {C::PageSetup, C::Print, C::KeyPad, C::Monitor, C::InverterInfo};
     for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +
@@ -261,6 +260,7 @@ void TMain::BuildCommands() {
 // The communication check enables the commands that need the inverter when
 // it answers, and disables them when it does not.
 void TMain::EnableLinkCommands(bool on) {
+    linkUp_ = on;
     for (C c : {C::Import, C::Export, C::KeyPad, C::SelectedImport, C::SelectedExport,
                 C::Comparison, C::InverterInfo})
         actions_[c]->setEnabled(on && !unbuilt_.count(c));
@@ -320,6 +320,7 @@ void TMain::Reload() {
     actions_[C::Quick]->setVisible(quick);
     actions_[C::ParameterHelp]->setEnabled(loader.HasParaHelp());
     p_.link.SetTable(&p_.session.table);
+    EnableLinkCommands(linkUp_); // until a check says otherwise
     UpdateTitle();
 }
 

@@ -128,6 +128,7 @@ private:
     QTimer* indicatorTimer_ = nullptr;
     QWidget* help_ = nullptr;
     bool paraTableAct_ = false; // the table window was the last one activated
+    bool linkUp_ = false;       // the last communication check succeeded
     qint64 checkEnded_ = -1;    // when the last communication check returned
 };
 
