@@ -224,7 +224,8 @@ int main(int argc, char** argv) {
         [&] {
             return TableEditor::Options{options.Entkey, options.Eeprom, options.UndoMax};
         },
-        [&] { return TransferSetup::From(options, flags.MainteFlag); }});
+        [&] { return TransferSetup::From(options, flags.MainteFlag); },
+        [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); }});
     dialogs.SetParent(&main);
     main.show();
     main.Table()->move(main.frameGeometry().bottomLeft());

@@ -44,7 +44,8 @@ struct Main {
                          {},
                          {},
                          {},
-                         {}});
+                         {},
+                         [this](const auto& undo, const auto&) { undoShown = int(undo.size()); }});
         return *window;
     }
     DataFixture f;
@@ -55,6 +56,7 @@ struct Main {
     ScriptedPort port{clock};
     CommLink link{port, clock, session.messenger, flags};
     int newSelections = 0;
+    int undoShown = -1;
     int setups = 0;
     std::unique_ptr<TMain> window;
 };
@@ -201,7 +203,9 @@ void TestMainWindow::editCommandsMirrorTheTable() {
     QTest::keyClicks(grid, "12");
     QTest::keyClick(grid, Qt::Key_Return);
     QVERIFY(w.ActionFor(C::Undo)->isEnabled());
+    QCOMPARE(m.undoShown, 1); // the buffer window's undo table follows
     w.Run(C::Undo);
+    QCOMPARE(m.undoShown, 0);
     QCOMPARE(m.session.values.At(0, UPara::Value), "99");
     QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
     QVERIFY(w.ActionFor(C::Redo)->isEnabled());

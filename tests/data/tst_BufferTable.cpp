@@ -5,6 +5,7 @@
 #include "base/ProgramFlags.h"
 #include "data/ui/TParameters.h"
 
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -36,6 +37,15 @@ void TestBufferTable::showsTheLiveTables() {
     QTest::mouseClick(window.ParaDatGrid()->viewport(), Qt::LeftButton, {},
                       window.ParaDatGrid()->visualRect(para->index(3, 0)).center());
     QCOMPARE(window.UParaGrid()->selectionModel()->selectedRows().value(0).row(), 3);
+
+    window.ShowStores({{"0000", "99"}, {"0001", "5"}}, {{"F003", "42"}});
+    const auto lists = window.findChildren<QListWidget*>();
+    const auto shows = [&](const QString& line) {
+        return std::any_of(lists.begin(), lists.end(), [&](QListWidget* l) {
+            return !l->findItems(line, Qt::MatchExactly).isEmpty();
+        });
+    };
+    QVERIFY(shows("0001  5") && shows("F003  42"));
 
     if (const QString dir = qEnvironmentVariable("VDK_SCREENSHOTS"); !dir.isEmpty())
         window.grab().save(dir + "/buffer-table.png");

@@ -298,6 +298,17 @@ void TMain::Reload() {
                                 },
                                 p_.editorOptions};
     tableWindow_ = new TParameter(*editor_, p_.session.messenger, p_.session.texts, context, this);
+    connect(tableWindow_, &TParameter::Edited, this, [this] {
+        if (!p_.showStores)
+            return;
+        const auto pairs = [](const QList<TableEditor::UndoEntry>& store) {
+            QList<std::pair<QString, QString>> entries;
+            for (const TableEditor::UndoEntry& e : store)
+                entries.append({e.comNo, e.value});
+            return entries;
+        };
+        p_.showStores(pairs(editor_->UndoStore()), pairs(editor_->RedoStore()));
+    });
     // The main window's items mirror the table's enable states.
     for (auto [mine, theirs] : {std::pair{C::Undo, TParameter::Command::Undo},
                                 {C::Redo, TParameter::Command::Redo},

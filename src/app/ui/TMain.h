@@ -91,6 +91,10 @@ public:
         std::function<TableEditor::Options()> editorOptions;
         // What the transfer runs take from the options.
         std::function<TransferSetup()> transferSetup;
+        // Shows the table's undo and redo stores (number, earlier value).
+        std::function<void(const QList<std::pair<QString, QString>>&,
+                           const QList<std::pair<QString, QString>>&)>
+            showStores;
     };
 
     explicit TMain(Parts parts, QWidget* parent = nullptr);

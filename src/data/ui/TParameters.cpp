@@ -92,8 +92,8 @@ TParameters::TParameters(const ParaDat& table, const UPara& values, const Langua
     for (QCheckBox* box : {mainte_, superMainte_})
         box->setAttribute(Qt::WA_TransparentForMouseEvents); // they only show the flags
 
-    auto* undo = new QListWidget(this);
-    auto* redo = new QListWidget(this);
+    undo_ = new QListWidget(this);
+    redo_ = new QListWidget(this);
     auto* layout = new QGridLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("ParaDat Table"), this), 0, 0, 1, 4);
     layout->addWidget(paraDat_, 1, 0, 1, 4);
@@ -102,9 +102,9 @@ TParameters::TParameters(const ParaDat& table, const UPara& values, const Langua
     layout->addWidget(new QLabel(QStringLiteral("Language Buffer"), this), 2, 2);
     layout->addWidget(new QLabel(QStringLiteral("Flugs"), this), 2, 3);
     layout->addWidget(uPara_, 3, 0, 3, 1);
-    layout->addWidget(undo, 3, 1);
+    layout->addWidget(undo_, 3, 1);
     layout->addWidget(new QLabel(QStringLiteral("Redo Table"), this), 4, 1);
-    layout->addWidget(redo, 5, 1);
+    layout->addWidget(redo_, 5, 1);
     auto* language = new QHBoxLayout;
     language->addWidget(keys_);
     language->addWidget(messages_, 2);
@@ -130,6 +130,16 @@ TParameters::TParameters(const ParaDat& table, const UPara& values, const Langua
     connect(paraDat_, &QTableView::pressed, this, follow(uPara_));
     connect(uPara_, &QTableView::pressed, this, follow(paraDat_));
     resize(900, 560);
+}
+
+void TParameters::ShowStores(const QList<std::pair<QString, QString>>& undo,
+                             const QList<std::pair<QString, QString>>& redo) {
+    // One line per entry, oldest first: the number and the value before the change.
+    for (auto [list, entries] : {std::pair{undo_, &undo}, std::pair{redo_, &redo}}) {
+        list->clear();
+        for (const auto& [comNo, value] : *entries)
+            list->addItem(comNo + QStringLiteral("  ") + value);
+    }
 }
 
 void TParameters::Refresh() {

@@ -25,6 +25,9 @@ public:
 
     // After the tables were rebuilt (a new selection, a file).
     void Refresh();
+    // The undo and redo stores of the table: number and earlier value per entry.
+    void ShowStores(const QList<std::pair<QString, QString>>& undo,
+                    const QList<std::pair<QString, QString>>& redo);
     QTableView* ParaDatGrid() const { return paraDat_; }
     QTableView* UParaGrid() const { return uPara_; }
 
@@ -45,6 +48,8 @@ private:
     QCheckBox* superMainte_ = nullptr;
     QListWidget* keys_ = nullptr;
     QListWidget* messages_ = nullptr;
+    QListWidget* undo_ = nullptr;
+    QListWidget* redo_ = nullptr;
     std::function<void()> resetModels_;
 };
 

@@ -296,6 +296,7 @@ void TParameter::ResetTable() {
     setWindowTitle(ParameterTable::Caption(captionPrefix_, context_.typeForm, context_.capacity,
                                            context_.cpuVer));
     Rebuilt();
+    Q_EMIT Edited();
 }
 
 int TParameter::CurrentRow() const {
@@ -317,6 +318,7 @@ TableEditor::Selection TParameter::CurrentSelection() const {
 void TParameter::Sync() {
     model_.CellsChanged();
     ApplyMenuState();
+    Q_EMIT Edited();
     const TableEditor::Scroll scroll = editor_.TakeScroll();
     const int row = editor_.currentRow;
     if (scroll == TableEditor::Scroll::None || row < 0 || row >= model_.rowCount())

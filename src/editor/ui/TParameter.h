@@ -93,6 +93,8 @@ public:
 Q_SIGNALS:
     // The window became the active one (the main window checks the link then).
     void Activated();
+    // A command ran: the undo and redo stores may have changed.
+    void Edited();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
