@@ -332,7 +332,9 @@ void TParameter::Sync() {
 }
 
 void TParameter::OpenFind() {
-    find_->SetText(editor_.OpenFind(CurrentSelection()));
+    // An empty cell keeps the text of the last search.
+    if (const QString text = editor_.OpenFind(CurrentSelection()); !text.isEmpty())
+        find_->SetText(text);
     find_->show();
     find_->raise();
     find_->activateWindow();
