@@ -254,6 +254,12 @@ void TestParameterWindow::keysReachTheEditor() {
     grid->setCurrentIndex(grid->model()->index(4, 3));
     QTest::keyClick(grid, Qt::Key_Delete); // Shipment
     QCOMPARE(w.f.values.At(4, UPara::Value), "5");
+    // A view switch ends an entry; the new view's top row is current.
+    QTest::keyClicks(grid, "3");
+    t.Run(Command::Quick);
+    QVERIFY(!w.editor.EditActive());
+    QCOMPARE(grid->currentIndex().row(), 0);
+    QCOMPARE(grid->model()->index(0, 3).data().toString().trimmed(), "9.9");
 }
 
 void TestParameterWindow::copyAndFind() {

@@ -278,9 +278,18 @@ void TParameter::ApplyMenuState() {
     set(Command::Redo, editor_.CanRedo());
 }
 
+// The rows were built anew: an entry ends, and the top row is current.
 void TParameter::Rebuilt() {
+    editor_.EndEntry();
     model_.Refresh();
     ApplyMenuState();
+    editor_.currentRow = 0;
+    if (model_.rowCount() > 0) {
+        syncing_ = true;
+        grid_->selectionModel()->setCurrentIndex(model_.index(0, ParameterTable::ValueCol),
+                                                 QItemSelectionModel::NoUpdate);
+        syncing_ = false;
+    }
 }
 
 void TParameter::ReadOptions() {
