@@ -2,6 +2,7 @@
 // commands through the dialogs, the title, closing rules).
 #include "DataFixture.h"
 #include "ScriptedPort.h"
+#include "SimLine.h"
 #include "app/AppSession.h"
 #include "app/StartupSelection.h"
 #include "app/ui/TMain.h"
@@ -10,12 +11,14 @@
 #include "comm/CommLink.h"
 #include "editor/ui/TParameter.h"
 #include "settings/IniFile.h"
+#include "transfer/ui/TWorkBar.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace vdk;
 using C = TMain::Command;
@@ -76,6 +79,7 @@ private Q_SLOTS:
     void maintenanceLoginShowsTheMaintenanceRows();
     void startupWindowFollowsTheLists();
     void editCommandsMirrorTheTable();
+    void importThroughTheDialog();
 };
 
 void TestMainWindow::startState() {
@@ -211,6 +215,52 @@ void TestMainWindow::editCommandsMirrorTheTable() {
     QVERIFY(w.ActionFor(C::Redo)->isEnabled());
     w.Run(C::SelectedImport); // the table was never activated: nothing happens
     QVERIFY(m.f.dialogs.messages.isEmpty());
+}
+
+// The whole road of an import from the main window: the link check enables
+// the command, the dialog runs it on Start, the table shows the values.
+void TestMainWindow::importThroughTheDialog() {
+    DataFixture f;
+    f.paths.SelectLanguage("English");
+    f.paths.SelectInverter("AB", "1", "-1K");
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    ProgramFlags flags;
+    AppSession session{f.paths, settings, f.dialogs, flags};
+    session.LoadSelection();
+    SimLine line(session.table, session.messenger, Protocol::Inverter, f.tree.Path("sim.txt"),
+                 "0000=123\n");
+    TransferSetup setup;
+    setup.showResult = false;
+    TMain w(TMain::Parts{session,
+                         f.paths,
+                         settings,
+                         line.link,
+                         line.clock,
+                         flags,
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         {},
+                         [&setup] { return setup; },
+                         {}});
+    QVERIFY(!w.ActionFor(C::Import)->isEnabled());
+    w.Run(C::CommunicationCheck);
+    QVERIFY(w.ActionFor(C::Import)->isEnabled());
+    bool started = false;
+    QTimer::singleShot(0, [&started] {
+        if (auto* bar = qobject_cast<TWorkBar*>(QApplication::activeModalWidget())) {
+            started = true;
+            bar->Start();
+        }
+    });
+    w.Run(C::Import);
+    QVERIFY(started);
+    QCOMPARE(session.values.At(0, UPara::Value), "123");
+    QCOMPARE(w.Table()->Grid()->model()->index(0, 3).data().toString().trimmed(), "12.3");
+    QVERIFY(session.HasUnsavedEdits());
 }
 
 QTEST_MAIN(TestMainWindow)
