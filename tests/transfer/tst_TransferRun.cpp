@@ -183,15 +183,19 @@ void TestTransferRun::exportSkipRules() {
     QCOMPARE(r.line->Eeprom("0001"), 300);
 }
 
-// A value the register cannot hold is never sent; a silent parameter fails.
+// A value the register cannot hold is never sent; a silent parameter and an
+// echo that is not the value sent fail.
 void TestTransferRun::exportFailures() {
     Run r(Protocol::Modbus, "", {"0003"});
     r.run->options.changedOnly = false;
     r.Value("0006") = "70000";
+    r.Value("0004") = "-1";   // echoed as 65535 by the unsigned parameter
+    r.Value("0000") = "0600"; // echoed as 600: the same number
     const TransferRun::Outcome o = r.Go(TransferMode::Export);
-    QCOMPARE(o.errors, 2);
-    QCOMPARE(r.report.lines,
-             (QStringList{"* Communication Error Parameters", "F03: Signed", "F06: Wide"}));
+    QCOMPARE(o.errors, 3);
+    QCOMPARE(r.report.lines, (QStringList{"* Communication Error Parameters", "F03: Signed",
+                                          "F04: Unsigned", "F06: Wide"}));
+    QCOMPARE(r.FlagOf("0000"), "0");
     QCOMPARE(r.line->Ram("0006"), -5);
     QCOMPARE(r.FlagOf("0006"), "2");
     QCOMPARE(r.FlagOf("0005"), "1");
