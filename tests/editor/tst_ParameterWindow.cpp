@@ -336,6 +336,10 @@ void TestParameterWindow::screenshots() {
         QApplication::processEvents();
         if (auto* help = window.findChild<QTextBrowser*>("help"))
             help->window()->grab().save(QStringLiteral("%1/help-%2.png").arg(dir, code));
+        window.Run(Command::Find);
+        QApplication::processEvents();
+        window.FindDialog()->grab().save(QStringLiteral("%1/find-%2.png").arg(dir, code));
+        window.FindDialog()->hide();
         if (language == QLatin1String("English"))
             EditorPictures(window, editor, table, messenger, dialogs, dir);
     }

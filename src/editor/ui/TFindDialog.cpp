@@ -1,5 +1,7 @@
 #include "editor/ui/TFindDialog.h"
 
+#include "settings/LanguageTexts.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -10,20 +12,23 @@
 
 namespace vdk {
 
-TFindDialog::TFindDialog(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(tr("Find"));
+TFindDialog::TFindDialog(const LanguageTexts& texts, QWidget* parent) : QDialog(parent) {
+    const auto tr = [&texts](const char* key, const char* def) {
+        return texts.LangText(QStringLiteral("Find"), QLatin1String(key), QLatin1String(def));
+    };
+    setWindowTitle(tr("Caption", "Find"));
     setModal(false);
     text_ = new QLineEdit(this);
     text_->setMinimumWidth(220);
-    wholeWord_ = new QCheckBox(tr("Match &whole word only"), this);
-    matchCase_ = new QCheckBox(tr("Match &case"), this);
+    wholeWord_ = new QCheckBox(tr("WholeWord", "Match &whole word only"), this);
+    matchCase_ = new QCheckBox(tr("MatchCase", "Match &case"), this);
     auto* buttons = new QDialogButtonBox(Qt::Vertical, this);
-    find_ = buttons->addButton(tr("&Find Next"), QDialogButtonBox::ActionRole);
+    find_ = buttons->addButton(tr("FindNext", "&Find Next"), QDialogButtonBox::ActionRole);
     find_->setDefault(true);
-    buttons->addButton(QDialogButtonBox::Cancel);
+    buttons->addButton(tr("Cancel", "Cancel"), QDialogButtonBox::RejectRole);
 
     auto* form = new QFormLayout;
-    form->addRow(tr("Fi&nd what:"), text_);
+    form->addRow(tr("FindWhat", "Fi&nd what:"), text_);
     auto* left = new QVBoxLayout;
     left->addLayout(form);
     left->addWidget(wholeWord_);

@@ -8,12 +8,15 @@ class QPushButton;
 
 namespace vdk {
 
+class LanguageTexts;
+
 // The modeless find dialog of the table: search text, whole words, match case.
 // Searches always go forward, so it offers no direction.
 class TFindDialog final : public QDialog {
     Q_OBJECT
 public:
-    explicit TFindDialog(QWidget* parent);
+    // Texts from [Find] of the language file, in the platform's usual words.
+    TFindDialog(const LanguageTexts& texts, QWidget* parent);
 
     void SetText(const QString& text);
     QString Text() const;

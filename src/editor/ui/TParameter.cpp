@@ -181,7 +181,7 @@ TParameter::TParameter(TableEditor& editor, Messenger& messenger, const Language
         menu_->popup(grid_->viewport()->mapToGlobal(at));
     });
     connect(grid_, &QTableView::doubleClicked, this, [this] { Run(Command::ParameterHelp); });
-    find_ = new TFindDialog(this);
+    find_ = new TFindDialog(texts, this);
     connect(find_, &TFindDialog::FindNext, this, [this] {
         editor_.FindNext(find_->Text(), find_->MatchCase(), find_->WholeWord());
         Sync();
