@@ -66,7 +66,9 @@ TResultForm1::TResultForm1(const ResultReport& report, const LanguageTexts& text
     list_->moveCursor(QTextCursor::Start);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     auto* menu = new QMenu(this);
-    QAction* copy = menu->addAction(QStringLiteral("Copy"), list_, &QPlainTextEdit::copy);
+    QAction* copy = menu->addAction(
+        texts.LangText(QStringLiteral("Main"), QStringLiteral("Menu24"), QStringLiteral("Copy")),
+        list_, &QPlainTextEdit::copy);
     copy->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     connect(list_, &QPlainTextEdit::customContextMenuRequested, this,
             [this, menu](const QPoint& at) { menu->popup(list_->mapToGlobal(at)); });
