@@ -373,7 +373,7 @@ void TableEditor::Restore(QList<UndoEntry>& from, QList<UndoEntry>& to) {
     const int g = RowOf(r);
     if (g >= 0) {
         currentRow = g;
-        scroll_ = Scroll::Visible;
+        scroll_ = Scroll::TopWhenHidden;
         SetCell(g, ParameterTable::ValueCol, Shown(r, entry.value.toDouble()));
     }
     SetChangedMark(r, g);

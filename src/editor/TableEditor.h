@@ -30,8 +30,10 @@ public:
     struct Selection {
         int top = 0, bottom = -1, left = 0, right = -1;
     };
-    // How the window should bring `currentRow` into view after a command.
-    enum class Scroll { None, Visible, Top };
+    // How the window should bring `currentRow` into view after a command:
+    // scroll just enough, make it the top row, or make it the top row only
+    // when it is out of view.
+    enum class Scroll { None, Visible, Top, TopWhenHidden };
     struct UndoEntry {
         QString comNo;
         QString value; // the value before the edit

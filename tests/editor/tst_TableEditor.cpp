@@ -319,6 +319,7 @@ void TestTableEditor::undoDepthAndOrder() {
     e.editor.Undo();
     QCOMPARE(e.Value(3), "0");
     QCOMPARE(e.editor.currentRow, 3);
+    QCOMPARE(e.editor.TakeScroll(), TableEditor::Scroll::TopWhenHidden);
     e.editor.Undo();
     QCOMPARE(e.Value(2), "0");
     e.editor.Undo();

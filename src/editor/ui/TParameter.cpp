@@ -336,8 +336,11 @@ void TParameter::Sync() {
     syncing_ = true;
     grid_->setCurrentIndex(target);
     syncing_ = false;
-    grid_->scrollTo(target, scroll == TableEditor::Scroll::Top ? QAbstractItemView::PositionAtTop
-                                                               : QAbstractItemView::EnsureVisible);
+    const bool hidden = !grid_->viewport()->rect().contains(grid_->visualRect(target));
+    const bool top = scroll == TableEditor::Scroll::Top ||
+                     (scroll == TableEditor::Scroll::TopWhenHidden && hidden);
+    grid_->scrollTo(target,
+                    top ? QAbstractItemView::PositionAtTop : QAbstractItemView::EnsureVisible);
 }
 
 void TParameter::OpenFind() {
