@@ -125,8 +125,7 @@ QStringList NegativesLast(const QStringList& args, const QList<QCommandLineOptio
 }
 
 qint64 RawOf(const Session& s, int row, quint32 reply) {
-    return s.link.RawOf(row, reply,
-                        s.values.At(row, UPara::LValue).trimmed().startsWith(QLatin1Char('-')));
+    return s.link.RawOf(row, reply, NegativeLow(s.table, s.values, row));
 }
 
 const char* const kSelectionOptions[] = {"type", "cpu", "capacity", "lang", "from"};

@@ -105,10 +105,17 @@ int CommLink::OpenPort() {
 }
 
 quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStringView command) {
-    indicator.ExchangeStarted(clock_.Milliseconds());
     error = false;
+    const bool known = table_ && row >= 0 && row < table_->Count() && !command.isEmpty();
+    // A value the parameter cannot hold whole is never sent (no 0, no low
+    // bits); the exchange fails, but the link is not at fault.
+    if (known && command.front().toUpper() != QLatin1Char('R') && !Fits(row, valueText)) {
+        error = true;
+        return 0;
+    }
+    indicator.ExchangeStarted(clock_.Milliseconds());
     // A row that is not there, or a closed port, is a failed exchange.
-    if (!table_ || row < 0 || row >= table_->Count() || !port_.IsOpen() || command.isEmpty()) {
+    if (!known || !port_.IsOpen()) {
         error = true;
         indicator.Failed();
         return 0;

@@ -76,7 +76,8 @@ public:
     // message 3 is shown and the indicator goes off.
     int OpenPort();
     // One exchange for parameter `row`; the raw reply word, or 0 with
-    // `errorFlag` set.
+    // `errorFlag` set. A write whose value the parameter cannot hold whole
+    // (not an integer, or beyond its width) fails without being sent.
     quint32 Transact(int row, const QString& valueText, bool& errorFlag, QStringView command);
     bool CommunicationCheck();
     // A reply word of parameter `row` as its raw value (four bytes travel

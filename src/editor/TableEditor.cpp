@@ -194,8 +194,7 @@ void TableEditor::Dec(const Selection& s) {
         QString t = grid_.Rows()[k].cells[ParameterTable::ValueCol];
         if (t.isEmpty())
             t = QStringLiteral("0000");
-        const auto low = LimitsOf(table_, values_, p);
-        const double raw = ParseHex(QStringView(t).mid(1), low && low->low && *low->low < 0)
+        const double raw = ParseHex(QStringView(t).mid(1), NegativeLow(table_, values_, p))
                                .value_or(values_.At(p, UPara::Value).toDouble());
         values_.At(p, UPara::HexIndex) = kZero;
         SetCell(k, ParameterTable::ValueCol, Shown(p, raw));
@@ -239,24 +238,13 @@ void TableEditor::MarkTransfer(int param, bool failed) {
 
 QString TableEditor::Write(int param, const QString& rawText, QStringView command, bool& failed) {
     bool& error = link_->errorFlag;
-    error = false;
-    // Nothing is sent that the parameter cannot hold whole.
-    failed = !link_->Fits(param, rawText);
-    quint32 echo = 0;
-    if (!failed) {
-        echo = link_->Transact(param, rawText, error, command);
-        failed = error;
-    }
+    const quint32 echo = link_->Transact(param, rawText, error, command);
+    failed = error;
     values_.At(param, UPara::WriteIndex) = failed ? kOne : kZero;
     MarkTransfer(param, failed);
     if (failed)
         return values_.At(param, UPara::Value);
-    return QString::number(link_->RawOf(param, echo, NegativeLow(param)));
-}
-
-bool TableEditor::NegativeLow(int param) const {
-    const auto limits = LimitsOf(table_, values_, param);
-    return limits && limits->low && *limits->low < 0;
+    return QString::number(link_->RawOf(param, echo, NegativeLow(table_, values_, param)));
 }
 
 void TableEditor::SelectedImport(const Selection& s) {
@@ -275,7 +263,8 @@ void TableEditor::SelectedImport(const Selection& s) {
         MarkTransfer(p, error);
         // A failed read keeps the value the table holds.
         if (!error) {
-            values_.At(p, UPara::Value) = QString::number(link_->RawOf(p, word, NegativeLow(p)));
+            values_.At(p, UPara::Value) =
+                QString::number(link_->RawOf(p, word, NegativeLow(table_, values_, p)));
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
         }
         SetChangedMark(p, k);

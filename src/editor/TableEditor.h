@@ -101,7 +101,6 @@ private:
     // The walk of the marked rows shared by the commands.
     template <typename F> void ForMarked(const Selection& s, F&& f);
     bool LinkReady();
-    bool NegativeLow(int param) const;
     QString CommandLetter() const;
     // One write of `rawText`; the value to store, with the row's marks set.
     QString Write(int param, const QString& rawText, QStringView command, bool& failed);

@@ -28,6 +28,23 @@ Linked LinkedValue(const ParaDat& table, const UPara& values, const QString& com
     return {true, RealOf(values.At(row, UPara::Value))};
 }
 
+// One limit: fixed when `index` is "0", else the value of the parameter
+// `text` names (negated for "-1"); none when that parameter is absent. False
+// when a text is not a number.
+bool ReadLimit(const ParaDat& table, const UPara& values, const QString& index, const QString& text,
+               std::optional<double>& limit) {
+    if (index == QLatin1String("0")) {
+        limit = RealOf(text);
+        return limit.has_value();
+    }
+    const Linked linked = LinkedValue(table, values, text);
+    if (!linked.present)
+        return true;
+    if (linked.value)
+        limit = index == QLatin1String("-1") ? -*linked.value : *linked.value;
+    return linked.value.has_value();
+}
+
 } // namespace
 
 double ScaleOf(const ParaDat& table, int row) {
@@ -82,26 +99,15 @@ QString RawText(double raw) {
 
 std::optional<Limits> LimitsOf(const ParaDat& table, const UPara& values, int row) {
     Limits limits;
-    if (table.At(row, HIndex) == QLatin1String("0")) {
-        limits.high = RealOf(table.At(row, High));
-        if (!limits.high)
-            return std::nullopt;
-    } else if (const Linked high = LinkedValue(table, values, table.At(row, High)); high.present) {
-        if (!high.value)
-            return std::nullopt;
-        limits.high = high.value;
-    }
-    const QString& lIndex = table.At(row, LIndex);
-    if (lIndex == QLatin1String("0")) {
-        limits.low = RealOf(table.At(row, Low));
-        if (!limits.low)
-            return std::nullopt;
-    } else if (const Linked low = LinkedValue(table, values, table.At(row, Low)); low.present) {
-        if (!low.value)
-            return std::nullopt;
-        limits.low = lIndex == QLatin1String("-1") ? -*low.value : *low.value;
-    }
+    if (!ReadLimit(table, values, table.At(row, HIndex), table.At(row, High), limits.high) ||
+        !ReadLimit(table, values, table.At(row, LIndex), table.At(row, Low), limits.low))
+        return std::nullopt;
     return limits;
+}
+
+bool NegativeLow(const ParaDat& table, const UPara& values, int row) {
+    const auto limits = LimitsOf(table, values, row);
+    return limits && limits->low && *limits->low < 0;
 }
 
 RangeCheck CheckRange(const ParaDat& table, const UPara& values, int row, double raw) {
@@ -130,8 +136,7 @@ Entry ConvertEntry(const ParaDat& table, const UPara& values, int row, QStringVi
         t = t.mid(1);
         if (t.isEmpty())
             return entry;
-        const auto low = LimitsOf(table, values, row);
-        raw = ParseHex(t, low && low->low && *low->low < 0);
+        raw = ParseHex(t, NegativeLow(table, values, row));
     } else if (const auto u = ParseTypedNumber(t, decimalComma)) {
         raw = *u * m;
     }

@@ -31,6 +31,9 @@ struct Limits {
 };
 std::optional<Limits> LimitsOf(const ParaDat& table, const UPara& values, int row);
 
+// Whether the parameter's low limit is negative: its values are signed.
+bool NegativeLow(const ParaDat& table, const UPara& values, int row);
+
 // The value clamped into the parameter's limits (a value equal to a limit is
 // kept). `unreadable`: a limit text is not a number, and the stored value is
 // the result.

@@ -15,14 +15,7 @@
 namespace vdk {
 
 namespace {
-
 const QString kAccessValue = QStringLiteral("463");
-
-// A value text as a whole number; texts that are not whole numbers never equal one.
-std::optional<qint64> Whole(const QString& text) {
-    return ParseWholeNumber(text);
-}
-
 } // namespace
 
 TransferOptions TransferOptions::From(const EnvironmentOptions& o, const OptionAvailability& a,
@@ -90,9 +83,7 @@ QString TransferRun::NameOf(int row) const {
 }
 
 QString TransferRun::ValueText(int row, quint32 word) const {
-    const auto limits = LimitsOf(table_, values_, row);
-    const bool negativeLow = limits && limits->low && *limits->low < 0;
-    return QString::number(link_.RawOf(row, word, negativeLow));
+    return QString::number(link_.RawOf(row, word, NegativeLow(table_, values_, row)));
 }
 
 void TransferRun::SetFlag(int row, const QString& flag) {
@@ -130,6 +121,19 @@ TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
     return step;
 }
 
+// Runs `one` for each row of the run: Retry repeats the row, Abort ends the
+// run (false); after each row the user interface gets its turn.
+template <typename F> bool TransferRun::ForEachRow(F&& one) {
+    for (int row = 0; row <= lastRow;) {
+        const Step step = one(row);
+        if (step == Step::Abort)
+            return false;
+        if (step != Step::Retry)
+            Progress(++row);
+    }
+    return true;
+}
+
 void TransferRun::Progress(int done) {
     pump_.ProcessEvents();
     if (onProgress)
@@ -162,25 +166,23 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
 bool TransferRun::Import(ResultReport& report) {
     report.lines.append(texts.errors);
     QStringList read;
-    for (int row = 0; row <= lastRow; ++row) {
+    const bool completed = ForEachRow([&](int row) {
         bool& error = link_.errorFlag;
         const quint32 word = link_.Transact(row, values_.At(row, UPara::Value), error, u"R");
-        if (error) {
-            const Step step = Failed(row, report.lines);
-            if (step == Step::Abort)
-                return false;
-            if (step == Step::Retry) {
-                --row;
-                continue;
-            }
-            const auto def = table_.ResolveDefault(table_.At(row, ComNo));
-            read.append(def ? *def : values_.At(row, UPara::Value));
-        } else {
+        if (!error) {
             read.append(ValueText(row, word));
             SetFlag(row, QStringLiteral("0"));
+            return Step::Next;
         }
-        Progress(row + 1);
-    }
+        const Step step = Failed(row, report.lines);
+        if (step == Step::Next) {
+            const auto def = table_.ResolveDefault(table_.At(row, ComNo));
+            read.append(def ? *def : values_.At(row, UPara::Value));
+        }
+        return step;
+    });
+    if (!completed)
+        return false;
     for (int row = 0; row <= lastRow; ++row) {
         values_.At(row, UPara::Value) = read[row];
         MarkChanged(table_, values_, row, read[row], messenger_);
@@ -217,37 +219,24 @@ void TransferRun::ModelRule() {
 bool TransferRun::Export(ResultReport& report) {
     report.lines.append(texts.errors);
     const QStringView letter = options.eeprom ? u"W" : u"P";
-    for (int row = 0; row <= lastRow; ++row) {
-        const bool skip = (options.changedOnly && values_.At(row, UPara::ChangeIndex) == u"0") ||
-                          table_.At(row, Flag) == u"1";
-        if (!skip) {
-            const QString& value = values_.At(row, UPara::Value);
-            const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
-            bool ok = link_.Fits(row, value);
-            if (ok) {
-                bool& error = link_.errorFlag;
-                const quint32 echo = link_.Transact(row, value, error, ram ? u"P" : letter);
-                ok = !error && Whole(ValueText(row, echo)) == Whole(value);
-            }
-            if (!ok) {
-                const Step step = Failed(row, report.lines);
-                if (step == Step::Abort)
-                    return false;
-                if (step == Step::Retry) {
-                    --row;
-                    continue;
-                }
-            } else {
-                SetFlag(row, QStringLiteral("0"));
-                values_.At(row, UPara::WriteIndex) = QStringLiteral("0");
-                values_.At(row, UPara::CommErrIndex) = QStringLiteral("0");
-            }
-        }
-        Progress(row + 1);
-    }
-    if (outcome_.errors == 0)
+    const bool completed = ForEachRow([&](int row) {
+        if ((options.changedOnly && values_.At(row, UPara::ChangeIndex) == u"0") ||
+            table_.At(row, Flag) == u"1")
+            return Step::Next;
+        const QString& value = values_.At(row, UPara::Value);
+        const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
+        bool& error = link_.errorFlag;
+        const quint32 echo = link_.Transact(row, value, error, ram ? u"P" : letter);
+        if (error || ParseWholeNumber(ValueText(row, echo)) != ParseWholeNumber(value))
+            return Failed(row, report.lines);
+        SetFlag(row, QStringLiteral("0"));
+        values_.At(row, UPara::WriteIndex) = QStringLiteral("0");
+        values_.At(row, UPara::CommErrIndex) = QStringLiteral("0");
+        return Step::Next;
+    });
+    if (completed && outcome_.errors == 0)
         report.lines.append(texts.noItem);
-    return true;
+    return completed;
 }
 
 // A failed read is listed as an error only, never as a difference.
@@ -258,46 +247,38 @@ bool TransferRun::Compare(ResultReport& report) {
                         QStringLiteral("  ") + right(texts.table) + QStringLiteral("  ") +
                         texts.title);
     report.hidden.append(texts.errors);
-    for (int row = 0; row <= lastRow; ++row) {
+    const bool completed = ForEachRow([&](int row) {
         bool& error = link_.errorFlag;
         const quint32 word = link_.Transact(row, QString(), error, u"R");
-        Step step = Step::Next;
-        if (error) {
-            step = Failed(row, report.hidden);
-        } else {
-            const QString inverter = ValueText(row, word);
-            const QString& value = values_.At(row, UPara::Value);
-            const qint64 held = Whole(value).value_or(qint64(value.toDouble()));
-            if (Whole(inverter) == held) {
-                SetFlag(row, QStringLiteral("0"));
-            } else {
-                if (options.comparePrompt)
-                    step = Prompt(kMsgDifferent, kMsgDifferentParameter, row);
-                if (step == Step::Next) {
-                    QString title = TitleOf(row);
-                    if (title.size() == 2 || title.size() == 3)
-                        title = title.rightJustified(4);
-                    const QString& tMul = table_.At(row, TMul);
-                    const double m = ScaleOf(table_, row);
-                    report.lines.append(
-                        title + QStringLiteral(": ") +
-                        right(ParameterTable::FormatValue(tMul, inverter.toDouble() / m,
-                                                          decimalComma)) +
-                        QStringLiteral(" ,") +
-                        right(ParameterTable::FormatValue(tMul, double(held) / m, decimalComma)) +
-                        QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
-                    ++outcome_.differences;
-                }
-            }
+        if (error)
+            return Failed(row, report.hidden);
+        const QString inverter = ValueText(row, word);
+        const QString& value = values_.At(row, UPara::Value);
+        const qint64 held = ParseWholeNumber(value).value_or(qint64(value.toDouble()));
+        if (ParseWholeNumber(inverter) == held) {
+            SetFlag(row, QStringLiteral("0"));
+            return Step::Next;
         }
-        if (step == Step::Abort)
-            return false;
-        if (step == Step::Retry) {
-            --row;
-            continue;
+        const Step step =
+            options.comparePrompt ? Prompt(kMsgDifferent, kMsgDifferentParameter, row) : Step::Next;
+        if (step == Step::Next) {
+            QString title = TitleOf(row);
+            if (title.size() == 2 || title.size() == 3)
+                title = title.rightJustified(4);
+            const QString& tMul = table_.At(row, TMul);
+            const double m = ScaleOf(table_, row);
+            report.lines.append(
+                title + QStringLiteral(": ") +
+                right(ParameterTable::FormatValue(tMul, inverter.toDouble() / m, decimalComma)) +
+                QStringLiteral(" ,") +
+                right(ParameterTable::FormatValue(tMul, double(held) / m, decimalComma)) +
+                QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
+            ++outcome_.differences;
         }
-        Progress(row + 1);
-    }
+        return step;
+    });
+    if (!completed)
+        return false;
     if (outcome_.differences == 0)
         report.lines.append(texts.noItem);
     report.lines.append(QString());

@@ -102,6 +102,7 @@ private:
     Step Prompt(int message, int label, int row);
     Step Failed(int row, QStringList& list);
     void Progress(int done);
+    template <typename F> bool ForEachRow(F&& one);
     bool Import(ResultReport& report);
     bool Export(ResultReport& report);
     bool Compare(ResultReport& report);
