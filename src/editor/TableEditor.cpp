@@ -70,17 +70,15 @@ void TableEditor::SetChangedMark(int param, int row) {
 // ---- typing ----
 
 bool TableEditor::Type(QChar c) {
-    if (ParamOf(currentRow) < 0 || typedCount_ >= kMaxTyped || !Accepted(c, typedCount_ == 0))
+    if (ParamOf(currentRow) < 0 || editBuffer_.size() >= kMaxTyped ||
+        !Accepted(c, editBuffer_.isEmpty()))
         return false;
     if (!editActive_) {
         savedCellText_ = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
         editActive_ = true;
     }
-    if (typedCount_ == 0)
-        editBuffer_.clear();
     editBuffer_.append(c);
     SetCell(currentRow, ParameterTable::ValueCol, editBuffer_);
-    ++typedCount_;
     return true;
 }
 
@@ -88,21 +86,24 @@ void TableEditor::Backspace() {
     if (editBuffer_.isEmpty())
         return;
     editBuffer_.chop(1);
-    --typedCount_;
     SetCell(currentRow, ParameterTable::ValueCol, editBuffer_);
 }
 
-void TableEditor::ClearEntry() {
+void TableEditor::EndEntry() {
+    if (editActive_)
+        SetCell(currentRow, ParameterTable::ValueCol, savedCellText_);
     editBuffer_.clear();
-    typedCount_ = 0;
+    editActive_ = false;
 }
 
-void TableEditor::EndEntry() {
-    if (editActive_) {
-        SetCell(currentRow, ParameterTable::ValueCol, savedCellText_);
-        ClearEntry();
-    }
+// The committed value in the row with the marks it gives; the entry ends.
+void TableEditor::FinishEntry(int param) {
+    SetChangedMark(param, currentRow);
+    SetCell(currentRow, ParameterTable::ValueCol,
+            Shown(param, values_.At(param, UPara::Value).toDouble()));
+    editBuffer_.clear();
     editActive_ = false;
+    grid_.ResolveLinkedLimits();
 }
 
 // The cell shows its text from before the entry; when nothing was typed it
@@ -136,24 +137,19 @@ void TableEditor::Enter() {
     if (!entry)
         return;
     const int r = ParamOf(currentRow);
-    const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
     if (entry->range.clamped)
         messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
     const double v = entry->range.value;
     QString& value = values_.At(r, UPara::Value);
     if (value.toDouble() != v)
         values_.At(r, UPara::WriteIndex) = kOne;
-    PushUndo(comNo, value);
+    PushUndo(table_.At(r, ComNo), value);
     value = RawText(v);
-    SetChangedMark(r, currentRow);
-    SetCell(currentRow, ParameterTable::ValueCol, Shown(r, v));
+    FinishEntry(r);
     if (options.moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
         ++currentRow;
         scroll_ = Scroll::Visible;
     }
-    ClearEntry();
-    grid_.ResolveLinkedLimits();
-    editActive_ = false;
 }
 
 // ---- commands over the marked rows ----
@@ -169,6 +165,10 @@ template <typename F> void TableEditor::ForMarked(const Selection& s, F&& f) {
             f(k, p);
         values_.At(p, UPara::OneSelectIndex) = kZero;
     }
+    ClearCurrentMark();
+}
+
+void TableEditor::ClearCurrentMark() {
     if (const int p = ParamOf(currentRow); p >= 0)
         values_.At(p, UPara::OneSelectIndex) = kZero;
 }
@@ -236,13 +236,12 @@ void TableEditor::MarkTransfer(int param, bool failed) {
         flag = kZero;
 }
 
-QString TableEditor::Write(int param, const QString& rawText, QStringView command, bool& failed) {
+QString TableEditor::Write(int param, const QString& rawText, QStringView command) {
     bool& error = link_->errorFlag;
     const quint32 echo = link_->Transact(param, rawText, error, command);
-    failed = error;
-    values_.At(param, UPara::WriteIndex) = failed ? kOne : kZero;
-    MarkTransfer(param, failed);
-    if (failed)
+    values_.At(param, UPara::WriteIndex) = error ? kOne : kZero;
+    MarkTransfer(param, error);
+    if (error)
         return values_.At(param, UPara::Value);
     return QString::number(link_->RawOf(param, echo, NegativeLow(table_, values_, param)));
 }
@@ -251,10 +250,8 @@ void TableEditor::SelectedImport(const Selection& s) {
     if (flags_.MonitorBusy)
         return;
     EndEntry();
-    grid_.RestartGridSearch();
     if (!LinkReady()) {
-        if (const int p = ParamOf(currentRow); p >= 0)
-            values_.At(p, UPara::OneSelectIndex) = kZero;
+        ClearCurrentMark();
         return;
     }
     ForMarked(s, [this](int k, int p) {
@@ -274,7 +271,7 @@ void TableEditor::SelectedImport(const Selection& s) {
 }
 
 void TableEditor::SelectedExport(const Selection& s) {
-    if (typedCount_ != 0) {
+    if (!editBuffer_.isEmpty()) {
         if (!flags_.MonitorBusy)
             TypedExport();
         return;
@@ -288,7 +285,6 @@ void TableEditor::TypedExport() {
     if (!entry)
         return;
     const int r = ParamOf(currentRow);
-    const QString comNo = grid_.Rows()[currentRow].cells[ParameterTable::ComNoCol];
     if (entry->range.clamped) {
         messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
         return; // nothing is sent; the entry goes on
@@ -300,24 +296,17 @@ void TableEditor::TypedExport() {
         values_.At(r, UPara::OneSelectIndex) = kZero;
         return;
     }
-    bool failed = false;
-    const QString stored = Write(r, RawText(entry->range.value), CommandLetter(), failed);
-    PushUndo(comNo, values_.At(r, UPara::Value));
+    const QString stored = Write(r, RawText(entry->range.value), CommandLetter());
+    PushUndo(table_.At(r, ComNo), values_.At(r, UPara::Value));
     values_.At(r, UPara::Value) = stored;
     // The marks describe the value the table now holds, sent or not.
-    SetChangedMark(r, currentRow);
-    SetCell(currentRow, ParameterTable::ValueCol, Shown(r, stored.toDouble()));
-    ClearEntry();
-    grid_.ResolveLinkedLimits();
-    editActive_ = false;
+    FinishEntry(r);
 }
 
 // Each marked row sends the value the table holds, not its rounded display.
 void TableEditor::MarkedExport(const Selection& s) {
-    grid_.RestartGridSearch();
     if (!LinkReady()) {
-        if (const int p = ParamOf(currentRow); p >= 0)
-            values_.At(p, UPara::OneSelectIndex) = kZero;
+        ClearCurrentMark();
         return;
     }
     const QString letter = CommandLetter();
@@ -326,8 +315,7 @@ void TableEditor::MarkedExport(const Selection& s) {
             messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
             return;
         }
-        bool failed = false;
-        const QString stored = Write(p, values_.At(p, UPara::Value), letter, failed);
+        const QString stored = Write(p, values_.At(p, UPara::Value), letter);
         values_.At(p, UPara::Value) = stored;
         SetCell(k, ParameterTable::ValueCol, Shown(p, stored.toDouble()));
     });
@@ -428,7 +416,7 @@ void TableEditor::ResetTable() {
     grid_.ResetTable();
     undo_.clear();
     redo_.clear();
-    ClearEntry();
+    editBuffer_.clear();
     editActive_ = false;
     currentRow = 0;
     findPosition_ = 0;

@@ -56,7 +56,7 @@ public:
     void EndEntry();
     void Enter();
     bool EditActive() const { return editActive_; }
-    int TypedCount() const { return typedCount_; }
+    int TypedCount() const { return int(editBuffer_.size()); }
 
     // Commands over the marked rows and the selection.
     void Hex(const Selection& s);
@@ -95,7 +95,8 @@ private:
     void SetChangedMark(int param, int row);
     void Reject(int message);
     std::optional<Entry> ReadEntry();
-    void ClearEntry();
+    void FinishEntry(int param);
+    void ClearCurrentMark();
     void PushUndo(const QString& comNo, const QString& old);
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
     // The walk of the marked rows shared by the commands.
@@ -103,7 +104,7 @@ private:
     bool LinkReady();
     QString CommandLetter() const;
     // One write of `rawText`; the value to store, with the row's marks set.
-    QString Write(int param, const QString& rawText, QStringView command, bool& failed);
+    QString Write(int param, const QString& rawText, QStringView command);
     void MarkTransfer(int param, bool failed);
     void TypedExport();
     void MarkedExport(const Selection& s);
@@ -116,7 +117,6 @@ private:
     CommLink* link_ = nullptr;
 
     QString editBuffer_;
-    int typedCount_ = 0;
     bool editActive_ = false;
     QString savedCellText_;
 
