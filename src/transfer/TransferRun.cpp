@@ -67,7 +67,8 @@ std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool us
 
 TransferRun::TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
                          EventPump& pump)
-    : table_(table), values_(values), link_(link), messenger_(messenger), pump_(pump) {}
+    : texts(ReportTexts::From(messenger.Texts())), table_(table), values_(values), link_(link),
+      messenger_(messenger), pump_(pump) {}
 
 QString TransferRun::TitleOf(int row) const {
     const QString& title = table_.At(row, FTitle);

@@ -85,8 +85,8 @@ public:
                 EventPump& pump);
 
     TransferOptions options;
-    ReportTexts texts;
-    QString typeForm; // for the model rule
+    ReportTexts texts; // from the messenger's language
+    QString typeForm;  // for the model rule
     bool decimalComma = false;
     int lastRow = -1; // TransferLastRow
     // Called with 0..100 after each parameter.

@@ -531,7 +531,6 @@ void TMain::Transfer(Command command, TransferMode mode) {
     FunctionPump pump([] { QCoreApplication::processEvents(); });
     TransferRun run(s.table, s.values, p_.link, s.messenger, pump);
     run.options = setup.run;
-    run.texts = ReportTexts::From(s.texts);
     run.typeForm = p_.paths.Identity().TypeForm;
     run.decimalComma = table_->decimalComma;
     run.lastRow = *lastRow;

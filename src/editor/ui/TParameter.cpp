@@ -356,12 +356,10 @@ void TParameter::Run(Command command) {
     const TableEditor::Selection s = CurrentSelection();
     switch (command) {
     case Command::Undo:
-        if (editor_.CanUndo())
-            editor_.Undo();
+        editor_.Undo(); // nothing happens with an empty store
         return Sync();
     case Command::Redo:
-        if (editor_.CanRedo())
-            editor_.Redo();
+        editor_.Redo();
         return Sync();
     case Command::Copy:
         QGuiApplication::clipboard()->setText(editor_.CopySelection(s));
