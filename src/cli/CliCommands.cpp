@@ -516,7 +516,9 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
                                 &error))
             return Fail(QStringLiteral("cannot write %1: %2").arg(file, error));
     }
-    out_ << report.Text().replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << Qt::flush;
+    for (const QString& line : std::as_const(report.lines))
+        out_ << line << '\n';
+    out_.flush();
     return outcome.errors || outcome.differences || !read.skipped.isEmpty() ? kExitFailed : kExitOk;
 }
 

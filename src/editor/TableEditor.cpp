@@ -155,7 +155,6 @@ void TableEditor::Enter() {
 // ---- commands over the marked rows ----
 
 template <typename F> void TableEditor::ForMarked(const Selection& s, F&& f) {
-    grid_.RestartGridSearch();
     grid_.MarkCurrentSelection(s.top, s.bottom, currentRow);
     const QList<ParameterTable::Row>& rows = grid_.Rows();
     for (int k = 0; k < rows.size(); ++k) {

@@ -8,13 +8,6 @@
 
 namespace vdk {
 
-QString ResultReport::Text() const {
-    QString text;
-    for (const QString& line : lines)
-        text += line + QStringLiteral("\r\n");
-    return text;
-}
-
 bool ResultReport::Save(const QString& path, const QStringList& lines, QString* error) {
     return WriteFileAtomically(path, EncodeLines(lines), error);
 }

@@ -18,8 +18,6 @@ public:
     QStringList lines;
     QStringList hidden;
 
-    // The visible lines, each ended by CR LF.
-    QString Text() const;
     // Writes the lines as text with CR LF line ends; false with the system's
     // text in `error` when the file cannot be written (nothing is replaced).
     static bool Save(const QString& path, const QStringList& lines, QString* error);
