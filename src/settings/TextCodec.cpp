@@ -6,6 +6,12 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#endif
+
 namespace vdk {
 
 QByteArray FallbackEncodingFor(const QString& langCode) {
@@ -70,12 +76,25 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         return false;
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    const auto fail = [&](const QString& reason) {
         if (error)
-            *error = file.errorString();
+            *error = reason;
         file.cancelWriting();
         return false;
-    }
+    };
+    // Unbuffered, and every step checked: a buffered write that fails only
+    // when the file is closed would otherwise still be renamed over the old
+    // file (a full disk would leave it empty).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        return fail(file.errorString());
+#ifdef Q_OS_UNIX
+    // Space a file system only allocates at write-back fails here, not later.
+    if (::fsync(file.handle()) != 0)
+        return fail(QString::fromLocal8Bit(std::strerror(errno)));
+#endif
+    if (!file.commit())
+        return fail(file.errorString());
     return true;
 }
 

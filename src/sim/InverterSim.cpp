@@ -1,10 +1,10 @@
 #include "sim/InverterSim.h"
 
 #include "data/ParaDat.h"
+#include "settings/TextCodec.h"
 #include "sim/RequestParser.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cmath>
 
@@ -106,7 +106,8 @@ InverterSim::InverterSim(const ParaDat& table, const SimOptions& options, const 
         bool ok = false;
         const double mul = table.At(row, Mul).toDouble(&ok);
         p.mul = ok && mul != 0 ? mul : 1;
-        p.ram = p.eeprom = Fit(p, ValueFromText(table.ResolveDefault(comNo).value_or(QString())));
+        p.ram = p.eeprom =
+            Fit(p, qint32(ValueFromText(table.ResolveDefault(comNo).value_or(QString()))));
         index_.insert(*number, int(parameters_.size()));
         parameters_.push_back(p);
     }
@@ -390,22 +391,12 @@ void InverterSim::PowerCycle() {
 }
 
 bool InverterSim::SaveState(const QString& path, QString& error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        error = file.errorString();
-        return false;
-    }
     QByteArray text;
     for (const Parameter& p : parameters_)
         if (!p.ramOnly)
             text += p.comNo.toLatin1() + '=' + QByteArray::number(p.eeprom) + '\n';
-    file.write(text);
     // Written whole or not at all: the old state stays when the disk fails.
-    if (!file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    return WriteFileAtomically(path, text, &error);
 }
 
 bool InverterSim::LoadState(const QString& path, QString& error) {
