@@ -1,6 +1,7 @@
 #include "base/Clock.h"
 
-#include <QThread>
+#include <chrono>
+#include <thread>
 
 namespace vdk {
 
@@ -9,12 +10,20 @@ SystemClock::SystemClock() {
 }
 
 qint64 SystemClock::Milliseconds() const {
-    return timer_.elapsed();
+    return Microseconds() / 1000;
 }
 
 void SystemClock::SleepUntil(qint64 deadline) {
-    for (qint64 left = deadline - Milliseconds(); left > 0; left = deadline - Milliseconds())
-        QThread::msleep(static_cast<unsigned long>(left));
+    SleepUntilMicroseconds(deadline * 1000);
+}
+
+qint64 SystemClock::Microseconds() const {
+    return timer_.nsecsElapsed() / 1000;
+}
+
+void SystemClock::SleepUntilMicroseconds(qint64 deadline) {
+    for (qint64 left = deadline - Microseconds(); left > 0; left = deadline - Microseconds())
+        std::this_thread::sleep_for(std::chrono::microseconds(left));
 }
 
 } // namespace vdk

@@ -8,6 +8,7 @@
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace vdk {
@@ -48,15 +49,34 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
     const bool modbus = protocol == Protocol::Modbus;
     port.SendFrame(modbus ? EncodeModbusRequest(request) : EncodeInverterRequest(request));
     const int n = modbus ? ModbusReplyLength(request) : InverterReplyLength(request);
-    const qint64 t0 = clock.Milliseconds();
+    const qint64 deadline = clock.Milliseconds() + timeoutMs;
     ExchangeResult result;
-    if (port.WaitForBytes(n, t0 + timeoutMs) >= n) {
-        const QByteArray reply = port.ReadWaiting();
+    QByteArray reply;
+    for (;;) {
+        // What cannot begin this request's reply is a late answer to an
+        // earlier one, or noise: it is passed over, and the wait goes on.
+        qsizetype start = 0;
+        while (start < reply.size() &&
+               !BeginsReplyTo(protocol, request, QByteArrayView(reply).sliced(start)))
+            ++start;
+        reply.remove(0, start);
+        const int missing = n - int(reply.size());
+        if (missing <= 0)
+            break;
+        if (port.WaitForBytes(missing, deadline) < missing) {
+            result.timedOut = true;
+            break;
+        }
+        reply += port.ReadWaiting();
+    }
+    if (!result.timedOut) {
+        // The silent interval counts from the reply's last byte.
+        const qint64 replyEnd = clock.Microseconds();
         const bool checked = modbus ? CheckModbusReply(reply, n) : CheckInverterReply(reply, n);
         // The panel block's checksum is not reliable on every inverter.
         result.ok = checked || IsFc10(request.comNo);
         if (modbus)
-            clock.SleepUntil(clock.Milliseconds() + frameGapMs + 1);
+            clock.SleepUntilMicroseconds(replyEnd + frameGapMs * 1000 + kGapMarginUs);
         if (result.ok) {
             bool error = false;
             result.value =
@@ -68,6 +88,16 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
     if (!result.ok)
         result.value = 0;
     return result;
+}
+
+void SettleLine(SerialPort& port, Clock& clock, int windowMs, int frameGapMs) {
+    const qint64 start = clock.Milliseconds();
+    const qint64 limit = start + 2 * qint64(windowMs); // a line that never falls silent
+    qint64 deadline = start + windowMs;
+    while (port.WaitForBytes(1, std::min(deadline, limit)) >= 1 && clock.Milliseconds() <= limit) {
+        port.ReadWaiting();
+        deadline = clock.Milliseconds() + frameGapMs;
+    }
 }
 
 qint64 ReplyToRaw(quint32 reply, bool fourBytesOnWire, bool negativeLow) {
@@ -122,8 +152,16 @@ quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStri
     }
     const Request request{table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
                           char(command.front().toUpper().unicode()), valueText, settings.Address()};
-    const ExchangeResult r = Exchange(port_, clock_, settings.protocol, request, settings.delay,
-                                      FrameGap(settings.port.baudIndex));
+    const int frameGap = FrameGap(settings.port.baudIndex);
+    const qint64 now = clock_.Milliseconds();
+    if (settings.protocol == Protocol::Modbus && request.command == 'R' && lateUntil_ > now) {
+        SettleLine(port_, clock_, int(lateUntil_ - now), frameGap);
+        lateUntil_ = -1;
+    }
+    const ExchangeResult r =
+        Exchange(port_, clock_, settings.protocol, request, settings.delay, frameGap);
+    if (r.timedOut)
+        lateUntil_ = clock_.Milliseconds() + settings.delay;
     error = !r.ok;
     if (error)
         indicator.Failed();

@@ -42,13 +42,23 @@ private:
 
 // One request and one reply on an open port, waiting without spinning: the
 // reply counts when its n bytes are there no later than the time-out after the
-// request has left; after a complete MODBUS reply the frame gap is kept.
+// request has left; bytes that cannot begin this request's reply are passed
+// over. After a complete MODBUS reply more than the frame gap is kept, counted
+// from the reply's last byte.
 struct ExchangeResult {
     bool ok = false;
+    bool timedOut = false; // no reply to this request by the time-out
     quint32 value = 0;
 };
+constexpr qint64 kGapMarginUs = 50; // "more than the frame gap"
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
                         int timeoutMs, int frameGapMs);
+
+// After a time-out a late reply may still be on its way, and a MODBUS read
+// reply names no register: it would pass for the answer to the next read.
+// Listens until the line has been quiet for `windowMs`, or until a reply has
+// come and a frame gap of silence has followed it, discarding what comes.
+void SettleLine(SerialPort& port, Clock& clock, int windowMs, int frameGapMs);
 
 // A reply word as the raw value of a parameter: two's complement when the
 // parameter's lower limit is negative, over 32 bits when it travelled as four
@@ -103,6 +113,7 @@ private:
     ProgramFlags& flags_;
     const ParaDat* table_ = nullptr;
     std::function<void(bool)> commandsEnabled_;
+    qint64 lateUntil_ = -1; // a late reply may come until then (ms)
 };
 
 } // namespace vdk

@@ -1,5 +1,6 @@
 #include "comm/FrameCodec.h"
 
+#include <QList>
 #include <algorithm>
 #include <limits>
 
@@ -33,7 +34,9 @@ bool HasAddressByte(const Request& r) {
 
 } // namespace
 
-qint32 ValueFromText(QStringView text) {
+qint64 ValueFromText(QStringView text) {
+    constexpr qint64 kLowest = std::numeric_limits<qint32>::min();
+    constexpr qint64 kHighest = std::numeric_limits<quint32>::max();
     qsizetype i = 0;
     while (i < text.size() && text[i].isSpace())
         ++i;
@@ -41,15 +44,9 @@ qint32 ValueFromText(QStringView text) {
     if (i < text.size() && (text[i] == u'-' || text[i] == u'+'))
         negative = text[i++] == u'-';
     qint64 value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = value * 10 + (text[i].unicode() - u'0');
-        if (value > qint64(std::numeric_limits<qint32>::max()) + 1)
-            value = qint64(std::numeric_limits<qint32>::max()) + 1; // saturated; stop growing
-    }
-    if (negative)
-        value = -value;
-    return qint32(std::clamp<qint64>(value, std::numeric_limits<qint32>::min(),
-                                     std::numeric_limits<qint32>::max()));
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i)
+        value = std::min(value * 10 + (text[i].unicode() - u'0'), kHighest + 1); // stop growing
+    return std::clamp(negative ? -value : value, kLowest, kHighest);
 }
 
 quint16 ComNoBytes(QStringView comNo) {
@@ -92,7 +89,7 @@ QByteArray EncodeInverterRequest(const Request& r) {
     frame.append(r.command);
     AppendWord(frame, ComNoBytes(r.comNo));
     if (r.command != 'R') {
-        const quint32 value = quint32(ValueFromText(r.valueText));
+        const quint32 value = quint32(quint64(ValueFromText(r.valueText)));
         if (r.wide)
             AppendWord(frame, quint16(value >> 16));
         AppendWord(frame, quint16(value));
@@ -121,6 +118,44 @@ quint32 DecodeInverterReply(const QByteArray& reply, const Request& r) {
     return quint32(At(reply, i)) << 8 | At(reply, i + 1);
 }
 
+namespace {
+
+// The bytes a reply holds at its start, known before it comes; -1 where any
+// byte may stand.
+QList<int> ReplyHead(Protocol protocol, const Request& r) {
+    const quint16 number = ComNoBytes(r.comNo);
+    QList<int> head;
+    if (protocol == Protocol::Modbus) {
+        // Standard slaves answer with their own address; the default address
+        // and a broadcast say nothing about who answers.
+        head.append(r.addressing.mode == Addressing::Number ? r.addressing.number : -1);
+        if (r.command == 'R')
+            head << 0x03 << 0x02;
+        else
+            head << 0x06 << (number >> 8) << (number & 0xFF);
+        return head;
+    }
+    head.append('/');
+    if (r.addressing.mode == Addressing::Number)
+        head.append(r.addressing.number);
+    else if (r.addressing.mode == Addressing::Broadcast)
+        head.append(-1);
+    if (r.wide)
+        head.append('L');
+    head << quint8(r.command) << (number >> 8) << (number & 0xFF);
+    return head;
+}
+
+} // namespace
+
+bool BeginsReplyTo(Protocol protocol, const Request& request, QByteArrayView bytes) {
+    const QList<int> head = ReplyHead(protocol, request);
+    for (qsizetype i = 0; i < head.size() && i < bytes.size(); ++i)
+        if (head[i] >= 0 && head[i] != quint8(bytes[i]))
+            return false;
+    return true;
+}
+
 QByteArray EncodeModbusRequest(const Request& r) {
     QByteArray frame;
     switch (r.addressing.mode) {
@@ -136,7 +171,7 @@ QByteArray EncodeModbusRequest(const Request& r) {
     }
     frame.append(char(r.command == 'R' ? 0x03 : 0x06));
     AppendWord(frame, ComNoBytes(r.comNo));
-    AppendWord(frame, r.command == 'R' ? quint16(1) : quint16(ValueFromText(r.valueText)));
+    AppendWord(frame, r.command == 'R' ? quint16(1) : quint16(quint64(ValueFromText(r.valueText))));
     const quint16 crc = Crc16(frame.constData(), frame.size());
     frame.append(char(crc & 0xFF));
     frame.append(char(crc >> 8));

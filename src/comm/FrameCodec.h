@@ -25,10 +25,11 @@ struct Request {
     Addressing addressing;
 };
 
-// The value text of a write as a 32-bit pattern: leading white space, an
-// optional sign, digits up to the first non-digit; no digits give 0; values
-// beyond the 32-bit range saturate.
-qint32 ValueFromText(QStringView text);
+// The value text of a write: leading white space, an optional sign, digits up
+// to the first non-digit; no digits give 0. Every value a 32-bit register can
+// hold, signed or unsigned, comes out whole (its low bits are the pattern
+// sent); values beyond -2147483648..4294967295 saturate there.
+qint64 ValueFromText(QStringView text);
 
 // The two bytes of a communication number ("FA10" gives 0xFA, 0x10).
 quint16 ComNoBytes(QStringView comNo);
@@ -44,6 +45,13 @@ int InverterReplyLength(const Request& request);
 // Byte n (from 1) is the low 8 bits of the sum of bytes 1..n-1.
 bool CheckInverterReply(const QByteArray& reply, int n);
 quint32 DecodeInverterReply(const QByteArray& reply, const Request& request);
+
+// Whether `bytes` can begin the reply to `request`: every byte the reply is
+// known to hold in advance agrees (the header, the inverter number when one
+// was sent, the command and the communication number; in MODBUS the address
+// when a number was sent, the function, and the byte count or the register).
+// A late answer to an earlier request does not.
+bool BeginsReplyTo(Protocol protocol, const Request& request, QByteArrayView bytes);
 
 // MODBUS-RTU: functions 03 and 06 on one 16-bit register per parameter.
 QByteArray EncodeModbusRequest(const Request& request);

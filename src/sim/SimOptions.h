@@ -10,7 +10,8 @@ namespace vdk {
 enum class SimFault {
     None,
     Drop,    // no reply at all
-    Late,    // the whole reply, after the late delay
+    Late,    // the whole reply, after the late delay, even when the master has
+             // given up and sent its next request meanwhile
     Corrupt, // one byte changed, so the checksum or CRC fails
     Partial, // only the first part of the reply
 };

@@ -192,7 +192,8 @@ bool SimServer::Run(QString& error) {
             parser.Reset();
         lastInput = now;
         for (const QByteArray& request : parser.Feed(QByteArrayView(buffer, n))) {
-            output.clear(); // a new request: the master has purged its input
+            // A reply still going out (a late one) is not called back: the
+            // master meets it after its next request, as on a real line.
             if (!LineMatches(control_))
                 continue;
             QByteArray reply = sim_.Handle(request, now);
@@ -204,7 +205,9 @@ bool SimServer::Run(QString& error) {
             for (qsizetype k = 0; k < reply.size(); ++k) {
                 const qint64 wireUs =
                     o.wireTiming ? LineMicroseconds(o, double(request.size() + k + 1)) : 0;
-                output.push_back({startUs + wireUs, reply[k]});
+                const qint64 atUs = startUs + wireUs;
+                output.push_back(
+                    {output.empty() ? atUs : std::max(atUs, output.back().atUs), reply[k]});
             }
         }
     }

@@ -37,13 +37,16 @@ qint64 SimulatedPort::CharacterEnd(qint64 start, qint64 n) const {
 }
 
 void SimulatedPort::SendFrame(const QByteArray& frame) {
-    input_.clear();
+    // The purge empties the input queue; a late reply still on the wire
+    // arrives after it, as on a real line.
+    const qint64 now = clock_.Milliseconds();
+    while (!input_.empty() && input_.front().at <= now)
+        input_.pop_front();
     if (!open_)
         return;
     ++rtsRaised_;
     if (!LineMatches())
         return;
-    const qint64 now = clock_.Milliseconds();
     const QList<QByteArray> requests = parser_.Feed(frame);
     if (sim_.Options().protocol == Protocol::Modbus)
         parser_.Reset(); // the master's silence after the frame ends it

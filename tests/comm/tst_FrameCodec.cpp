@@ -55,6 +55,9 @@ void TestFrameCodec::requests_data() {
         << inv << Make("0001", 'P', "70000") << Hex("2F500001117001");
     QTest::newRow("inv 4-byte write -2")
         << inv << Make("0001", 'P', "-2", Addressing::None, 0, true) << Hex("2F4C500001FFFFFFFEC7");
+    QTest::newRow("inv 4-byte write above 2147483647 goes whole")
+        << inv << Make("FE14", 'P', "3000000000", Addressing::None, 0, true)
+        << Hex("2F4C50FE14B2D05E00BD");
     QTest::newRow("mb read FA10 default address")
         << mb << Make("FA10", 'R') << Hex("FB03FA100001A14D");
     QTest::newRow("mb read FA10 from 1")
@@ -166,20 +169,20 @@ void TestFrameCodec::modbusReplies() {
 
 void TestFrameCodec::valueFromText_data() {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<qint32>("value");
-    QTest::newRow("plain") << "600" << 600;
-    QTest::newRow("leading space and sign") << "  -12" << -12;
-    QTest::newRow("digits up to a non-digit") << "12.7" << 12;
-    QTest::newRow("no digits") << "abc" << 0;
-    QTest::newRow("empty") << "" << 0;
-    QTest::newRow("saturates high") << "99999999999999999999" << 2147483647;
-    QTest::newRow("saturates low") << "-99999999999" << -2147483647 - 1;
-    QTest::newRow("32-bit unsigned pattern saturates") << "4294967295" << 2147483647;
+    QTest::addColumn<qint64>("value");
+    QTest::newRow("plain") << "600" << qint64(600);
+    QTest::newRow("leading space and sign") << "  -12" << qint64(-12);
+    QTest::newRow("digits up to a non-digit") << "12.7" << qint64(12);
+    QTest::newRow("no digits") << "abc" << qint64(0);
+    QTest::newRow("empty") << "" << qint64(0);
+    QTest::newRow("saturates high") << "99999999999999999999" << qint64(4294967295);
+    QTest::newRow("saturates low") << "-99999999999" << qint64(-2147483647 - 1);
+    QTest::newRow("the whole unsigned 32-bit range") << "4294967295" << qint64(4294967295);
 }
 
 void TestFrameCodec::valueFromText() {
     QFETCH(QString, text);
-    QFETCH(qint32, value);
+    QFETCH(qint64, value);
     QCOMPARE(ValueFromText(text), value);
 }
 

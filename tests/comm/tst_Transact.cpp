@@ -10,6 +10,8 @@
 
 using namespace vdk;
 
+Q_DECLARE_METATYPE(vdk::Protocol)
+
 namespace {
 
 QByteArray Hex(const char* text) {
@@ -51,6 +53,9 @@ private Q_SLOTS:
     void replyTiming();
     void modbusFrameGap_data();
     void modbusFrameGap();
+    void replyMustAnswerTheRequest_data();
+    void replyMustAnswerTheRequest();
+    void lateModbusReadReplyIsDrained();
     void indicator();
     void communicationCheck_data();
     void communicationCheck();
@@ -107,7 +112,8 @@ void TestTransact::modbusFrameGap_data() {
     QTest::newRow("complete reply") << good << false << qint64(10 + 4);
     QTest::newRow("CRC error still keeps the gap") << bad << true << qint64(10 + 4);
     QTest::newRow("no gap after a time-out") << QByteArray() << true << qint64(201);
-    QTest::newRow("other function code") << WithCrc(Hex("FB04020258")) << true << qint64(10 + 4);
+    QTest::newRow("other function code: not the answer")
+        << WithCrc(Hex("FB04020258")) << true << qint64(201);
 }
 
 void TestTransact::modbusFrameGap() {
@@ -122,6 +128,82 @@ void TestTransact::modbusFrameGap() {
     QCOMPARE(flag, error);
     QCOMPARE(value, error ? 0u : 600u);
     QCOMPARE(l.clock.now, elapsed);
+}
+
+void TestTransact::replyMustAnswerTheRequest_data() {
+    QTest::addColumn<Protocol>("protocol");
+    QTest::addColumn<int>("number"); // -1: no number, 255: broadcast
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<qint64>("elapsed");
+    const QByteArray other = Hex("2F5200010258DC"); // 0001's reply
+    const Protocol inv = Protocol::Inverter;
+    const Protocol mb = Protocol::Modbus;
+    QTest::newRow("another parameter's reply") << inv << -1 << "R" << other << true << qint64(201);
+    QTest::newRow("another command's reply")
+        << inv << -1 << "R" << Hex("2F5700000258E0") << true << qint64(201);
+    QTest::newRow("another inverter's reply")
+        << inv << 1 << "R" << Hex("2F025200000258DD") << true << qint64(201);
+    QTest::newRow("a late reply, then the answer")
+        << inv << -1 << "R" << other + kInverterReply << false << qint64(5);
+    QTest::newRow("noise, then the answer") << inv << -1 << "R"
+                                            << "\x2F\x2F/R" + kInverterReply << false << qint64(5);
+    QTest::newRow("broadcast: any inverter's number")
+        << inv << 255 << "R" << Hex("2F075200000258E2") << false << qint64(5);
+    QTest::newRow("modbus: another slave's reply")
+        << mb << 1 << "R" << WithCrc(Hex("0203020258")) << true << qint64(201);
+    QTest::newRow("modbus: wrong byte count")
+        << mb << 1 << "R" << WithCrc(Hex("0103040258")) << true << qint64(201);
+    QTest::newRow("modbus: echo of another register")
+        << mb << 1 << "W" << WithCrc(Hex("010600010258")) << true << qint64(201);
+    QTest::newRow("modbus: a late read reply, then the echo")
+        << mb << 1 << "W" << WithCrc(Hex("0103020007")) + WithCrc(Hex("010600000258")) << false
+        << qint64(5 + 4);
+}
+
+void TestTransact::replyMustAnswerTheRequest() {
+    QFETCH(Protocol, protocol);
+    QFETCH(int, number);
+    QFETCH(QString, command);
+    QFETCH(QByteArray, reply);
+    QFETCH(bool, error);
+    QFETCH(qint64, elapsed);
+    Link l;
+    l.link.settings.protocol = protocol;
+    l.link.settings.appendNo = number >= 0 && number < 255;
+    l.link.settings.douhou = number == 255;
+    l.link.settings.id = std::max(number, 0);
+    l.port.replies.enqueue({reply, 5});
+    bool flag = false;
+    const quint32 value = l.link.Transact(0, QStringLiteral("600"), flag, command);
+    QCOMPARE(flag, error);
+    QCOMPARE(value, error ? 0u : 600u);
+    QCOMPARE(l.clock.now, elapsed);
+}
+
+// A MODBUS read reply names no register: after a time-out, the next read
+// waits until the late reply has passed (or the line stayed quiet), so the
+// late reply cannot pass for the next parameter's value.
+void TestTransact::lateModbusReadReplyIsDrained() {
+    Link l;
+    l.link.settings.protocol = Protocol::Modbus;
+    bool flag = false;
+    l.port.replies.enqueue({QByteArray(), 0});
+    l.link.Transact(0, QString(), flag, u"R");
+    QVERIFY(flag);
+    QCOMPARE(l.clock.now, 201);
+    // A quiet line: the next read goes out one time-out after the time-out.
+    l.port.replies.enqueue({WithCrc(Hex("FB03020258")), 5});
+    QCOMPARE(l.link.Transact(0, QString(), flag, u"R"), 600u);
+    QVERIFY(!flag);
+    QCOMPARE(l.port.sent.size(), 2);
+    QVERIFY(l.clock.now >= 201 + 200);
+    // No wait after a reply that came.
+    const qint64 before = l.clock.now;
+    l.port.replies.enqueue({WithCrc(Hex("FB03020258")), 5});
+    l.link.Transact(0, QString(), flag, u"R");
+    QCOMPARE(l.clock.now, before + 5 + 4);
 }
 
 void TestTransact::indicator() {
