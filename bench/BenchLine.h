@@ -33,11 +33,16 @@ public:
                 pty_ = line.mid(4);
         }
     }
-    ~Simulator() {
-        process_.terminate();
-        process_.waitForFinished(5000);
-    }
+    ~Simulator() { Finish(); }
     const QString& Pty() const { return pty_; }
+    // Ends the simulator and returns what it printed after its first line.
+    QString Finish() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.terminate();
+            process_.waitForFinished(5000);
+        }
+        return QString::fromUtf8(process_.readAllStandardOutput());
+    }
 
 private:
     QProcess process_;
@@ -71,6 +76,31 @@ struct LargestDefinition {
     AppPaths paths;
     ParaDat table;
     QString type, cpu, capacity;
+};
+
+// The master's turnaround as vdk330q-sim --turnaround reports it at its end:
+// from each reply's last byte to the next request, in microseconds.
+struct Turnaround {
+    int count = 0;
+    double medianUs = 0, p90Us = 0, maxUs = 0;
+    static Turnaround From(const QString& report) {
+        Turnaround t;
+        for (const QString& line : report.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("TURNAROUND ")))
+                for (const QString& field : line.mid(11).split(QLatin1Char(' '))) {
+                    const QString key = field.section(QLatin1Char('='), 0, 0);
+                    const double value = field.section(QLatin1Char('='), 1).toDouble();
+                    if (key == QLatin1String("count"))
+                        t.count = int(value);
+                    else if (key == QLatin1String("median_us"))
+                        t.medianUs = value;
+                    else if (key == QLatin1String("p90_us"))
+                        t.p90Us = value;
+                    else if (key == QLatin1String("max_us"))
+                        t.maxUs = value;
+                }
+        return t;
+    }
 };
 
 // The least time one exchange takes on the line: request and reply characters

@@ -75,8 +75,14 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
         const bool checked = modbus ? CheckModbusReply(reply, n) : CheckInverterReply(reply, n);
         // The panel block's checksum is not reliable on every inverter.
         result.ok = checked || IsFc10(request.comNo);
-        if (modbus)
+        if (modbus) {
             clock.SleepUntilMicroseconds(replyEnd + frameGapMs * 1000 + kGapMarginUs);
+            // A read reply names no register: a second frame on its heels
+            // means one of the two answered an earlier request, and nothing
+            // tells which.
+            if (request.command == 'R' && (reply.size() > n || port.WaitingCount() > 0))
+                result.ok = false;
+        }
         if (result.ok) {
             bool error = false;
             result.value =

@@ -147,6 +147,7 @@ bool SimServer::Run(QString& error) {
     const qint64 silenceMs = std::max(kShortestSilenceMs, LineMilliseconds(o, kSilenceCharacters));
     std::deque<Output> output;
     qint64 lastInput = 0;
+    qint64 replyEndUs = -1; // when the last reply's last byte went out
     bool ok = true;
     QElapsedTimer fine;
     fine.start();
@@ -160,6 +161,8 @@ bool SimServer::Run(QString& error) {
         if (!due.isEmpty() && write(io_, due.constData(), size_t(due.size())) < 0 &&
             errno != EAGAIN)
             qWarning("vdk330q-sim: %s", qPrintable(SystemError("write")));
+        if (!due.isEmpty() && output.empty())
+            replyEndUs = nowUs;
 
         pollfd fds[2] = {{io_, POLLIN, 0}, {g_signalPipe[0], POLLIN, 0}};
         const qint64 waitUs =
@@ -187,6 +190,9 @@ bool SimServer::Run(QString& error) {
             continue;
         now = clock_.Milliseconds();
         nowUs = fine.nsecsElapsed() / 1000;
+        if (replyEndUs >= 0 && output.empty())
+            turnarounds_.push_back(nowUs - replyEndUs);
+        replyEndUs = -1;
         // MODBUS frames end with silence: what came before it is given up.
         if (o.protocol == Protocol::Modbus && now - lastInput > silenceMs)
             parser.Reset();

@@ -4,6 +4,7 @@
 #include "sim/InverterSim.h"
 
 #include <QString>
+#include <vector>
 
 namespace vdk {
 
@@ -25,6 +26,10 @@ public:
     bool OpenDevice(const QString& path, QString& error);
     // Serves until SIGTERM or SIGINT; false when the line failed.
     bool Run(QString& error);
+    // The master's turnarounds seen so far, in microseconds: from the last
+    // byte of each reply to the next request's first byte, as the line shows
+    // them.
+    const std::vector<qint64>& Turnarounds() const { return turnarounds_; }
 
 private:
     bool Configure(int fd, QString& error) const;
@@ -35,6 +40,7 @@ private:
     int io_ = -1;      // requests in, replies out
     int control_ = -1; // the terminal whose settings the master sets; held open
                        // so the pseudo-terminal never hangs up between masters
+    std::vector<qint64> turnarounds_;
 };
 
 } // namespace vdk

@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <optional>
@@ -45,6 +46,8 @@ const char kUsage[] =
     "  --parity P          none, even (default) or odd\n"
     "  --wire-timing       pace replies at the line's real character time\n"
     "  --latency-ms N      delay before a reply (default 0)\n"
+    "  --turnaround        at the end, print the master's turnaround: the time\n"
+    "                      from each reply's last byte to the next request\n"
     "\n"
     "Faults (rates 0..1 per reply):\n"
     "  --drop-rate P       no reply\n"
@@ -54,6 +57,18 @@ const char kUsage[] =
     "  --seed N            seed of the fault draws (default 1)\n"
     "\n"
     "Ends on SIGTERM or SIGINT. Exit status: 0 ended, 1 the line failed, 2 refused.\n";
+
+// TURNAROUND count=N median_us=M p90_us=P max_us=X
+void PrintTurnarounds(std::vector<qint64> us) {
+    std::sort(us.begin(), us.end());
+    const auto at = [&](double q) {
+        return us.empty() ? 0 : us[size_t(q * double(us.size() - 1))];
+    };
+    std::printf("TURNAROUND count=%zu median_us=%lld p90_us=%lld max_us=%lld\n", us.size(),
+                static_cast<long long>(at(0.5)), static_cast<long long>(at(0.9)),
+                static_cast<long long>(us.empty() ? 0 : us.back()));
+    std::fflush(stdout);
+}
 
 int Refuse(const QString& text) {
     std::fprintf(stderr, "vdk330q-sim: %s\n", qPrintable(text));
@@ -143,6 +158,7 @@ int main(int argc, char** argv) {
                              "corrupt-rate", "partial-rate", "seed"})
         parser.addOption({QLatin1String(name), QString(), QStringLiteral("value")});
     parser.addOption({QStringLiteral("wire-timing"), QString()});
+    parser.addOption({QStringLiteral("turnaround"), QString()});
     parser.addOption({{QStringLiteral("h"), QStringLiteral("help")}, QString()});
     if (!parser.parse(QCoreApplication::arguments()))
         return Refuse(parser.errorText() + QStringLiteral(" (see --help)"));
@@ -208,6 +224,8 @@ int main(int argc, char** argv) {
     const bool served = server.Run(error);
     if (!served)
         std::fprintf(stderr, "vdk330q-sim: %s\n", qPrintable(error));
+    if (parser.isSet(QStringLiteral("turnaround")))
+        PrintTurnarounds(server.Turnarounds());
     if (!state.isEmpty() && !sim.SaveState(state, error)) {
         std::fprintf(stderr, "vdk330q-sim: cannot write %s: %s\n", qPrintable(state),
                      qPrintable(error));

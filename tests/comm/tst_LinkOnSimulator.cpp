@@ -190,8 +190,8 @@ void TestLinkOnSimulator::damagedRepliesAreErrors() {
     o.seed = 7;
     double* rates[] = {nullptr, &o.dropRate, &o.lateRate, &o.corruptRate, &o.partialRate};
     *rates[fault] = 0.3;
-    // Late by more than the time-out, but within twice of it: a MODBUS read
-    // reply names no register, and the link listens for one time-out more.
+    // Late past the time-out, within twice of it: a MODBUS read reply names
+    // no register, and the link listens for one time-out more.
     o.lateDelayMs = 300;
     QVERIFY(ReadAll(table, o) > 0);
 }

@@ -112,6 +112,8 @@ void TestTransact::modbusFrameGap_data() {
     QTest::newRow("complete reply") << good << false << qint64(10 + 4);
     QTest::newRow("CRC error still keeps the gap") << bad << true << qint64(10 + 4);
     QTest::newRow("no gap after a time-out") << QByteArray() << true << qint64(201);
+    QTest::newRow("a second frame on its heels: not trusted")
+        << good + good << true << qint64(10 + 4);
     QTest::newRow("other function code: not the answer")
         << WithCrc(Hex("FB04020258")) << true << qint64(201);
 }

@@ -39,6 +39,9 @@ struct SimLine {
         o.protocol = protocol;
         o.latencyMs = 2;
         o.dropRate = o.lateRate = o.corruptRate = faultRate;
+        // Late past the time-out, within twice of it, where the link guards
+        // even a MODBUS read reply, which names no register.
+        o.lateDelayMs = 300;
         o.seed = 11;
         return o;
     }
