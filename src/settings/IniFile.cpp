@@ -1,8 +1,9 @@
 #include "settings/IniFile.h"
 
+#include "settings/FileLock.h"
 #include "settings/TextCodec.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 namespace vdk {
 
@@ -108,8 +109,23 @@ QStringList IniFile::Load() const {
     return lines;
 }
 
-bool IniFile::Store(const QStringList& lines) {
+bool IniFile::Update(const std::function<bool(QStringList&)>& change) {
     error_.clear();
+    // Two programs writing keys at once would each write back the file as
+    // they read it, and one key would be lost.
+    FileLock lock(path_);
+    if (!lock.Acquire(kFileLockWaitMs, &error_))
+        return false;
+    QStringList lines;
+    FileReadError problem = FileReadError::None;
+    // A file that is there but cannot be read is kept, not replaced by one key.
+    if (!ReadTextLines(path_, fallbackEncoding_, lines, &problem) &&
+        (problem != FileReadError::CannotOpen || QFileInfo::exists(path_))) {
+        error_ = QStringLiteral("cannot read %1 to change it").arg(path_);
+        return false;
+    }
+    if (!change(lines))
+        return true;
     return WriteFileAtomically(path_, EncodeLines(lines), &error_);
 }
 
@@ -176,27 +192,28 @@ QStringList IniFile::ReadSections() const {
 }
 
 bool IniFile::WriteString(const QString& section, const QString& key, const QString& value) {
-    QStringList lines = Load();
-    const QString line = key + QLatin1Char('=') + OneLine(value);
-    qsizetype begin, end;
-    if (!FindSection(lines, section, begin, end)) {
-        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-        lines.append(line);
-        return Store(lines);
-    }
-    qsizetype lastEntry = begin;
-    for (qsizetype i = begin + 1; i < end; ++i) {
-        Entry e;
-        if (!EntryOf(lines[i], e))
-            continue;
-        if (SameName(e.key, key)) {
-            lines[i] = e.key + QLatin1Char('=') + OneLine(value);
-            return Store(lines);
+    return Update([&](QStringList& lines) {
+        const QString line = key + QLatin1Char('=') + OneLine(value);
+        qsizetype begin, end;
+        if (!FindSection(lines, section, begin, end)) {
+            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            lines.append(line);
+            return true;
         }
-        lastEntry = i;
-    }
-    lines.insert(lastEntry + 1, line);
-    return Store(lines);
+        qsizetype lastEntry = begin;
+        for (qsizetype i = begin + 1; i < end; ++i) {
+            Entry e;
+            if (!EntryOf(lines[i], e))
+                continue;
+            if (SameName(e.key, key)) {
+                lines[i] = e.key + QLatin1Char('=') + OneLine(value);
+                return true;
+            }
+            lastEntry = i;
+        }
+        lines.insert(lastEntry + 1, line);
+        return true;
+    });
 }
 
 bool IniFile::WriteInteger(const QString& section, const QString& key, int value) {
@@ -208,27 +225,29 @@ bool IniFile::WriteBool(const QString& section, const QString& key, bool value) 
 }
 
 bool IniFile::DeleteKey(const QString& section, const QString& key) {
-    QStringList lines = Load();
-    qsizetype begin, end;
-    if (!FindSection(lines, section, begin, end))
-        return true;
-    for (qsizetype i = begin + 1; i < end; ++i) {
-        Entry e;
-        if (EntryOf(lines[i], e) && SameName(e.key, key)) {
-            lines.removeAt(i);
-            return Store(lines);
+    return Update([&](QStringList& lines) {
+        qsizetype begin, end;
+        if (!FindSection(lines, section, begin, end))
+            return false;
+        for (qsizetype i = begin + 1; i < end; ++i) {
+            Entry e;
+            if (EntryOf(lines[i], e) && SameName(e.key, key)) {
+                lines.removeAt(i);
+                return true;
+            }
         }
-    }
-    return true;
+        return false;
+    });
 }
 
 bool IniFile::EraseSection(const QString& section) {
-    QStringList lines = Load();
-    qsizetype begin, end;
-    if (!FindSection(lines, section, begin, end))
+    return Update([&](QStringList& lines) {
+        qsizetype begin, end;
+        if (!FindSection(lines, section, begin, end))
+            return false;
+        lines.remove(begin, end - begin);
         return true;
-    lines.remove(begin, end - begin);
-    return Store(lines);
+    });
 }
 
 } // namespace vdk

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 namespace vdk {
 
@@ -11,7 +12,8 @@ namespace vdk {
 // agree. Section and key names match without regard to letter case; the first
 // of two equal sections or keys is the one that counts. Rewrites keep comments,
 // unknown sections and keys and the order of lines, and replace the file only
-// when the new one is complete.
+// when the new one is complete; a write waits for another program's write of
+// the same file to finish.
 class IniFile {
 public:
     explicit IniFile(QString path, QByteArray fallbackEncoding = QByteArrayLiteral("windows-1252"));
@@ -45,7 +47,9 @@ public:
 
 private:
     QStringList Load() const;
-    bool Store(const QStringList& lines);
+    // Reads, changes and writes back the file under its lock; `change` says
+    // whether it changed anything to write.
+    bool Update(const std::function<bool(QStringList&)>& change);
 
     QString path_;
     QByteArray fallbackEncoding_;

@@ -5,10 +5,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -49,13 +52,77 @@ QStringList SplitLines(const QString& text) {
     return lines;
 }
 
-bool ReadTextLines(const QString& path, const QByteArray& fallbackEncoding, QStringList& lines) {
+QByteArrayList SplitByteLines(const QByteArray& bytes) {
+    QByteArrayList lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+FileReadError ReadFileBytes(const QString& path, QByteArray& bytes, qint64 maxBytes) {
+    bytes.clear();
     if (path.isEmpty())
-        return false;
-    QFile file(path);
+        return FileReadError::CannotOpen;
+    QFile file;
+#ifdef Q_OS_UNIX
+    // Opened without waiting for a FIFO's writer, and checked on the opened
+    // file itself, so nothing can be swapped in between the check and the read.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return FileReadError::CannotOpen;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return FileReadError::NotRegularFile;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return FileReadError::CannotOpen;
+    }
+#else
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return FileReadError::NotRegularFile;
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly))
+        return FileReadError::CannotOpen;
+#endif
+    // Read in pieces up to one byte past the cap: a file that grows while it
+    // is read cannot make this run on.
+    constexpr qint64 kPiece = 64 * 1024;
+    while (bytes.size() <= maxBytes) {
+        const QByteArray piece = file.read(std::min(kPiece, maxBytes + 1 - bytes.size()));
+        if (piece.isEmpty())
+            break;
+        bytes += piece;
+    }
+    if (bytes.size() > maxBytes) {
+        bytes.clear();
+        return FileReadError::TooLarge;
+    }
+    return file.error() == QFileDevice::NoError ? FileReadError::None : FileReadError::CannotOpen;
+}
+
+bool ReadTextLines(const QString& path, const QByteArray& fallbackEncoding, QStringList& lines,
+                   FileReadError* error) {
+    QByteArray bytes;
+    const FileReadError problem = ReadFileBytes(path, bytes);
+    if (error)
+        *error = problem;
+    if (problem != FileReadError::None)
         return false;
-    lines = SplitLines(DecodeText(file.readAll(), fallbackEncoding));
+    lines = SplitLines(DecodeText(bytes, fallbackEncoding));
     return true;
 }
 

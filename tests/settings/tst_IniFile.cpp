@@ -5,6 +5,8 @@
 #include "settings/TextCodec.h"
 
 #include <QTest>
+#include <sys/stat.h>
+#include <thread>
 
 using vdk::IniFile;
 
@@ -23,6 +25,9 @@ private Q_SLOTS:
     void encodings();
     void damagedFilesDoNotCrash_data();
     void damagedFilesDoNotCrash();
+    void concurrentWritersKeepEveryKey();
+    void specialFilesAreNeitherReadNorReplaced_data();
+    void specialFilesAreNeitherReadNorReplaced();
 };
 
 static const QByteArray kSample = "; kept comment\r\n"
@@ -205,6 +210,48 @@ void TestIniFile::damagedFilesDoNotCrash() {
     ini.ReadString("S", "k", "-");
     QVERIFY(ini.WriteString("S", "k2", "v"));
     QCOMPARE(ini.ReadString("S", "k2", "-"), QStringLiteral("v"));
+}
+
+// Two programs writing keys at once: each write reads the file, changes it and
+// writes it back, so without a lock one program's key is lost now and then.
+void TestIniFile::concurrentWritersKeepEveryKey() {
+    TempTree tree;
+    const QString path = tree.Write("a.ini", "[S]\r\n");
+    constexpr int kKeys = 8;
+    const auto writer = [&](const QString& prefix) {
+        IniFile ini(path);
+        for (int i = 0; i < kKeys; ++i)
+            QVERIFY(ini.WriteString("S", prefix + QString::number(i), "v"));
+    };
+    std::thread a(writer, QStringLiteral("a")), b(writer, QStringLiteral("b"));
+    a.join();
+    b.join();
+    QCOMPARE(IniFile(path).ReadSection("S").size(), 2 * kKeys);
+    QCOMPARE(tree.Files(), QStringList{"a.ini"}); // no lock file left behind
+}
+
+// A FIFO as the settings file would block every read until a writer came; a
+// folder is no file either. Reads give the defaults, writes fail and leave it.
+void TestIniFile::specialFilesAreNeitherReadNorReplaced_data() {
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("FIFO") << true;
+    QTest::newRow("folder") << false;
+}
+
+void TestIniFile::specialFilesAreNeitherReadNorReplaced() {
+    QFETCH(bool, fifo);
+    TempTree tree;
+    const QString path = tree.Path("a.ini");
+    if (fifo)
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        QVERIFY(QDir().mkpath(path));
+    IniFile ini(path);
+    QCOMPARE(ini.ReadString("S", "k", "-"), QStringLiteral("-"));
+    QVERIFY(!ini.WriteString("S", "k", "v"));
+    QVERIFY(!ini.ErrorString().isEmpty());
+    const QFileInfo after(path);
+    QVERIFY(after.exists() && !after.isFile());
 }
 
 QTEST_GUILESS_MAIN(TestIniFile)
