@@ -25,7 +25,12 @@
 #include "transfer/TransferRun.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace vdk {
 
@@ -58,7 +63,8 @@ const QString kUsage = QStringLiteral(
     "  --type T         inverter type-form\n"
     "  --cpu C          CPU version of the type-form\n"
     "  --capacity K     capacity, with its leading hyphen (for example -2004)\n"
-    "  --lang NAME      language name (for example English)\n"
+    "  --lang NAME      language name (for example English); without it and a stored\n"
+    "                   one, the locale's: Japanese for ja..., else English\n"
     "  --from FILE      take the selection from a parameter file (.vdk)\n"
     "\n"
     "Other options:\n"
@@ -124,6 +130,25 @@ QStringList NegativesLast(const QStringList& args, const QList<QCommandLineOptio
     return negatives.isEmpty() ? front : front + QStringList{QStringLiteral("--")} + negatives;
 }
 
+// Whether two paths name one existing file: the same path once links are
+// resolved, or another name (a hard link) of it.
+bool SameFile(const QString& a, const QString& b) {
+    const QFileInfo x(a), y(b);
+    if (!x.exists() || !y.exists())
+        return false;
+    if (x.canonicalFilePath() == y.canonicalFilePath())
+        return true;
+#ifdef Q_OS_UNIX
+    struct stat sx;
+    struct stat sy;
+    return ::stat(QFile::encodeName(a).constData(), &sx) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sy) == 0 && sx.st_dev == sy.st_dev &&
+           sx.st_ino == sy.st_ino;
+#else
+    return false;
+#endif
+}
+
 qint64 RawOf(const Session& s, int row, quint32 reply) {
     return s.link.RawOf(row, reply, NegativeLow(s.table, s.values, row));
 }
@@ -173,11 +198,14 @@ private:
     // Applies the link options and opens the port; on failure prints why.
     std::optional<int> OpenLink(const QCommandLineParser& parser, Session& s);
     int Info(Session& s);
-    // Reads a parameter file into the session; on a refusal prints why.
-    std::optional<int> ReadFile(Session& s, const QString& path, ReadResult& result);
+    // Reads a parameter file into the session; on a refusal prints why. Lines
+    // the table does not take are warned about, or with `whole` refused.
+    std::optional<int> ReadFile(Session& s, const QString& path, ReadResult& result,
+                                bool whole = false);
     int Check(Session& s, const QString& file);
     int Csv(Session& s, const QString& file, const QString& output, const QString& view);
-    int Set(Session& s, const QString& file, const QStringList& edits, const QString& output);
+    int Set(Session& s, const QString& file, const QStringList& edits, const QString& output,
+            bool force);
     // import, export and compare: one whole-set run with its report.
     int Transfer(const QCommandLineParser& parser, Session& s, TransferMode mode,
                  const QString& file);
@@ -204,6 +232,7 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("ram"), QString()},
         {QStringLiteral("all"), QString()},
         {QStringLiteral("maintenance"), QString()},
+        {QStringLiteral("force"), QString()},
         {QStringLiteral("o"), QString(), QStringLiteral("OUT")},
         {QStringLiteral("view"), QString(), QStringLiteral("VIEW"), QStringLiteral("all")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
@@ -257,7 +286,8 @@ int Cli::Run(const QStringList& args) {
         return Csv(session, operands.first(), parser.value(QStringLiteral("o")),
                    parser.value(QStringLiteral("view")));
     if (command == QLatin1String("set"))
-        return Set(session, operands.first(), operands.mid(1), parser.value(QStringLiteral("o")));
+        return Set(session, operands.first(), operands.mid(1), parser.value(QStringLiteral("o")),
+                   parser.isSet(QStringLiteral("force")));
     if (const auto failed = OpenLink(parser, session))
         return *failed;
     if (command == QLatin1String("read"))
@@ -295,7 +325,8 @@ std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s, const
         id = ResolveSelection(SelectionRequest{parser.value(QStringLiteral("lang")),
                                                parser.value(QStringLiteral("type")),
                                                parser.value(QStringLiteral("cpu")),
-                                               parser.value(QStringLiteral("capacity"))},
+                                               parser.value(QStringLiteral("capacity")),
+                                               env_.locale},
                               s.settings, catalogue, error);
         if (!id)
             return Fail(error);
@@ -309,12 +340,20 @@ std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s, const
         return Fail(
             QStringLiteral("language file has no [General] messages: %1").arg(paths.LangFile));
     DefinitionLoader loader(paths, s.messenger);
+    // A damaged file is named with its line; any other failure by the file.
+    const auto refused = [&](const char* what, const QString& file) {
+        return Fail(
+            loader.Damage()
+                ? QStringLiteral("damaged %1 file %2")
+                      .arg(QLatin1String(what), loader.Damage()->Describe())
+                : QStringLiteral("cannot read the %1 file %2").arg(QLatin1String(what), file));
+    };
     if (!QFileInfo(paths.DefFile).isFile() || !loader.LoadDefinitions(s.table))
-        return Fail(QStringLiteral("cannot read the definition file %1").arg(paths.DefFile));
+        return refused("definition", paths.DefFile);
     if (s.table.Count() == 0)
         return Fail(QStringLiteral("the definition file %1 holds no parameter").arg(paths.DefFile));
     if (!QFileInfo(paths.CapFile).isFile() || !loader.LoadCapacityDefaults(s.table))
-        return Fail(QStringLiteral("cannot read the capacity file %1").arg(paths.CapFile));
+        return refused("capacity", paths.CapFile);
     if (!InitValues(s.table, s.values, s.messenger))
         return Fail(QStringLiteral("the definition file %1 has a DIndex that is not a number")
                         .arg(paths.DefFile));
@@ -338,7 +377,7 @@ int Cli::Info(Session& s) {
     return kExitOk;
 }
 
-std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r) {
+std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r, bool whole) {
     const InverterIdentity& id = s.paths.Identity();
     ParameterFile header;
     LoadParameterFile(path, s.paths.FallbackEncoding(), header);
@@ -348,6 +387,13 @@ std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r)
         break;
     case ReadOutcome::CannotOpen:
         return Fail(QStringLiteral("cannot read %1").arg(path));
+    case ReadOutcome::NotRegularFile:
+        return Fail(QStringLiteral("%1: Data is incorrect. (not a regular file)").arg(path));
+    case ReadOutcome::TooLarge:
+        return Fail(QStringLiteral("%1: Data is incorrect. (larger than %2 KB, too large for a "
+                                   "parameter file)")
+                        .arg(path)
+                        .arg(kMaxParameterFileBytes / 1024));
     case ReadOutcome::NotParameterFile:
         return Fail(QStringLiteral("%1: Data is incorrect. (not a parameter file)").arg(path));
     case ReadOutcome::Damaged:
@@ -368,9 +414,21 @@ std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r)
     case ReadOutcome::ReadingCancelled:
         return Fail(QStringLiteral("%1: reading was cancelled").arg(path));
     }
+    QStringList left;
     for (const QString& number : r.skipped)
-        err_ << "vdk330q-cli: warning: " << path << ": parameter " << number
-             << " is not defined for this inverter and was skipped" << Qt::endl;
+        left.append(QStringLiteral("parameter %1 is not defined for this inverter and was skipped")
+                        .arg(number));
+    if (!r.passedOver.isEmpty())
+        left.append(QStringLiteral("%1 parameter lines from line %2 on were not read (an empty "
+                                   "line or the limit of 2000 parameters ends the list)")
+                        .arg(r.passedOver.size())
+                        .arg(r.passedOver.first()));
+    if (whole && !left.isEmpty())
+        return Fail(QStringLiteral("%1: %2; writing the file would lose them (--force writes it "
+                                   "anyway)")
+                        .arg(path, left.join(QStringLiteral("; "))));
+    for (const QString& line : std::as_const(left))
+        err_ << "vdk330q-cli: warning: " << path << ": " << line << Qt::endl;
     return std::nullopt;
 }
 
@@ -381,7 +439,7 @@ int Cli::Check(Session& s, const QString& path) {
     out_ << "params=" << r.applied << " changed=" << s.values.CountMarked(UPara::ChangeIndex)
          << " blind=" << s.values.CountMarked(UPara::BlindIndex) << " comment=" << s.values.Comment
          << Qt::endl;
-    return r.skipped.isEmpty() ? kExitOk : kExitFailed;
+    return r.Incomplete() ? kExitFailed : kExitOk;
 }
 
 int Cli::Csv(Session& s, const QString& path, const QString& output, const QString& view) {
@@ -389,6 +447,9 @@ int Cli::Csv(Session& s, const QString& path, const QString& output, const QStri
                                     QStringLiteral("quick"), QStringLiteral("blind")};
     if (output.isEmpty())
         return Fail(QStringLiteral("csv needs -o OUT.csv"));
+    if (SameFile(output, path))
+        return Fail(QStringLiteral("-o %1 is the parameter file itself; the table would replace it")
+                        .arg(output));
     if (!kViews.contains(view))
         return Fail(QStringLiteral("--view takes all, changed, quick or blind"));
     ReadResult r;
@@ -416,9 +477,17 @@ int Cli::Csv(Session& s, const QString& path, const QString& output, const QStri
     return r.skipped.isEmpty() ? kExitOk : kExitFailed;
 }
 
-int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QString& output) {
+int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QString& output,
+             bool force) {
+    const QString target = output.isEmpty() ? path : output;
+    // From the read to the write the file is ours: another run's edit in
+    // between would be written over.
+    FileLock lock(target);
+    QString error;
+    if (!lock.Acquire(env_.lockWaitMs, &error))
+        return Fail(error);
     ReadResult r;
-    if (const auto failed = ReadFile(s, path, r))
+    if (const auto failed = ReadFile(s, path, r, !force))
         return *failed;
     const bool decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
     // Every edit is made in turn, as typed into the table, so a linked limit
@@ -451,8 +520,6 @@ int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QS
     }
     EnvironmentOptions options;
     options.Load(s.settings);
-    const QString target = output.isEmpty() ? path : output;
-    QString error;
     if (!WriteParameterFile(target, s.table, s.values, s.paths.Identity(), options.ChgPara2,
                             &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(target, error));
@@ -461,7 +528,7 @@ int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QS
     for (const QString& line : std::as_const(stored))
         out_ << line << '\n';
     out_.flush();
-    return warnings.isEmpty() && r.skipped.isEmpty() ? kExitOk : kExitFailed;
+    return warnings.isEmpty() && !r.Incomplete() ? kExitOk : kExitFailed;
 }
 
 int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mode,
@@ -510,6 +577,13 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     ResultReport report{int(mode)};
     const TransferRun::Outcome outcome = run.Run(mode, report);
     bar.Finish();
+    // A command opened the maintenance parameters on its own: it closes them.
+    if (maintenance && !CloseMaintenanceAccess(s.link, s.table))
+        err_ << "vdk330q-cli: warning: the maintenance parameters could not be closed (FB91)"
+             << Qt::endl;
+    if (outcome.unread > 0)
+        err_ << "vdk330q-cli: warning: " << outcome.unread
+             << " parameters were not written: the file holds no value read for them" << Qt::endl;
     if (mode == TransferMode::Import) {
         QString error;
         if (!WriteParameterFile(file, s.table, s.values, s.paths.Identity(), options.ChgPara2,
@@ -620,7 +694,14 @@ int Cli::Detect(const QCommandLineParser& parser, Session& s) {
 } // namespace
 
 int RunCli(const QStringList& args, const CliEnvironment& env, QTextStream& out, QTextStream& err) {
-    return Cli(env, out, err).Run(args);
+    const int code = Cli(env, out, err).Run(args);
+    // A result that never reached its reader (a full disk, a closed pipe) is
+    // a failure, however well the command went.
+    out.flush();
+    if (out.status() == QTextStream::Ok)
+        return code;
+    err << "vdk330q-cli: cannot write the output" << Qt::endl;
+    return code == kExitOk ? kExitFailed : code;
 }
 
 } // namespace vdk

@@ -50,7 +50,7 @@ struct ExchangeResult {
     bool timedOut = false; // no reply to this request by the time-out
     quint32 value = 0;
 };
-constexpr qint64 kGapMarginUs = 50; // "more than the frame gap"
+constexpr qint64 kGapMarginUs = 10; // "more than the frame gap"
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
                         int timeoutMs, int frameGapMs);
 

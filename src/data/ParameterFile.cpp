@@ -21,6 +21,7 @@ namespace {
 
 const QString kNoComments = QStringLiteral("No Comments.");
 const QString kZero = QStringLiteral("0");
+const QString kUnread = QStringLiteral("unread");
 constexpr int kMaxParameterLines = ParaDat::kMaxParameters;
 
 // The decimal text of a whole number that fits a 32-bit parameter, signed or
@@ -47,6 +48,43 @@ bool ReadHeaderInt(const QString& text, int& value) {
     return true;
 }
 
+// One parameter line's fields: number, value, select and blind mark, and the
+// unread mark that readers of the four fields pass over; further fields are
+// ignored. Nothing when the value is not a whole number.
+std::optional<ParameterLine> ParseParameterLine(const QString& text) {
+    ParameterLine parameter{QString(), QString(), kZero, kZero};
+    bool valueOk = false;
+    int count = 0;
+    const auto take = [&](QStringView field) {
+        switch (count++) {
+        case 0:
+            parameter.comNo = field.toString();
+            break;
+        case 1:
+            if (const auto value = ValueNumber(field)) {
+                parameter.value = *value;
+                valueOk = true;
+            }
+            break;
+        case 2:
+            parameter.select = Mark(field);
+            break;
+        case 3:
+            parameter.blind = Mark(field);
+            break;
+        case 4:
+            parameter.unread = field == kUnread;
+            break;
+        default:
+            break;
+        }
+    };
+    ForEachField(text, take, QLatin1Char('"'));
+    if (!valueOk)
+        return std::nullopt;
+    return parameter;
+}
+
 // Line breaks would end the comment line and shift every line after it.
 QString OneLine(QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
@@ -61,25 +99,34 @@ QString ParameterFile::Identity() const {
                            : TypeForm + Capacity;
 }
 
+int ParameterFile::HeaderLines() const {
+    return form == Current ? 8 : form == Older ? 6 : 4;
+}
+
 FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEncoding,
                               ParameterFile& file) {
-    QStringList lines;
-    if (!ReadTextLines(path, fallbackEncoding, lines))
+    QByteArray bytes;
+    switch (ReadFileBytes(path, bytes, kMaxParameterFileBytes)) {
+    case FileReadError::None:
+        break;
+    case FileReadError::CannotOpen:
         return FileProblem::CannotOpen;
-    const QString first = lines.value(0).trimmed();
-    int header = 0;
-    if (first == QLatin1String("###")) {
-        file.form = ParameterFile::Current;
-        header = 8;
-    } else if (first == QLatin1String("##")) {
-        file.form = ParameterFile::Older;
-        header = 6;
-    } else if (first == QLatin1String("#")) {
-        file.form = ParameterFile::Oldest;
-        header = 4;
-    } else {
-        return FileProblem::NotParameterFile;
+    case FileReadError::NotRegularFile:
+        return FileProblem::NotRegularFile;
+    case FileReadError::TooLarge:
+        return FileProblem::TooLarge;
     }
+    const QStringList lines = SplitLines(DecodeText(bytes, fallbackEncoding));
+    const QString first = lines.value(0).trimmed();
+    if (first == QLatin1String("###"))
+        file.form = ParameterFile::Current;
+    else if (first == QLatin1String("##"))
+        file.form = ParameterFile::Older;
+    else if (first == QLatin1String("#"))
+        file.form = ParameterFile::Oldest;
+    else
+        return FileProblem::NotParameterFile;
+    const int header = file.HeaderLines();
     if (lines.size() < header)
         return FileProblem::Damaged;
 
@@ -92,6 +139,10 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
         comment = 5;
     }
     file.Comment = lines[comment] == kNoComments ? QString() : lines[comment];
+    // The bytes of the comment line, so a save can keep a code page the
+    // program does not write; only when the byte lines match the text lines.
+    const QByteArrayList byteLines = SplitByteLines(bytes);
+    file.CommentBytes = byteLines.size() == lines.size() ? byteLines[comment] : QByteArray();
     if (file.form != ParameterFile::Oldest) {
         int mode = 0;
         if (!ReadHeaderInt(lines[comment + 1], mode) ||
@@ -101,37 +152,24 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
     }
 
     file.lines.clear();
-    const qsizetype end = std::min<qsizetype>(lines.size(), header + kMaxParameterLines);
-    for (qsizetype i = header; i < end && !lines[i].trimmed().isEmpty(); ++i) {
-        ParameterLine parameter{QString(), QString(), kZero, kZero};
-        bool valueOk = false;
-        int count = 0;
-        // Number, value, select and blind mark; further fields are ignored.
-        const auto take = [&](QStringView field) {
-            switch (count++) {
-            case 0:
-                parameter.comNo = field.toString();
-                break;
-            case 1:
-                if (const auto value = ValueNumber(field)) {
-                    parameter.value = *value;
-                    valueOk = true;
-                }
-                break;
-            case 2:
-                parameter.select = Mark(field);
-                break;
-            case 3:
-                parameter.blind = Mark(field);
-                break;
-            default:
-                break;
-            }
-        };
-        ForEachField(lines[i], take, QLatin1Char('"'));
-        if (!valueOk)
+    file.passedOver.clear();
+    const qsizetype cap = header + kMaxParameterLines;
+    bool ended = false; // an empty line ends the parameter lines
+    for (qsizetype i = header; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty()) {
+            ended = true;
+            continue;
+        }
+        std::optional<ParameterLine> parameter = ParseParameterLine(lines[i]);
+        if (ended || i >= cap) {
+            // Not read, but noted: a save of the table would lose it unseen.
+            if (parameter && !parameter->comNo.isEmpty())
+                file.passedOver.append(int(i) + 1);
+            continue;
+        }
+        if (!parameter)
             return FileProblem::Damaged;
-        file.lines.append(std::move(parameter));
+        file.lines.append(std::move(*parameter));
     }
     return FileProblem::None;
 }
@@ -148,14 +186,28 @@ bool WriteParameterFile(const QString& path, const ParaDat& table, const UPara& 
                       QString::number(values.BlindCount)};
     const QString one = QStringLiteral("1");
     for (int i = 0; i < table.Count(); ++i) {
-        if (changedOnly && values.At(i, UPara::ChangeIndex) != one &&
+        // An unread row is always written, with its mark: left out, it would
+        // read back as a default that is meant.
+        const bool unread = values.Unread(i);
+        if (changedOnly && !unread && values.At(i, UPara::ChangeIndex) != one &&
             values.At(i, UPara::BlindIndex) != one)
             continue;
-        lines.append(table.At(i, ComNo) + QLatin1Char(',') + values.At(i, UPara::Value) +
-                     QLatin1Char(',') + values.At(i, UPara::SelectIndex) + QLatin1Char(',') +
-                     values.At(i, UPara::BlindIndex));
+        QString line = table.At(i, ComNo) + QLatin1Char(',') + values.At(i, UPara::Value) +
+                       QLatin1Char(',') + values.At(i, UPara::SelectIndex) + QLatin1Char(',') +
+                       values.At(i, UPara::BlindIndex);
+        if (unread)
+            line += QLatin1Char(',') + kUnread;
+        lines.append(line);
     }
-    return WriteFileAtomically(path, EncodeLines(lines), error);
+    QByteArray bytes = EncodeLines(lines);
+    // A comment still as read goes back in the bytes it was read from: one in
+    // another code page than the file's language implies stays whole.
+    constexpr int kCommentLine = 5;
+    if (!values.Comment.isEmpty() && values.Comment == values.CommentRead.text &&
+        !values.CommentRead.bytes.isEmpty())
+        bytes.replace(EncodeLines(lines.first(kCommentLine)).size(),
+                      lines[kCommentLine].toUtf8().size(), values.CommentRead.bytes);
+    return WriteFileAtomically(path, bytes, error);
 }
 
 void ApplyParameterLine(const ParaDat& table, UPara& values, int row, const ParameterLine& line,
@@ -163,10 +215,16 @@ void ApplyParameterLine(const ParaDat& table, UPara& values, int row, const Para
     values.At(row, UPara::Value) = line.value;
     values.At(row, UPara::SelectIndex) = line.select;
     values.At(row, UPara::BlindIndex) = line.blind;
+    values.SetUnread(row, line.unread);
     MarkChanged(table, values, row, line.value, messenger);
     for (UPara::Col col :
          {UPara::WriteIndex, UPara::HexIndex, UPara::OneSelectIndex, UPara::CommErrIndex})
         values.At(row, col) = kZero;
+}
+
+void TakeComment(UPara& values, const ParameterFile& file) {
+    values.Comment = file.Comment;
+    values.CommentRead = {file.Comment, file.CommentBytes};
 }
 
 ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& values,
@@ -179,11 +237,15 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
     case FileProblem::CannotOpen:
         result.outcome = ReadOutcome::CannotOpen;
         return result;
+    case FileProblem::NotRegularFile:
+    case FileProblem::TooLarge:
     case FileProblem::NotParameterFile:
     case FileProblem::Damaged:
         messenger.Show(LanguageTexts::kDataError, MsgIcon::Exclamation);
-        result.outcome =
-            problem == FileProblem::Damaged ? ReadOutcome::Damaged : ReadOutcome::NotParameterFile;
+        result.outcome = problem == FileProblem::NotRegularFile ? ReadOutcome::NotRegularFile
+                         : problem == FileProblem::TooLarge     ? ReadOutcome::TooLarge
+                         : problem == FileProblem::Damaged      ? ReadOutcome::Damaged
+                                                                : ReadOutcome::NotParameterFile;
         return result;
     case FileProblem::None:
         break;
@@ -250,18 +312,21 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
         }
     }
 
-    values.Comment = file.Comment;
+    TakeComment(values, file);
     if (file.form != ParameterFile::Oldest) {
         values.BlindMode = file.BlindMode;
         values.BlindCount = file.BlindCount;
     }
     for (int row = 0; row < table.Count(); ++row)
         if (!kept.contains(row))
-            if (const auto value = InitialValue(table, row, messenger))
+            if (const auto value = InitialValue(table, row, messenger)) {
                 values.At(row, UPara::Value) = *value;
+                values.SetUnread(row, false);
+            }
     for (const auto& [row, line] : std::as_const(taken))
         ApplyParameterLine(table, values, row, *line, messenger);
     result.applied = int(taken.size());
+    result.passedOver = file.passedOver;
     const QFileInfo info(path);
     values.LoadDir = info.absolutePath();
     values.LoadName = info.fileName();

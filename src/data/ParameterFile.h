@@ -16,6 +16,7 @@ struct ParameterLine {
     QString value;
     QString select;
     QString blind;
+    bool unread = false; // a fifth field "unread": the value stands in for one never read
 };
 
 // A parameter file as read, checked for damage but not yet applied.
@@ -29,18 +30,30 @@ struct ParameterFile {
     QString Comment;        // empty for "No Comments."
     bool BlindMode = false; // current and "##" forms
     int BlindCount = 0;
+    QByteArray CommentBytes; // the comment line as it is in the file
     QList<ParameterLine> lines;
+    // Lines (from 1) that look like parameter lines but are not read: after
+    // the empty line that ends the list, or past the 2000 parameter lines.
+    QList<int> passedOver;
 
     // TypeForm + Capacity [+ " (" + CpuVer + ")"]: how questions name the file.
     QString Identity() const;
+    // Lines before the first parameter line: 8, 6 or 4 by the form.
+    int HeaderLines() const;
 };
 
-enum class FileProblem { None, CannotOpen, NotParameterFile, Damaged };
+// The largest parameter file read. The header and 2000 parameter lines take
+// well under 100 KB; the rest is room for long comments and further fields.
+constexpr qint64 kMaxParameterFileBytes = 1024 * 1024;
+
+enum class FileProblem { None, CannotOpen, NotRegularFile, TooLarge, NotParameterFile, Damaged };
 
 // Reads and checks a parameter file. A first line other than "###", "##" or "#"
 // is NotParameterFile; a missing header line, header numbers or a value that
 // are not 32-bit integers are Damaged. Reads the header and up to 2000
-// parameter lines, ending at the first empty line.
+// parameter lines, ending at the first empty line, and notes the parameter
+// lines it passes over. Only a regular file of at most kMaxParameterFileBytes
+// is read.
 FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEncoding,
                               ParameterFile& file);
 
@@ -55,10 +68,15 @@ bool WriteParameterFile(const QString& path, const ParaDat& table, const UPara& 
 void ApplyParameterLine(const ParaDat& table, UPara& values, int row, const ParameterLine& line,
                         Messenger& messenger);
 
+// Makes the file's comment the current one, with the bytes it was read from.
+void TakeComment(UPara& values, const ParameterFile& file);
+
 // How an interactive read ended.
 enum class ReadOutcome {
     Taken,
     CannotOpen,
+    NotRegularFile,   // message 68: a FIFO, a device, a folder
+    TooLarge,         // message 68
     NotParameterFile, // message 68
     Damaged,          // message 68
     OtherTypeForm,    // message 10
@@ -69,8 +87,13 @@ enum class ReadOutcome {
 
 struct ReadResult {
     ReadOutcome outcome = ReadOutcome::Taken;
-    int applied = 0;     // parameter lines taken over
-    QStringList skipped; // unknown numbers skipped with OK
+    int applied = 0;        // parameter lines taken over
+    QStringList skipped;    // unknown numbers skipped with OK
+    QList<int> passedOver;  // parameter lines not read (ParameterFile::passedOver)
+
+    // Part of the file is not in the table: saving the table over the file
+    // would drop those lines or put other values in their place.
+    bool Incomplete() const { return !skipped.isEmpty() || !passedOver.isEmpty(); }
 };
 
 // The Open command's reader: asks its questions through `messenger` and takes

@@ -47,6 +47,7 @@ const UPara::Row& UPara::Keys() {
 
 void UPara::Resize(int count) {
     rows_.resize(count);
+    unread_.fill(false, count);
     for (int i = 0; i < count; ++i) {
         rows_[i] = Row{};
         rows_[i][No] = QString::number(i);

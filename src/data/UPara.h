@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <array>
@@ -40,10 +41,26 @@ public:
     // Number of rows whose `col` mark is "1".
     int CountMarked(Col col) const;
 
+    // A row whose value stands in for one never read: a whole-set import
+    // failed on it or did not reach it. An export never writes it; a value
+    // typed, read or taken from a file makes the row real again. Parameter
+    // files record the mark, so a backup says what it does not hold.
+    bool Unread(int row) const { return unread_.value(row, false); }
+    void SetUnread(int row, bool unread) {
+        if (row >= 0 && row < unread_.size())
+            unread_[row] = unread;
+    }
+
     // Values held with the table.
     bool BlindMode = false;
     int BlindCount = 0;
     QString Comment; // empty when the set has none
+    // The comment as read from a file, and the bytes it was read from: a save
+    // writes those bytes while Comment is still that text.
+    struct RawComment {
+        QString text;
+        QByteArray bytes;
+    } CommentRead;
     QString LoadDir;
     QString LoadName;
     QString SaveDir;
@@ -51,6 +68,7 @@ public:
 
 private:
     QList<Row> rows_;
+    QList<bool> unread_;
 };
 
 // The value a parameter starts with: its `Default`, or the resolved default of

@@ -98,6 +98,7 @@ void TableEditor::EndEntry() {
 
 // The committed value in the row with the marks it gives; the entry ends.
 void TableEditor::FinishEntry(int param) {
+    values_.SetUnread(param, false);
     SetChangedMark(param, currentRow);
     SetCell(currentRow, ParameterTable::ValueCol,
             Shown(param, values_.At(param, UPara::Value).toDouble()));
@@ -214,6 +215,7 @@ void TableEditor::Shipment(const Selection& s) {
         values_.At(p, UPara::ChangeIndex) = kZero;
         SetCell(k, ParameterTable::Changed, kNotChanged);
         value = RawText(d);
+        values_.SetUnread(p, false); // the shipment value is meant
         values_.At(p, UPara::HexIndex) = kZero;
         SetCell(k, ParameterTable::ValueCol, Shown(p, d));
     });
@@ -261,6 +263,7 @@ void TableEditor::SelectedImport(const Selection& s) {
         if (!error) {
             values_.At(p, UPara::Value) =
                 QString::number(link_->RawOf(p, word, NegativeLow(table_, values_, p)));
+            values_.SetUnread(p, false);
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
         }
         SetChangedMark(p, k);

@@ -65,6 +65,15 @@ std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool us
     return table.LastRow();
 }
 
+bool CloseMaintenanceAccess(CommLink& link, const ParaDat& table) {
+    const int access = table.FindRow(u"FB91");
+    if (access < 0)
+        return true;
+    bool error = false;
+    link.Transact(access, QStringLiteral("0"), error, u"P");
+    return !error;
+}
+
 TransferRun::TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
                          EventPump& pump)
     : texts(ReportTexts::From(messenger.Texts())), table_(table), values_(values), link_(link),
@@ -167,11 +176,13 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
 bool TransferRun::Import(ResultReport& report) {
     report.lines.append(texts.errors);
     QStringList read;
+    QList<bool> failed;
     const bool completed = ForEachRow([&](int row) {
         bool& error = link_.errorFlag;
         const quint32 word = link_.Transact(row, values_.At(row, UPara::Value), error, u"R");
         if (!error) {
             read.append(ValueText(row, word));
+            failed.append(false);
             SetFlag(row, QStringLiteral("0"));
             return Step::Next;
         }
@@ -179,13 +190,20 @@ bool TransferRun::Import(ResultReport& report) {
         if (step == Step::Next) {
             const auto def = table_.ResolveDefault(table_.At(row, ComNo));
             read.append(def ? *def : values_.At(row, UPara::Value));
+            failed.append(true);
         }
         return step;
     });
     if (!completed)
         return false;
-    for (int row = 0; row <= lastRow; ++row) {
+    // The set is now the inverter's: what it did not give is marked unread.
+    for (int row = 0; row < values_.Count(); ++row) {
+        if (row > lastRow) {
+            values_.SetUnread(row, true);
+            continue;
+        }
         values_.At(row, UPara::Value) = read[row];
+        values_.SetUnread(row, failed[row]);
         MarkChanged(table_, values_, row, read[row], messenger_);
     }
     ModelRule();
@@ -208,9 +226,11 @@ void TransferRun::ModelRule() {
         return;
     const QString text = ValueText(fe08, word);
     values_.At(fe08, UPara::Value) = text;
+    values_.SetUnread(fe08, false);
     const int p0630 = table_.FindRow(u"0630");
     if (text.toLongLong() < 300 && p0630 >= 0 && p0630 < values_.Count()) {
         values_.At(p0630, UPara::Value) = QStringLiteral("0");
+        values_.SetUnread(p0630, false);
         MarkChanged(table_, values_, p0630, QStringLiteral("0"), messenger_);
     }
 }
@@ -224,6 +244,11 @@ bool TransferRun::Export(ResultReport& report) {
         if ((options.changedOnly && values_.At(row, UPara::ChangeIndex) == u"0") ||
             table_.At(row, Flag) == u"1")
             return Step::Next;
+        // A stand-in for a value never read would overwrite the inverter's own.
+        if (values_.Unread(row)) {
+            ++outcome_.unread;
+            return Step::Next;
+        }
         const QString& value = values_.At(row, UPara::Value);
         const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
         bool& error = link_.errorFlag;

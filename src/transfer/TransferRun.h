@@ -65,6 +65,9 @@ struct TransferSetup {
 // RAM) and taken in. The last row the run covers, or nothing.
 std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool useMaintenance,
                                    Messenger& messenger);
+// Closes the maintenance parameters again (0 to FB91 in RAM), for a run that
+// opened them on its own; false when the inverter did not take it.
+bool CloseMaintenanceAccess(CommLink& link, const ParaDat& table);
 
 // One whole-set run, parameter by parameter on the caller's thread: import
 // reads every parameter into the value table, export writes the table's
@@ -77,6 +80,7 @@ public:
         bool aborted = false;
         int errors = 0;      // error lines written
         int differences = 0; // difference lines written
+        int unread = 0;      // rows an export left out: no value was read for them
         // The automatic save is due (the option is on and something is listed).
         bool autoSaveDue = false;
     };

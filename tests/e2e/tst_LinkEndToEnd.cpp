@@ -63,6 +63,7 @@ private Q_SLOTS:
     void wholeSet_data();
     void wholeSet();
     void faultyLineIsReported();
+    void maintenanceRestoreWritesOnlyWhatWasRead();
 };
 
 void TestLinkEndToEnd::readAndWrite_data() {
@@ -214,6 +215,45 @@ void TestLinkEndToEnd::faultyLineIsReported() {
     QVERIFY(!lines.contains("No Item."));
     for (const QString& l : lines.mid(1))
         QVERIFY2(QRegularExpression("^F\\w+: .+$").match(l).hasMatch(), qPrintable(l));
+}
+
+// A backup made without the maintenance parameters, restored with them:
+// their defaults, never read, are not written over the inverter's own values,
+// and each command closes the maintenance parameters it opened.
+void TestLinkEndToEnd::maintenanceRestoreWritesOnlyWhatWasRead() {
+    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty()};
+    QTemporaryDir dir;
+    const QString file = dir.filePath("backup.vdk");
+    QCOMPARE(Cli(link + QStringList{"write", "FB91", "463"}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"write", "F904", "2500", "--eeprom"}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"write", "FB91", "0"}).code, 0);
+
+    Run r = Cli(link + QStringList{"import", "-o", file});
+    QCOMPARE(r.code, 0);
+    QFile backup(file);
+    QVERIFY(backup.open(QIODevice::ReadOnly));
+    QVERIFY(backup.readAll().contains("\r\nF904,2200,0,0,unread\r\n"));
+
+    r = Cli({"--port", sim.Pty(), "export", file, "--maintenance", "--all", "--eeprom"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("were not written: the file holds no value read for them"),
+             qPrintable(r.err));
+    QCOMPARE(Cli(link + QStringList{"read", "FB91"}).out, QStringLiteral("FB91=0\n"));
+    QCOMPARE(Cli(link + QStringList{"write", "FB91", "463"}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"read", "F904"}).out, QStringLiteral("F904=2500\n"));
+    QCOMPARE(Cli(link + QStringList{"write", "FB91", "0"}).code, 0);
+
+    // A backup with them holds every value, and the command closes again.
+    r = Cli(link + QStringList{"import", "--maintenance", "-o", file});
+    QCOMPARE(r.code, 0);
+    QFile again(file); // a new file took the name
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    const QByteArray whole = again.readAll();
+    QVERIFY(whole.contains("\r\nF904,2500,0,0\r\n"));
+    QVERIFY(!whole.contains("unread"));
+    QCOMPARE(Cli(link + QStringList{"read", "FB91"}).out, QStringLiteral("FB91=0\n"));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)

@@ -2,6 +2,7 @@
 // report texts as laid out, the skip rules, the prompts and their answers, the
 // model rule, and faulty lines that must never leave a wrong value behind.
 #include "TransferFixture.h"
+#include "data/ParameterFile.h"
 
 #include <QTest>
 
@@ -37,6 +38,7 @@ private Q_SLOTS:
     void comparisonWithoutDifferences();
     void comparisonReport();
     void prepare();
+    void exportNeverWritesWhatWasNotRead();
     void faultyLine_data();
     void faultyLine();
     void autoSaveNames();
@@ -248,6 +250,41 @@ void TestTransferRun::prepare() {
     QVERIFY(r.f.dialogs.Numbers().contains(4));
 }
 
+// A set imported without the maintenance parameters, one read failing: saved,
+// opened again and exported with them, it writes only what was read.
+void TestTransferRun::exportNeverWritesWhatWasNotRead() {
+    Run r(Protocol::Inverter, "0003=-7\n0004=9\nFE08=555\n", {"0004"});
+    r.Go(TransferMode::Import);
+    QVERIFY(r.f.values.Unread(r.Row("0004")));  // failed
+    QVERIFY(r.f.values.Unread(r.Row("FE08")));  // not reached
+    QVERIFY(!r.f.values.Unread(r.Row("0003"))); // read
+    const QString path = r.f.tree.Path("backup.vdk");
+    QVERIFY(WriteParameterFile(path, r.f.table, r.f.values, r.f.paths.Identity(), true, nullptr));
+    QVERIFY(r.f.tree.Read("backup.vdk").contains("FE08,400,0,0,unread\r\n"));
+
+    Run restore(Protocol::Inverter, "0003=-7\n0004=9\nFE08=555\n");
+    const ReadResult read =
+        ReadParameterFile(path, restore.f.table, restore.f.values, restore.f.paths.Identity(),
+                          QByteArray(), restore.f.messenger);
+    QCOMPARE(read.outcome, ReadOutcome::Taken);
+    QVERIFY(restore.f.values.Unread(restore.Row("FE08")));
+    bool error = false; // the inverter changed meanwhile
+    restore.line->link.Transact(restore.Row("0003"), "1", error, u"W");
+    restore.run->lastRow = restore.f.table.LastRow();
+    restore.run->options.changedOnly = false;
+    restore.line->link.Transact(restore.Row("FB91"), "463", restore.line->link.errorFlag, u"P");
+    const TransferRun::Outcome o = restore.Go(TransferMode::Export);
+    QCOMPARE(o.errors, 0);
+    QCOMPARE(o.unread, 2);
+    QCOMPARE(restore.line->Ram("0003"), -7);  // written back
+    QCOMPARE(restore.line->Ram("0004"), 9);   // the default 0 was not written
+    QCOMPARE(restore.line->Ram("FE08"), 555); // nor was the default 400
+    // A value typed for a row makes it real again.
+    restore.f.values.SetUnread(restore.Row("FE08"), false);
+    restore.Go(TransferMode::Export);
+    QCOMPARE(restore.line->Ram("FE08"), 400);
+}
+
 void TestTransferRun::faultyLine_data() {
     importReadsEverything_data();
 }
@@ -278,8 +315,10 @@ void TestTransferRun::faultyLine() {
             QCOMPARE(r.f.values.At(row, UPara::Value),
                      listed ? *r.f.table.ResolveDefault(n) : held);
         }
-        for (const QString& n : kNormal)
+        for (const QString& n : kNormal) { // as typed into the table
             r.f.values.At(r.f.table.FindRow(n), UPara::Value) = "11";
+            r.f.values.SetUnread(r.f.table.FindRow(n), false);
+        }
         r.run->options.changedOnly = false;
         r.report = ResultReport();
         r.Go(TransferMode::Export);
