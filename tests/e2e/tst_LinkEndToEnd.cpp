@@ -64,6 +64,8 @@ private Q_SLOTS:
     void wholeSet();
     void faultyLineIsReported();
     void maintenanceRestoreWritesOnlyWhatWasRead();
+    void lateRepliesAreNotTheNextAnswer_data();
+    void lateRepliesAreNotTheNextAnswer();
 };
 
 void TestLinkEndToEnd::readAndWrite_data() {
@@ -254,6 +256,24 @@ void TestLinkEndToEnd::maintenanceRestoreWritesOnlyWhatWasRead() {
     QVERIFY(whole.contains("\r\nF904,2500,0,0\r\n"));
     QVERIFY(!whole.contains("unread"));
     QCOMPARE(Cli(link + QStringList{"read", "FB91"}).out, QStringLiteral("FB91=0\n"));
+}
+
+void TestLinkEndToEnd::lateRepliesAreNotTheNextAnswer_data() {
+    readAndWrite_data();
+}
+
+// Every reply 250 ms after its request with a 200 ms time-out: each arrives
+// while the next request waits, and none may pass for its answer.
+void TestLinkEndToEnd::lateRepliesAreNotTheNextAnswer() {
+    QFETCH(QString, protocol);
+    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol",
+                         protocol, "--late-rate", "1", "--late-ms", "250"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const Run r =
+        Cli(kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol, "--timeout",
+                                     "200", "read", "0001", "0002", "0003", "0004"});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QStringLiteral("0001=ERROR\n0002=ERROR\n0003=ERROR\n0004=ERROR\n"));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)
