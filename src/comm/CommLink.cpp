@@ -63,11 +63,13 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
         const int missing = n - int(reply.size());
         if (missing <= 0)
             break;
-        if (port.WaitForBytes(missing, deadline) < missing) {
+        const QByteArray more =
+            port.WaitForBytes(missing, deadline) >= missing ? port.ReadWaiting() : QByteArray();
+        if (more.isEmpty()) {
             result.timedOut = true;
             break;
         }
-        reply += port.ReadWaiting();
+        reply += more;
     }
     if (!result.timedOut) {
         // The silent interval counts from the reply's last byte.
