@@ -59,21 +59,28 @@ bool AppSession::LoadSelection() {
 
 bool AppSession::StartFromFile(const QString& path) {
     StartContext context{paths_, settings_, texts, dialogs_, table, values};
-    if (!ReadStartFile(path, context)) {
+    ReadResult read;
+    if (!ReadStartFile(path, context, &read)) {
         flags_.StartAborted = true;
         return false;
     }
     values.SaveDir = paths_.AppDir;
     MonDir = paths_.AppDir;
     fileIdentity_ = paths_.Identity().TypeForm + paths_.Identity().Capacity;
-    Loaded(true);
+    Loaded(true, read.Incomplete());
     return true;
 }
 
-void AppSession::Loaded(bool fromFile) {
+void AppSession::Loaded(bool fromFile, bool incomplete) {
     saveEnabled_ = fromFile;
     titleFile_ = fromFile ? TitleFile::Opened : TitleFile::None;
+    incompleteRead_ = incomplete;
     MarkSaved();
+}
+
+bool AppSession::MaySaveIncompleteRead() {
+    return !incompleteRead_ || messenger.Show(kMsgIncompleteRead, MsgIcon::Exclamation,
+                                              MsgButtons::YesNo) == Answer::Yes;
 }
 
 QString AppSession::Title() const {
@@ -102,7 +109,7 @@ bool AppSession::Open(const QString& path) {
     if (r.outcome != ReadOutcome::Taken)
         return false;
     fileIdentity_ = header.TypeForm + header.Capacity;
-    Loaded(true);
+    Loaded(true, r.Incomplete());
     return true;
 }
 
@@ -128,12 +135,15 @@ AppSession::SaveResult AppSession::Save() {
         values.SaveName = QFileInfo(values.LoadName).completeBaseName() + QStringLiteral(".vdk");
         return SaveResult::NeedsSaveAs;
     }
+    if (!MaySaveIncompleteRead())
+        return SaveResult::Declined;
     const QString path = values.LoadDir + QLatin1Char('/') + values.LoadName;
     QString error;
     if (!WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, &error)) {
         ReportWriteFailure(path, error);
         return SaveResult::Failed;
     }
+    incompleteRead_ = false;
     MarkSaved();
     return SaveResult::Saved;
 }
@@ -153,6 +163,8 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
         return SaveAsResult::Kept;
     const QFileInfo info(path);
     const bool csv = info.suffix().toUpper() == QLatin1String("CSV");
+    if (!csv && !MaySaveIncompleteRead())
+        return SaveAsResult::Kept;
     QString error;
     const bool written =
         csv ? WriteCsvTable(path, view, DecimalCommaOf(settings_, paths_.Identity().Language),
@@ -169,6 +181,7 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
     values.SaveName = values.LoadName = info.fileName();
     saveEnabled_ = true;
     titleFile_ = TitleFile::SavedAs;
+    incompleteRead_ = false;
     MarkSaved();
     return SaveAsResult::Saved;
 }
@@ -199,6 +212,7 @@ bool AppSession::MaySetEditsAside(const std::function<bool()>& saveAs) {
         case SaveResult::Saved:
             return true;
         case SaveResult::Failed:
+        case SaveResult::Declined:
             return false;
         case SaveResult::NoFile:
         case SaveResult::NeedsSaveAs:

@@ -37,11 +37,13 @@ public:
 
     // Open: false when the file was refused or the user cancelled.
     bool Open(const QString& path);
-    enum class SaveResult { Saved, NoFile, NeedsSaveAs, Failed };
+    enum class SaveResult { Saved, NoFile, NeedsSaveAs, Failed, Declined };
     // Save to the current file; a current file of an older form (.vds, .dat)
     // is not overwritten in the new form: the caller runs Save As instead,
     // with SaveName already changed to a .vdk name. A failed write is shown
-    // to the user with the system's text (message 5).
+    // to the user with the system's text (message 5). A table read from a
+    // file whose lines were not all read is saved only when the user says
+    // Yes (Declined otherwise); Save As of a parameter file asks the same.
     SaveResult Save();
     // The name Save As writes to: the chosen name, with ".vdk" or ".csv"
     // appended when it ends in neither.
@@ -71,7 +73,10 @@ public:
     UPara values;
 
 private:
-    void Loaded(bool fromFile);
+    void Loaded(bool fromFile, bool incomplete = false);
+    // Yes when the table holds all of the file it was read from, or the user
+    // agrees to save it anyway.
+    bool MaySaveIncompleteRead();
     void ReportWriteFailure(const QString& path, const QString& error);
 
     AppPaths& paths_;
@@ -79,7 +84,8 @@ private:
     UserDialogs& dialogs_;
     ProgramFlags& flags_;
     bool saveEnabled_ = false;
-    QString fileIdentity_; // type-form and capacity of the opened file
+    QString fileIdentity_;        // type-form and capacity of the opened file
+    bool incompleteRead_ = false; // the file read last had lines the table does not hold
     enum class TitleFile { None, Opened, SavedAs } titleFile_ = TitleFile::None;
     QStringList savedValues_;
 };
@@ -89,7 +95,8 @@ enum AppMessage {
     kMsgCannotWrite = 5,
     kMsgCannotRead = 6,
     kMsgNoCurrentFile = 16,
-    kMsgUnsavedEdits = 89
+    kMsgUnsavedEdits = 89,
+    kMsgIncompleteRead = 90
 };
 
 } // namespace vdk

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/FileLock.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
@@ -13,12 +15,15 @@ struct CliEnvironment {
     QString installedDir;
     QString userConfigDir;
     bool stderrIsTerminal = false; // progress bars go to stderr only then
+    QString locale;                // LC_ALL, LC_MESSAGES or LANG: the language when none is chosen
+    int lockWaitMs = kFileLockWaitMs; // how long `set` waits for another run on its file
 };
 
 enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
 // vdk330q-cli: the program's core without windows. `args` excludes the program
-// name. Results go to `out`, one clear line per refusal to `err`.
+// name. Results go to `out`, one clear line per refusal to `err`. Output that
+// cannot be written makes a successful run exit 1.
 int RunCli(const QStringList& args, const CliEnvironment& env, QTextStream& out, QTextStream& err);
 
 } // namespace vdk

@@ -2,20 +2,64 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <cstdio>
+#include <optional>
 #include <unistd.h>
+
+namespace {
+// The locale of messages, as the C library chooses it.
+QString MessagesLocale() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const QString value = qEnvironmentVariable(name); !value.isEmpty())
+            return value;
+    return QString();
+}
+
+// The arguments as given. File names are turned back into bytes with
+// QFile::encodeName, which on Linux is UTF-8 whatever the locale: a name whose
+// bytes are not UTF-8 cannot come back as the same bytes, and would be read or
+// written under another name. Such an argument is refused instead.
+std::optional<QStringList> Arguments(int argc, char** argv, QTextStream& err) {
+    QStringList args;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        const QString arg = QFile::decodeName(bytes);
+        if (QFile::encodeName(arg) == bytes) {
+            args.append(arg);
+            continue;
+        }
+        QString shown;
+        for (const char c : bytes)
+            shown += c > 0x20 && c < 0x7F
+                         ? QString(QLatin1Char(c))
+                         : QStringLiteral("\\x%1").arg(uchar(c), 2, 16, QLatin1Char('0'));
+        err << "vdk330q-cli: argument " << i << " (" << shown
+            << ") is not UTF-8; a file name in another encoding cannot be used as given"
+            << Qt::endl;
+        return std::nullopt;
+    }
+    return args;
+}
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("VDK330Q"));
     const QString exeDir = QCoreApplication::applicationDirPath();
     const vdk::CliEnvironment env{
-        QDir::currentPath(), exeDir, QDir::cleanPath(exeDir + QStringLiteral("/../share/vdk330q")),
+        QDir::currentPath(),
+        exeDir,
+        QDir::cleanPath(exeDir + QStringLiteral("/../share/vdk330q")),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
             QStringLiteral("/VDK330Q"),
-        isatty(fileno(stderr)) != 0};
+        isatty(fileno(stderr)) != 0,
+        MessagesLocale()};
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return vdk::RunCli(QCoreApplication::arguments().mid(1), env, out, err);
+    const std::optional<QStringList> args = Arguments(argc, argv, err);
+    if (!args)
+        return vdk::kExitUsage;
+    return vdk::RunCli(*args, env, out, err);
 }

@@ -87,9 +87,9 @@ enum class ReadOutcome {
 
 struct ReadResult {
     ReadOutcome outcome = ReadOutcome::Taken;
-    int applied = 0;        // parameter lines taken over
-    QStringList skipped;    // unknown numbers skipped with OK
-    QList<int> passedOver;  // parameter lines not read (ParameterFile::passedOver)
+    int applied = 0;       // parameter lines taken over
+    QStringList skipped;   // unknown numbers skipped with OK
+    QList<int> passedOver; // parameter lines not read (ParameterFile::passedOver)
 
     // Part of the file is not in the table: saving the table over the file
     // would drop those lines or put other values in their place.

@@ -10,6 +10,7 @@
 #include "settings/TextCodec.h"
 
 #include <QFileInfo>
+#include <algorithm>
 
 namespace vdk {
 
@@ -44,6 +45,12 @@ StartFileCheck CheckStartFile(const QString& path, const QStringList& languages,
             LoadParameterFile(path, FallbackEncodingFor(check.file.Language.left(3)), check.file);
     if (problem == FileProblem::CannotOpen)
         return refuse(StartFileError::Data, QStringLiteral("the file cannot be read"));
+    if (problem == FileProblem::NotRegularFile)
+        return refuse(StartFileError::Data, QStringLiteral("not a regular file"));
+    if (problem == FileProblem::TooLarge)
+        return refuse(StartFileError::Data, QStringLiteral("larger than %1 KB, too large for a "
+                                                           "parameter file")
+                                                .arg(kMaxParameterFileBytes / 1024));
     if (problem == FileProblem::NotParameterFile || check.file.form != ParameterFile::Current)
         return refuse(StartFileError::Data, QStringLiteral("the first line is not \"###\""));
     if (problem == FileProblem::Damaged)
@@ -61,7 +68,7 @@ StartFileCheck CheckStartFile(const QString& path, const QStringList& languages,
     return check;
 }
 
-bool ReadStartFile(const QString& path, StartContext& c) {
+bool ReadStartFile(const QString& path, StartContext& c, ReadResult* read) {
     // A fresh installation knows its languages before a double-clicked file
     // asks for one of them.
     EnsureFirstStartKeys(c.settings);
@@ -86,17 +93,28 @@ bool ReadStartFile(const QString& path, StartContext& c) {
     if (!loader.LoadDefinitions(c.table) || !loader.LoadCapacityDefaults(c.table) ||
         !InitValues(c.table, c.values, messenger))
         return false;
-    c.values.Comment = file.Comment;
+    TakeComment(c.values, file);
     c.values.BlindMode = file.BlindMode;
     c.values.BlindCount = file.BlindCount;
-    for (const ParameterLine& line : file.lines) {
+    ReadResult result;
+    result.passedOver = file.passedOver;
+    for (qsizetype k = 0; k < file.lines.size(); ++k) {
+        const ParameterLine& line = file.lines[k];
         const int row = c.table.FindRow(line.comNo);
         if (row < 0) {
             messenger.Show(LanguageTexts::kDataError, MsgIcon::Exclamation);
+            // The reading ends here: this number and the lines after it stay out.
+            result.skipped.append(line.comNo);
+            for (qsizetype after = k + 1; after < file.lines.size(); ++after)
+                result.passedOver.append(file.HeaderLines() + int(after) + 1);
+            std::sort(result.passedOver.begin(), result.passedOver.end());
             break;
         }
         ApplyParameterLine(c.table, c.values, row, line, messenger);
+        ++result.applied;
     }
+    if (read)
+        *read = result;
     const QFileInfo info(path);
     c.values.LoadDir = info.absolutePath();
     c.values.LoadName = info.fileName();

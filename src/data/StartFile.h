@@ -44,6 +44,7 @@ struct StartContext {
 // The start from a parameter file: fixes the selection from the file, builds
 // the message list, loads the definitions and values and reads the file's
 // parameters. False when the start must be aborted (the user has been told).
-bool ReadStartFile(const QString& path, StartContext& context);
+// `read`, when given, receives what the reading took and what it left out.
+bool ReadStartFile(const QString& path, StartContext& context, ReadResult* read = nullptr);
 
 } // namespace vdk

@@ -15,6 +15,7 @@
 
 #include <QSysInfo>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace vdk;
 
@@ -50,6 +51,9 @@ private Q_SLOTS:
     void saveAsNames();
     void saveAsAsksBeforeReplacingACompletedName();
     void saveOfAnOlderFormRunsSaveAs();
+    void saveAsksBeforeDroppingLinesNotRead_data();
+    void saveAsksBeforeDroppingLinesNotRead();
+    void specialFileIsRefusedAsData();
     void unsavedEdits_data();
     void unsavedEdits();
     void rememberedFolders();
@@ -158,6 +162,59 @@ void TestAppSession::saveOfAnOlderFormRunsSaveAs() {
     QCOMPARE(s.session.Save(), AppSession::SaveResult::NeedsSaveAs);
     QCOMPARE(s.session.values.SaveName, QStringLiteral("old.vdk"));
     QCOMPARE(s.f.tree.Read("old.dat"), QByteArray("#\r\nAB\r\n-1K\r\nOld\r\nF004,9\r\n"));
+}
+
+// A table read from a file whose lines were not all read would, saved, put
+// shipment values in place of those lines or drop them: the user is asked.
+void TestAppSession::saveAsksBeforeDroppingLinesNotRead_data() {
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<bool>("start"); // the file given on the command line
+    QTest::addColumn<QList<int>>("asked");
+    QTest::newRow("after an empty line")
+        << QByteArray("F004,9\r\n\r\n0000,7\r\n") << false << QList<int>{};
+    QTest::newRow("unknown number skipped")
+        << QByteArray("0777,1\r\nF004,9\r\n") << false << QList<int>{68};
+    QTest::newRow("start stopped at an unknown number")
+        << QByteArray("F004,9\r\n0777,1\r\n0000,7\r\n") << true << QList<int>{68};
+}
+
+void TestAppSession::saveAsksBeforeDroppingLinesNotRead() {
+    QFETCH(QByteArray, lines);
+    QFETCH(bool, start);
+    QFETCH(QList<int>, asked);
+    Session s;
+    const QByteArray text = "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\n" + lines;
+    const QString file = s.f.tree.Write("part.vdk", text);
+    QVERIFY(start ? s.session.StartFromFile(file) : s.session.Open(file));
+    QCOMPARE(s.f.dialogs.Numbers(), asked);
+    ParameterTable view(s.session.table, s.session.values, s.session.messenger);
+    view.ResetTable();
+
+    s.f.dialogs.answers.enqueue(Answer::No);
+    QCOMPARE(s.session.Save(), AppSession::SaveResult::Declined);
+    s.f.dialogs.answers.enqueue(Answer::No);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("copy.vdk"), false, view),
+             AppSession::SaveAsResult::Kept);
+    QCOMPARE(s.f.dialogs.Numbers(), asked + (QList<int>{90, 90}));
+    QCOMPARE(s.f.dialogs.messages.last().buttons, MsgButtons::YesNo);
+    QCOMPARE(s.f.tree.Read("part.vdk"), text);
+    QVERIFY(!QFile::exists(s.f.tree.Path("copy.vdk")));
+
+    s.f.dialogs.answers.enqueue(Answer::Yes);
+    QCOMPARE(s.session.Save(), AppSession::SaveResult::Saved);
+    QVERIFY(s.f.tree.Read("part.vdk").contains("\r\nF004,9,"));
+    // The file now holds the table: no question any more.
+    QCOMPARE(s.session.Save(), AppSession::SaveResult::Saved);
+    QCOMPARE(s.f.dialogs.messages.size(), asked.size() + 3);
+}
+
+void TestAppSession::specialFileIsRefusedAsData() {
+    Session s;
+    const QString fifo = s.f.tree.Path("pipe.vdk");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!s.session.Open(fifo));
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{68});
+    QVERIFY(!s.session.SaveEnabled());
 }
 
 void TestAppSession::unsavedEdits_data() {

@@ -24,11 +24,15 @@ struct CliAppDir {
         tree.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "app/dat");
         tree.CopyTree(QStringLiteral(VDK_SHARE_DIR "/lng"), "app/lng");
     }
-    CliResult Run(QStringList args) const {
+    // Results go to `output` instead of CliResult::out when it is given.
+    CliResult Run(QStringList args, QIODevice* output = nullptr) const {
         QString out, err;
         QTextStream o(&out), e(&err);
-        const vdk::CliEnvironment env{tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"),
-                                      tree.Path("cfg")};
+        if (output)
+            o.setDevice(output);
+        const vdk::CliEnvironment env{
+            tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"), tree.Path("cfg"), false,
+            locale,           lockWaitMs};
         args.prepend(tree.Path("app"));
         args.prepend("--appdir");
         const int code = vdk::RunCli(args, env, o, e);
@@ -47,4 +51,6 @@ struct CliAppDir {
     }
 
     TempTree tree;
+    QString locale; // the user's locale; none ("C") unless a test sets one
+    int lockWaitMs = vdk::kFileLockWaitMs;
 };

@@ -4,7 +4,9 @@
 #include "DataFixture.h"
 #include "data/ParameterFile.h"
 
+#include <QDir>
 #include <QTest>
+#include <sys/stat.h>
 
 using namespace vdk;
 
@@ -54,6 +56,9 @@ private Q_SLOTS:
     void damagedFilesChangeNothing();
     void lineEndsAndEncodings_data();
     void lineEndsAndEncodings();
+    void linesNotReadAreReported_data();
+    void linesNotReadAreReported();
+    void commentKeepsItsBytes();
     void failedWriteIsReported();
 };
 
@@ -308,6 +313,14 @@ void TestParameterFile::damagedFilesChangeNothing_data() {
     QTest::newRow("value beyond 32 bits") << FileText({"0000,4294967296"}) << ReadOutcome::Damaged;
     QTest::newRow("value below 32 bits") << FileText({"0000,-2147483649"}) << ReadOutcome::Damaged;
     QTest::newRow("missing file") << QByteArray("<none>") << ReadOutcome::CannotOpen;
+    // A FIFO would block until a writer came, /dev/zero would never end.
+    QTest::newRow("FIFO") << QByteArray("<fifo>") << ReadOutcome::NotRegularFile;
+    QTest::newRow("endless device") << QByteArray("/dev/zero") << ReadOutcome::NotRegularFile;
+    QTest::newRow("folder") << QByteArray("<folder>") << ReadOutcome::NotRegularFile;
+    QByteArray big = FileText({"0000,1"});
+    while (big.size() <= kMaxParameterFileBytes)
+        big += "F004,9,0,0\r\n";
+    QTest::newRow("larger than a parameter file can be") << big << ReadOutcome::TooLarge;
 }
 
 void TestParameterFile::damagedFilesChangeNothing() {
@@ -318,7 +331,15 @@ void TestParameterFile::damagedFilesChangeNothing() {
     f.values.Comment = "mine";
     f.values.At(3, UPara::Value) = "77";
     const Snapshot before(f.values);
-    const QString path = text == "<none>" ? f.tree.Path("none.vdk") : f.tree.Write("d.vdk", text);
+    QString path = f.tree.Path("d.vdk");
+    if (text == "<fifo>")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (text == "<folder>")
+        QVERIFY(QDir().mkpath(path));
+    else if (text.startsWith('/'))
+        path = QString::fromLatin1(text);
+    else if (text != "<none>")
+        f.tree.Write("d.vdk", text);
     const ReadResult r =
         ReadParameterFile(path, f.table, f.values, kCurrent, "windows-1252", f.messenger);
     QCOMPARE(r.outcome, outcome);
@@ -349,9 +370,9 @@ void TestParameterFile::lineEndsAndEncodings_data() {
     QTest::newRow("long comment kept whole") << make("\r\n", QByteArray(100000, 'c'))
                                              << QByteArray("windows-1252") << QString(100000, 'c');
     QByteArray big = make("\r\n", "Big");
-    for (int i = 0; i < 400000; ++i)
-        big += "F004,9,0,0\r\n"; // past the 2000 lines that are read; ~10 MB
-    QTest::newRow("10 MB") << big << QByteArray("windows-1252") << "Big";
+    for (int i = 0; i < 10000; ++i)
+        big += "F004,9,0,0\r\n"; // past the 2000 lines that are read
+    QTest::newRow("long file") << big << QByteArray("windows-1252") << "Big";
 }
 
 void TestParameterFile::lineEndsAndEncodings() {
@@ -366,10 +387,67 @@ void TestParameterFile::lineEndsAndEncodings() {
     QCOMPARE(f.values.Comment, comment);
     QCOMPARE(f.values.At(4, UPara::Value), QStringLiteral("9"));
     QVERIFY(r.applied <= ParaDat::kMaxParameters);
-    if (QTest::currentDataTag() == QLatin1String("10 MB")) // header + 2000 parameter lines
+    if (QTest::currentDataTag() == QLatin1String("long file")) // header + 2000 parameter lines
         QCOMPARE(r.applied, ParaDat::kMaxParameters);
     if (QTest::currentDataTag() == QLatin1String("values read as numbers"))
         QCOMPARE(f.values.At(0, UPara::Value), QStringLiteral("12"));
+}
+
+// What the table does not take is reported, so that no save drops it unseen:
+// parameter lines after the empty line that ends the list or past the 2000
+// parameters, and unknown numbers. Other lines after the end are not.
+void TestParameterFile::linesNotReadAreReported_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QList<int>>("passedOver");
+    QTest::addColumn<QStringList>("skipped");
+    QTest::newRow("whole file") << FileText({"0000,1", "F004,6", "", ""}) << QList<int>{}
+                                << QStringList{};
+    QTest::newRow("after an empty line")
+        << FileText({"0000,1", "", "F004,6", "a note", "0001,\"2\",1", "", "FB91,1"})
+        << QList<int>{11, 13, 15} << QStringList{};
+    QByteArray full = FileText({"F004,7"});
+    for (int i = 1; i < ParaDat::kMaxParameters; ++i)
+        full += "F004,7\r\n";
+    QTest::newRow("past 2000 parameters") << full + "F004,6\r\n0001,2\r\n"
+                                          << QList<int>{2009, 2010} << QStringList{};
+    QTest::newRow("unknown number")
+        << FileText({"0777,5", "F004,6"}) << QList<int>{} << QStringList{"0777"};
+}
+
+void TestParameterFile::linesNotReadAreReported() {
+    QFETCH(QByteArray, text);
+    QFETCH(QList<int>, passedOver);
+    QFETCH(QStringList, skipped);
+    DataFixture f;
+    f.Load();
+    const ReadResult r = ReadParameterFile(f.tree.Write("p.vdk", text), f.table, f.values, kCurrent,
+                                           "windows-1252", f.messenger);
+    QCOMPARE(r.outcome, ReadOutcome::Taken);
+    QCOMPARE(r.passedOver, passedOver);
+    QCOMPARE(r.skipped, skipped);
+    QCOMPARE(r.Incomplete(), !passedOver.isEmpty() || !skipped.isEmpty());
+    if (QTest::currentDataTag() == QLatin1String("after an empty line"))
+        QCOMPARE(f.values.At(4, UPara::Value), QStringLiteral("5")); // F004 stays at its default
+}
+
+// A Shift-JIS comment in a file whose language is English reads as Windows-1252
+// text; saved unchanged it goes back as the same bytes, not as that text.
+void TestParameterFile::commentKeepsItsBytes() {
+    DataFixture f;
+    f.Load();
+    const QByteArray comment = "\x83\x7C\x83\x93\x83\x76 3"; // "ポンプ 3"
+    const QString path = f.tree.Write("j.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\n" + comment +
+                                                   "\r\n0\r\n0\r\nF004,6\r\n");
+    QCOMPARE(
+        ReadParameterFile(path, f.table, f.values, kCurrent, "windows-1252", f.messenger).outcome,
+        ReadOutcome::Taken);
+    QString error;
+    QVERIFY(WriteParameterFile(path, f.table, f.values, kCurrent, false, &error));
+    QCOMPARE(f.tree.Read("j.vdk").split('\n').value(5), comment + '\r');
+    // A comment typed anew is written as typed.
+    f.values.Comment = QString::fromUtf8("Pumpe ü");
+    QVERIFY(WriteParameterFile(path, f.table, f.values, kCurrent, false, &error));
+    QCOMPARE(f.tree.Read("j.vdk").split('\n').value(5), QByteArray("Pumpe \xC3\xBC\r"));
 }
 
 void TestParameterFile::failedWriteIsReported() {

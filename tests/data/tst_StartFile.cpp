@@ -70,7 +70,8 @@ void TestStartFile::goodFileFixesTheSelection() {
     Start s;
     // A fresh installation: no settings file yet, so no [Language] section.
     QVERIFY(!QFile::exists(s.settings.Path()));
-    QVERIFY(ReadStartFile(s.f.tree.Write("dir/set.VDK", StartText()), s.context));
+    ReadResult read;
+    QVERIFY(ReadStartFile(s.f.tree.Write("dir/set.VDK", StartText()), s.context, &read));
     QCOMPARE(s.f.paths.Identity().Capacity, QStringLiteral("-2K"));
     QCOMPARE(s.f.paths.CapFile, s.f.tree.Path("dat/AB(1)/AB-2K.cap"));
     QCOMPARE(s.settings.ReadSection("Language"), (QStringList{"Japanese", "English"}));
@@ -86,6 +87,9 @@ void TestStartFile::goodFileFixesTheSelection() {
     // The unknown number ends the reading: 0000 after it keeps its default.
     QCOMPARE(s.f.dialogs.Numbers(), QList<int>{68});
     QCOMPARE(s.f.values.At(0, UPara::Value), QStringLiteral("10"));
+    QCOMPARE(read.applied, 1);
+    QCOMPARE(read.skipped, QStringList{"0777"});
+    QCOMPARE(read.passedOver, QList<int>{11}); // 0000, after the unknown number
     QCOMPARE(s.f.values.LoadName, QStringLiteral("set.VDK"));
 }
 
