@@ -27,8 +27,12 @@ std::optional<CommSettings> LinkSettingsFrom(const QCommandLineParser& parser, C
         return std::nullopt;
     };
     if (parser.isSet(QStringLiteral("port"))) {
+        // An empty name (an unset variable in a script) must not reach the
+        // port layer, which would take the system's first device for it.
+        if (value("port").trimmed().isEmpty())
+            return bad(QStringLiteral("--port needs a device path, for example /dev/ttyUSB0"));
         c.port.portName = value("port");
-        c.port.portIndex = 0;
+        c.port.portIndex = PortSettings::kNameOnly;
     }
     if (parser.isSet(QStringLiteral("baud"))) {
         int index = -1;

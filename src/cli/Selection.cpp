@@ -28,6 +28,21 @@ std::optional<QString> Pick(const QStringList& list, const QString& requested, i
     return storedIndex >= 0 && storedIndex < list.size() ? list[storedIndex] : list.first();
 }
 
+// The stored language index; without one, the index of the locale's
+// language in the list (the first entry when the list lacks it).
+int StoredOrLocaleLanguage(const IniFile& settings, const QStringList& languages,
+                           const QString& locale) {
+    const QString key = QStringLiteral("LangNo");
+    if (settings.ReadSection(kDefault).contains(key, Qt::CaseInsensitive))
+        return settings.ReadInteger(kDefault, key, 0);
+    const QString name = locale.startsWith(QLatin1String("ja")) ? QStringLiteral("Japanese")
+                                                                : QStringLiteral("English");
+    for (int i = 0; i < languages.size(); ++i)
+        if (languages[i].compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return 0;
+}
+
 } // namespace
 
 QStringList LanguagesOf(const IniFile& settings) {
@@ -49,8 +64,9 @@ std::optional<InverterIdentity> ResolveSelection(const SelectionRequest& request
     };
 
     InverterIdentity id;
-    const auto language = Pick(LanguagesOf(settings), request.language,
-                               settings.ReadInteger(kDefault, QStringLiteral("LangNo"), 0),
+    const QStringList languages = LanguagesOf(settings);
+    const auto language = Pick(languages, request.language,
+                               StoredOrLocaleLanguage(settings, languages, request.locale),
                                QStringLiteral("language"), error);
     if (!language)
         return std::nullopt;

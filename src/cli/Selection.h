@@ -10,12 +10,15 @@ class Catalogue;
 class IniFile;
 
 // What the command line asked for; empty fields take the stored selection of
-// the settings file, or the first entries of the lists.
+// the settings file, or the first entries of the lists. With no language
+// named or stored, the user's locale picks one: Japanese for a locale
+// beginning with "ja", else English.
 struct SelectionRequest {
     QString language;
     QString typeForm;
     QString cpuVer;
     QString capacity;
+    QString locale;
 };
 
 // Resolves a request against the settings and the catalogue. On failure the

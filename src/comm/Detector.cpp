@@ -31,6 +31,7 @@ QStringList Detector::UsablePorts(const QStringList& candidates) {
     QStringList usable;
     for (const QString& name : candidates) {
         PortSettings settings;
+        settings.portIndex = PortSettings::kNameOnly;
         settings.portName = name;
         if (port_.OpenPort(settings) == 0 || port_.IsOpen())
             usable.append(name);
@@ -41,6 +42,7 @@ QStringList Detector::UsablePorts(const QStringList& candidates) {
 
 bool Detector::Open(const LineFound& line) {
     PortSettings settings;
+    settings.portIndex = PortSettings::kNameOnly;
     settings.portName = line.portName;
     settings.baudIndex = line.baudIndex;
     settings.parityIndex = line.parityIndex;

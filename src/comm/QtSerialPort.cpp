@@ -52,7 +52,7 @@ QStringList QtSerialPort::AvailablePorts() {
 
 int QtSerialPort::OpenPort(const PortSettings& s) {
     ClosePort();
-    const QString name = s.portName.isEmpty() ? AvailablePorts().value(s.portIndex) : s.portName;
+    const QString name = PortDevice(s, &QtSerialPort::AvailablePorts);
     if (name.isEmpty())
         return 1;
     port_.setPortName(name);

@@ -2,11 +2,17 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <functional>
 
 namespace vdk {
 
 // Line settings as the setup dialog stores them: list indexes, not values.
 struct PortSettings {
+    // The port index of a device given by its name alone (the command line):
+    // an empty name then opens nothing instead of the list's first device.
+    static constexpr int kNameOnly = -1;
+
     int portIndex = 0;     // entry of the port list
     QString portName;      // device behind portIndex, kept so a changed list does not move it
     int baudIndex = 3;     // 1200, 2400, 4800, 9600, 19200, 38400
@@ -14,6 +20,10 @@ struct PortSettings {
     int stopBitsIndex = 0; // 1, 1.5, 2
     int byteSizeIndex = 1; // 7, 8
 };
+
+// The device to open: the name, or without one the entry of the system's
+// list (asked for only then) at the stored index.
+QString PortDevice(const PortSettings& settings, const std::function<QStringList()>& systemPorts);
 
 int BaudRateOf(int baudIndex);
 int ByteSizeOf(int byteSizeIndex);

@@ -1,6 +1,7 @@
 #include "data/DefinitionLoader.h"
 
 #include "data/FieldSplitter.h"
+#include "data/Numbers.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
@@ -23,7 +24,39 @@ QString ReadDisp(const AppPaths& paths) {
     return IniFile(paths.InfoIni, paths.FallbackEncoding())
         .ReadString(QStringLiteral("Setup"), QStringLiteral("Disp"), QStringLiteral("0*"));
 }
+
+enum class Holds { WholeNumber, Reference, Unchecked };
+
+// What a value cell may hold by its index cell: "0" a whole number, else the
+// number of another parameter. A DIndex other than "0" and "1" is refused by
+// InitValues; a limit a short line leaves out (both cells empty) stays unread.
+Holds ExpectedOf(ParaCol index, const QString& indexText, const QString& value) {
+    if (indexText == QLatin1String("0"))
+        return Holds::WholeNumber;
+    if (index == DIndex)
+        return indexText == QLatin1String("1") ? Holds::Reference : Holds::Unchecked;
+    return indexText.isEmpty() && value.isEmpty() ? Holds::Unchecked : Holds::Reference;
+}
+
+// Why `value` cannot stand in `column` of the row, or nothing when it can.
+std::optional<QString> ValueProblem(const ParaDat& table, int row, ParaCol index, ParaCol column,
+                                    const QString& value) {
+    const Holds holds = ExpectedOf(index, table.At(row, index), value);
+    const bool fits = holds == Holds::Unchecked ||
+                      (holds == Holds::WholeNumber ? ParseWholeNumber(value).has_value()
+                                                   : table.FindRow(value) >= 0);
+    if (fits)
+        return std::nullopt;
+    return QStringLiteral("%1 of parameter %2 is '%3', not %4")
+        .arg(ParaDat::Keys()[column], table.At(row, ComNo), value,
+             holds == Holds::WholeNumber ? QStringLiteral("a whole number")
+                                         : QStringLiteral("the number of a parameter"));
+}
 } // namespace
+
+QString DataDamage::Describe() const {
+    return QStringLiteral("%1, line %2: %3").arg(file).arg(line).arg(problem);
+}
 
 DefinitionLoader::DefinitionLoader(AppPaths& paths, Messenger& messenger, QString definitionFilter)
     : paths_(paths), messenger_(messenger), filter_(std::move(definitionFilter)) {}
@@ -38,7 +71,17 @@ std::optional<QString> DefinitionLoader::PickFile(int filterIndex) {
     return choice->path;
 }
 
+bool DefinitionLoader::Refuse(DataDamage damage) {
+    messenger_.ShowText(LanguageTexts::kDataError,
+                        messenger_.Text(LanguageTexts::kDataError) + QLatin1Char('\n') +
+                            damage.file + QStringLiteral(" (%1)\n").arg(damage.line) + damage.text,
+                        MsgIcon::Stop);
+    damage_ = std::move(damage);
+    return false;
+}
+
 bool DefinitionLoader::LoadDefinitions(ParaDat& table) {
+    damage_.reset();
     table.Clear();
     QString disp = ReadDisp(paths_);
     QStringList lines;
@@ -60,10 +103,19 @@ bool DefinitionLoader::LoadDefinitions(ParaDat& table) {
         }
     }
     table.Load(lines, disp);
+    for (int row = 0; row < table.Count(); ++row)
+        for (const auto& [index, column] :
+             {std::pair{DIndex, Default}, std::pair{HIndex, High}, std::pair{LIndex, Low}})
+            if (const auto problem =
+                    ValueProblem(table, row, index, column, table.At(row, column))) {
+                table.Clear();
+                return Refuse({paths_.DefFile, row + 1, lines[row], *problem});
+            }
     return true;
 }
 
 bool DefinitionLoader::LoadCapacityDefaults(ParaDat& table) {
+    damage_.reset();
     table.CapList.clear();
     table.CapRefList.clear();
     QStringList lines;
@@ -87,6 +139,8 @@ bool DefinitionLoader::LoadCapacityDefaults(ParaDat& table) {
             return false;
         }
     }
+    // Every line is checked before any default changes.
+    QList<std::pair<int, QString>> defaults;
     const qsizetype count = std::min<qsizetype>(lines.size(), table.Count());
     for (qsizetype i = 0; i < count && !lines[i].isEmpty(); ++i) {
         const QStringList fields = SplitFields(lines[i]);
@@ -94,8 +148,18 @@ bool DefinitionLoader::LoadCapacityDefaults(ParaDat& table) {
         // A number the definition does not know changes nothing.
         if (row < 0)
             continue;
+        const auto problem =
+            fields.size() < 2
+                ? std::optional(
+                      QStringLiteral("parameter %1 has no value").arg(table.At(row, ComNo)))
+                : ValueProblem(table, row, DIndex, Default, fields.last());
+        if (problem)
+            return Refuse({paths_.CapFile, int(i) + 1, lines[i], *problem});
+        defaults.append({row, fields.last()});
+    }
+    for (const auto& [row, value] : std::as_const(defaults)) {
         table.CapList.append(table.At(row, ComNo));
-        table.At(row, Default) = fields.last();
+        table.At(row, Default) = value;
     }
     // Rows of the capacity file, found by row so the check is one lookup each.
     QSet<int> capRows;

@@ -2,6 +2,8 @@
 // selection taken from a file with --from; refusals give exit 2 and one line.
 #include "CliRunner.h"
 
+#include <unistd.h>
+
 using namespace vdk;
 
 namespace {
@@ -22,6 +24,8 @@ private Q_SLOTS:
     void checkRefusals();
     void csvOfEachView_data();
     void csvOfEachView();
+    void csvNeverReplacesItsInput_data();
+    void csvNeverReplacesItsInput();
     void fromTakesTheSelectionOfTheFile();
     void fromRefusals_data();
     void fromRefusals();
@@ -106,6 +110,36 @@ void TestCliFiles::csvOfEachView() {
     const bool comma = language == "EnglishComma";
     QVERIFY(csv.startsWith(comma ? "Title;Comm. No.;" : "Title,Comm. No.,"));
     QVERIFY(csv.contains(comma ? "  50,00;" : "  50.00,")); // 0002 = 5000, shown / 100
+}
+
+// The table written over the parameter file would destroy it: every name
+// of the input file is refused, whatever path leads to it.
+void TestCliFiles::csvNeverReplacesItsInput_data() {
+    QTest::addColumn<QString>("output"); // relative to the tree; "set.vdk" is the input
+    QTest::addColumn<QString>("link");   // how `output` is made: "", "symbolic" or "hard"
+    QTest::newRow("same path") << "set.vdk"
+                               << "";
+    QTest::newRow("another spelling") << "app/../set.vdk"
+                                      << "";
+    QTest::newRow("symbolic link") << "alias.csv"
+                                   << "symbolic";
+    QTest::newRow("hard link") << "other.csv"
+                               << "hard";
+}
+
+void TestCliFiles::csvNeverReplacesItsInput() {
+    QFETCH(QString, output);
+    QFETCH(QString, link);
+    CliAppDir app;
+    const QString file = app.tree.Write("set.vdk", VdkText());
+    const QString out = app.tree.Path(output);
+    if (link == "symbolic")
+        QVERIFY(QFile::link(file, out));
+    else if (link == "hard")
+        QCOMPARE(::link(QFile::encodeName(file).constData(), QFile::encodeName(out).constData()),
+                 0);
+    app.ExpectRefusal({"--from", file, "csv", file, "-o", out}, "is the parameter file itself");
+    QCOMPARE(app.tree.Read("set.vdk"), VdkText());
 }
 
 void TestCliFiles::fromTakesTheSelectionOfTheFile() {

@@ -1,4 +1,5 @@
-// The [Comms] settings and the setup dialog's field checks.
+// The [Comms] settings, the setup dialog's field checks and the device a port
+// setting opens.
 #include "TempTree.h"
 #include "comm/CommSettings.h"
 #include "settings/IniFile.h"
@@ -15,6 +16,8 @@ private Q_SLOTS:
     void numberField_data();
     void numberField();
     void listField();
+    void portDevice_data();
+    void portDevice();
 };
 
 void TestCommSettings::defaultsAndClamping() {
@@ -102,6 +105,42 @@ void TestCommSettings::listField() {
     QCOMPARE(CheckListField("Mark", parity), std::nullopt);
     QCOMPARE(CheckListField("", parity), std::nullopt);
     QCOMPARE(CheckListField("9,600", {"   1,200", "   9,600"}), std::optional<int>(1));
+}
+
+// Stored settings may keep only a list index; a name given alone (the
+// command line) is the device or nothing, never the list's first device.
+void TestCommSettings::portDevice_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("device");
+    QTest::addColumn<bool>("listAsked");
+    QTest::newRow("stored index without a name") << 1 << ""
+                                                 << "/dev/ttyS1" << true;
+    QTest::newRow("stored index beyond the list") << 5 << ""
+                                                  << "" << true;
+    QTest::newRow("stored name") << 1 << "/dev/ttyUSB0"
+                                 << "/dev/ttyUSB0" << false;
+    QTest::newRow("name given alone") << int(PortSettings::kNameOnly) << "/dev/ttyUSB0"
+                                      << "/dev/ttyUSB0" << false;
+    QTest::newRow("empty name given alone") << int(PortSettings::kNameOnly) << ""
+                                            << "" << false;
+}
+
+void TestCommSettings::portDevice() {
+    QFETCH(int, index);
+    QFETCH(QString, name);
+    QFETCH(QString, device);
+    QFETCH(bool, listAsked);
+    PortSettings s;
+    s.portIndex = index;
+    s.portName = name;
+    bool asked = false;
+    const auto systemPorts = [&asked] {
+        asked = true;
+        return QStringList{"/dev/ttyS0", "/dev/ttyS1"};
+    };
+    QCOMPARE(PortDevice(s, systemPorts), device);
+    QCOMPARE(asked, listAsked);
 }
 
 QTEST_GUILESS_MAIN(TestCommSettings)

@@ -22,6 +22,8 @@ private Q_SLOTS:
     void missingDefinitionFile();
     void missingCapacityFile_data();
     void missingCapacityFile();
+    void damagedValuesAreRefused_data();
+    void damagedValuesAreRefused();
     void defaultOfReportsBrokenReferences();
     void catalogueLists();
 };
@@ -135,6 +137,64 @@ void TestDefinitionLoader::missingCapacityFile() {
     QCOMPARE(f.paths.Identity().Capacity, capacity);
     if (loaded)
         QCOMPARE(f.table.At(3, Default), QStringLiteral("84"));
+}
+
+// A value its column cannot hold would reach the value table and every file
+// saved from it: the whole file is refused, naming it and the line, before
+// any default changes. References, signs and short lines stay legitimate
+// (the fixture's own data load cleanly above).
+void TestDefinitionLoader::damagedValuesAreRefused_data() {
+    QTest::addColumn<QString>("file"); // "inv" or "cap": the file replaced
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("problem");
+    const QByteArray first = "0000,0,10,A,F00,,2,0,0,400,0,0,#,1,-,0,0\r\n";
+    QTest::newRow("definition default")
+        << "inv" << first + "0001,0,1O,B,F01,,2,0,0,9,0,0\r\n"
+        << 2 << "Default of parameter 0001 is '1O', not a whole number";
+    QTest::newRow("definition default reference")
+        << "inv"
+        << "0000,1,0999,A,F00,,2,0,0,400,0,0\r\n" + first << 1
+        << "Default of parameter 0000 is '0999', not the number of a parameter";
+    QTest::newRow("definition high limit")
+        << "inv" << first + "0001,0,1,B,F01,,2,0,0,9.5,0,0\r\n"
+        << 2 << "High of parameter 0001 is '9.5', not a whole number";
+    QTest::newRow("definition negated low reference")
+        << "inv" << first + "0001,0,1,B,F01,,2,0,0,9,-1,,\r\n"
+        << 2 << "Low of parameter 0001 is '', not the number of a parameter";
+    QTest::newRow("capacity default") << "cap" << QByteArray("F003,42\r\n0000,9x9\r\n") << 2
+                                      << "Default of parameter 0000 is '9x9', not a whole number";
+    QTest::newRow("capacity line without a value")
+        << "cap" << QByteArray("F003\r\n") << 1 << "parameter F003 has no value";
+    QTest::newRow("capacity reference") << "cap" << QByteArray("0001,0777\r\n") << 1
+                                        << "Default of parameter 0001 is '0777', not the number "
+                                           "of a parameter";
+}
+
+void TestDefinitionLoader::damagedValuesAreRefused() {
+    QFETCH(QString, file);
+    QFETCH(QByteArray, text);
+    QFETCH(int, line);
+    QFETCH(QString, problem);
+    Fixture f;
+    const QString path = file == "inv" ? f.paths.DefFile : f.paths.CapFile;
+    if (file == "cap")
+        QVERIFY(f.loader.LoadDefinitions(f.table));
+    f.tree.Write(QDir(f.tree.Path()).relativeFilePath(path), text);
+    QVERIFY(!(file == "inv" ? f.loader.LoadDefinitions(f.table)
+                            : f.loader.LoadCapacityDefaults(f.table)));
+    QCOMPARE(f.dialogs.Numbers(), QList<int>{68});
+    const Message& shown = f.dialogs.messages.first();
+    QCOMPARE(shown.icon, MsgIcon::Stop);
+    const QString bad = QString::fromUtf8(text).split("\r\n").value(line - 1);
+    QCOMPARE(shown.text, QStringLiteral("M68\n%1 (%2)\n%3").arg(path).arg(line).arg(bad));
+    QVERIFY(f.loader.Damage());
+    QCOMPARE(f.loader.Damage()->Describe(),
+             QStringLiteral("%1, line %2: %3").arg(path).arg(line).arg(problem));
+    if (file == "cap") {
+        QCOMPARE(f.table.At(3, Default), QStringLiteral("5")); // F003 kept its definition default
+        QVERIFY(f.table.CapList.isEmpty());
+    }
 }
 
 void TestDefinitionLoader::defaultOfReportsBrokenReferences() {
