@@ -515,6 +515,7 @@ int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QS
                                                      v / ScaleOf(s.table, row), decimalComma)
                              .trimmed()));
         s.values.At(row, UPara::Value) = RawText(v);
+        s.values.SetUnread(row, false); // a value given is meant
         MarkChanged(s.table, s.values, row, s.values.At(row, UPara::Value), s.messenger);
         stored.append(s.table.At(row, ComNo) + QLatin1Char('=') + s.values.At(row, UPara::Value));
     }

@@ -149,16 +149,27 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
         file.cancelWriting();
         return false;
     };
-    // Unbuffered, and every step checked: a buffered write that fails only
-    // when the file is closed would otherwise still be renamed over the old
-    // file (a full disk would leave it empty).
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        file.write(bytes) != bytes.size() || !file.flush())
+    if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());
 #ifdef Q_OS_UNIX
+    // Written and synced by hand, every step checked, so that the system's
+    // own reason is kept: Qt buffers small writes and a failure that shows
+    // only when they are flushed would still be renamed over the old file.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n =
+            ::write(file.handle(), bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(QString::fromLocal8Bit(std::strerror(n < 0 ? errno : ENOSPC)));
+        done += n;
+    }
     // Space a file system only allocates at write-back fails here, not later.
     if (::fsync(file.handle()) != 0)
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
+#else
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return fail(file.errorString());
 #endif
     if (!file.commit())
         return fail(file.errorString());

@@ -3,6 +3,7 @@
 // dropped without a question.
 #include "../sim/SimTables.h"
 #include "DataFixture.h"
+#include "FullDisk.h"
 #include "VirtualClock.h"
 #include "app/AppSession.h"
 #include "app/SingleInstance.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void titleFollowsTheFile();
     void saveNeedsACurrentFile();
     void failedWritesAreShown();
+    void saveOnAFullDiskKeepsTheFile();
     void saveAsNames_data();
     void saveAsNames();
     void saveAsAsksBeforeReplacingACompletedName();
@@ -122,6 +124,27 @@ void TestAppSession::failedWritesAreShown() {
     QCOMPARE(s.f.dialogs.messages.first().icon, MsgIcon::Stop);
     QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)")); // nothing taken over
     QVERIFY(!s.session.SaveEnabled());
+}
+
+// The window's Save goes through the same writer: on a disk that fills up the
+// file stays as it was, the box names it with the system's reason, and the
+// edits still count as unsaved.
+void TestAppSession::saveOnAFullDiskKeepsTheFile() {
+    Session s;
+    const QString file =
+        s.f.tree.Write("set.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\nF004,9\r\n");
+    QVERIFY(s.session.Open(file));
+    const QByteArray before = s.f.tree.Read("set.vdk");
+    s.session.values.At(4, UPara::Value) = "11";
+    {
+        FullDisk disk(32);
+        QCOMPARE(s.session.Save(), AppSession::SaveResult::Failed);
+    }
+    QCOMPARE(s.f.tree.Read("set.vdk"), before);
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{5});
+    QVERIFY(
+        s.f.dialogs.messages.first().text.startsWith("M5\n" + file + "\n" + FullDisk::Reason()));
+    QVERIFY(s.session.HasUnsavedEdits());
 }
 
 void TestAppSession::saveAsNames_data() {

@@ -2,9 +2,11 @@
 // file it did not read whole, two runs on one file take turns, special files
 // are refused, names are used as given and a comment keeps its bytes.
 #include "CliRunner.h"
+#include "FullDisk.h"
 
 #include <QElapsedTimer>
 #include <QLockFile>
+#include <QRegularExpression>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -72,6 +74,8 @@ private Q_SLOTS:
     void namesAreUsedAsGiven_data();
     void namesAreUsedAsGiven();
     void setKeepsTheCommentBytes();
+    void fullDiskKeepsTheFile_data();
+    void fullDiskKeepsTheFile();
 };
 
 // Lines the reader does not take would be written back as shipment values, or
@@ -221,6 +225,41 @@ void TestCliFileSafety::setKeepsTheCommentBytes() {
     const QByteArray text = app.tree.Read("set.vdk");
     QCOMPARE(text.split('\n').value(5), comment + '\r');
     QVERIFY(text.contains("\r\n0002,6000,"));
+}
+
+void TestCliFileSafety::fullDiskKeepsTheFile_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("set") << QStringList{"set", "set.vdk", "0002=60"} << "set.vdk";
+    QTest::newRow("csv") << QStringList{"csv", "set.vdk", "-o", "set.csv"} << "set.csv";
+}
+
+// A disk that fills up on the way: the file there before stays byte for
+// byte, the message names it with the system's reason, and the run fails.
+void TestCliFileSafety::fullDiskKeepsTheFile() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, target);
+    CliAppDir app;
+    app.tree.Write("set.vdk", VdkText());
+    if (target != "set.vdk")
+        app.tree.Write(target, "old contents\r\n");
+    const QByteArray before = app.tree.Read(target);
+    for (QString& a : args)
+        if (a.contains('.'))
+            a = app.tree.Path(a);
+    CliResult r;
+    {
+        FullDisk disk(512); // room for the lock file, not for the output
+        r = app.Run(QStringList{"--from", app.tree.Path("set.vdk")} + args);
+    }
+    QVERIFY(r.code != 0);
+    QCOMPARE(app.tree.Read(target), before);
+    QVERIFY2(r.err.contains(app.tree.Path(target)) && r.err.contains(FullDisk::Reason()),
+             qPrintable(r.err));
+    QStringList expected{"set.vdk"};
+    if (target != "set.vdk")
+        expected.prepend(target);
+    QCOMPARE(app.tree.Files().filter(QRegularExpression("^set\\.")), expected); // no temporary left
 }
 
 QTEST_GUILESS_MAIN(TestCliFileSafety)

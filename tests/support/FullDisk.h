@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 // While alive, no file of this process may grow beyond `bytes`: a write past
@@ -20,6 +23,8 @@ public:
         std::signal(SIGXFSZ, previousSignal_);
     }
     FullDisk(const FullDisk&) = delete;
+    // The system's reason for a write it refuses, in the user's language.
+    static QString Reason() { return QString::fromLocal8Bit(std::strerror(EFBIG)); }
     FullDisk& operator=(const FullDisk&) = delete;
 
 private:
