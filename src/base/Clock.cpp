@@ -31,8 +31,15 @@ qint64 SystemClock::Microseconds() const {
 }
 
 void SystemClock::SleepUntilMicroseconds(qint64 deadline) {
-    for (qint64 left = deadline - Microseconds(); left > 0; left = deadline - Microseconds())
-        std::this_thread::sleep_for(std::chrono::microseconds(left));
+    // A sleep ends up to a tenth of a millisecond late; the last stretch is
+    // spent yielding so a silent interval ends on time.
+    constexpr qint64 kYieldUs = 150;
+    for (qint64 left = deadline - Microseconds(); left > 0; left = deadline - Microseconds()) {
+        if (left > kYieldUs)
+            std::this_thread::sleep_for(std::chrono::microseconds(left - kYieldUs));
+        else
+            std::this_thread::yield();
+    }
 }
 
 } // namespace vdk
