@@ -5,6 +5,7 @@
 #include "editor/ValueEntry.h"
 #include "settings/LanguageTexts.h"
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -63,7 +64,12 @@ QString ParameterTable::FormatValue(const QString& tMul, double x, bool decimalC
     // 2.25 gives 2.2, 2.5 gives 2.
     char buffer[512];
     std::snprintf(buffer, sizeof buffer, format, x);
-    QString text = QString::fromLatin1(buffer);
+    QString text = QString::fromLocal8Bit(buffer);
+    // The C library writes the radix of the computer's locale; the table's
+    // follows the language alone.
+    const QString radix = QString::fromLocal8Bit(std::localeconv()->decimal_point);
+    if (radix != QLatin1String("."))
+        text.replace(radix, QStringLiteral("."));
     if (decimalComma) {
         const qsizetype dot = text.indexOf(QLatin1Char('.'));
         if (dot >= 0)

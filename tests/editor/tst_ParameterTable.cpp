@@ -6,6 +6,7 @@
 #include "editor/ParameterTable.h"
 
 #include <QTest>
+#include <clocale>
 
 using namespace vdk;
 using PT = ParameterTable;
@@ -68,6 +69,7 @@ class TestParameterTable : public QObject {
 private Q_SLOTS:
     void formatValue_data();
     void formatValue();
+    void formatValueIgnoresTheComputersLocale();
     void formatHex_data();
     void formatHex();
     void columnWidths();
@@ -115,6 +117,19 @@ void TestParameterTable::formatValue() {
     QFETCH(bool, comma);
     QFETCH(QString, text);
     QCOMPARE(PT::FormatValue(tmul, x, comma), text);
+}
+
+// The separator is the language's, never the computer's: under a
+// decimal-comma locale an English table still shows ".".
+void TestParameterTable::formatValueIgnoresTheComputersLocale() {
+    const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+        QSKIP("the de_DE.UTF-8 locale is not installed (scripts/setup makes it)");
+    const QString english = PT::FormatValue("#.##", 12.34, false);
+    const QString comma = PT::FormatValue("#.##", 12.34, true);
+    std::setlocale(LC_NUMERIC, before.constData());
+    QCOMPARE(english, "   12.34");
+    QCOMPARE(comma, "   12,34");
 }
 
 void TestParameterTable::formatHex_data() {
