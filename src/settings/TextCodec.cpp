@@ -34,16 +34,19 @@ QString DecodeText(const QByteArray& bytes, const QByteArray& fallbackEncoding) 
     return QString::fromLatin1(bytes);
 }
 
-QStringList SplitLines(const QString& text) {
-    QStringList lines;
+namespace {
+
+// Lines at CR LF, LF or a lone CR, of text or of bytes alike.
+template <typename List, typename Text> List SplitAtLineEnds(const Text& text) {
+    List lines;
     qsizetype start = 0;
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (c != QLatin1Char('\r') && c != QLatin1Char('\n'))
+        const auto c = text.at(i);
+        if (c != u'\r' && c != u'\n')
             continue;
         lines.append(text.mid(start, i - start));
-        if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+        if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
             ++i;
         start = i + 1;
     }
@@ -52,22 +55,14 @@ QStringList SplitLines(const QString& text) {
     return lines;
 }
 
+} // namespace
+
+QStringList SplitLines(const QString& text) {
+    return SplitAtLineEnds<QStringList>(text);
+}
+
 QByteArrayList SplitByteLines(const QByteArray& bytes) {
-    QByteArrayList lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes.at(i);
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(bytes.mid(start));
-    return lines;
+    return SplitAtLineEnds<QByteArrayList>(bytes);
 }
 
 FileReadError ReadFileBytes(const QString& path, QByteArray& bytes, qint64 maxBytes) {
