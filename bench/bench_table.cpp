@@ -8,7 +8,7 @@
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 #include "editor/ParameterTable.h"
-#include "editor/ui/TParameter.h"
+#include "editor/ui/ParameterWindow.h"
 #include "settings/LanguageTexts.h"
 
 #include <QApplication>
@@ -68,30 +68,30 @@ int main(int argc, char** argv) {
     report(QStringLiteral("blind"));
     model.AllParameters();
 
-    TParameter::Context context{QStringLiteral("GEN"),
-                                QStringLiteral("-1"),
-                                QStringLiteral("1"),
-                                QString(),
-                                QString(),
-                                200,
-                                16777215,
-                                14745599,
-                                {},
-                                {}};
+    ParameterWindow::Context context{QStringLiteral("GEN"),
+                                     QStringLiteral("-1"),
+                                     QStringLiteral("1"),
+                                     QString(),
+                                     QString(),
+                                     200,
+                                     16777215,
+                                     14745599,
+                                     {},
+                                     {}};
     ProgramFlags flags;
     TableEditor editor(model, table, values, messenger, flags);
-    TParameter window(editor, messenger, texts, context);
+    ParameterWindow window(editor, messenger, texts, context);
     window.resize(900, 600);
     window.show();
     QApplication::processEvents();
     const double toggle = MedianMicros(runs, [&] {
-        window.Run(TParameter::Command::ChangedOnly);
+        window.Run(ParameterWindow::Command::ChangedOnly);
         window.Grid()->viewport()->repaint();
     });
     out << QStringLiteral("  view switch in the window, repaint included: %1 ms (target < 16)\n")
                .arg(toggle / 1000, 0, 'f', 2);
     if (model.CurrentMode() != ParameterTable::Mode::All)
-        window.Run(TParameter::Command::ChangedOnly);
+        window.Run(ParameterWindow::Command::ChangedOnly);
 
     QScrollBar* bar = window.Grid()->verticalScrollBar();
     int pages = 0;

@@ -30,9 +30,7 @@ function(vdk_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
     add_executable(test_${name} ${ARG_SOURCES})
     target_link_libraries(test_${name} PRIVATE Qt6::Test vdk_testsupport ${ARG_LINKS})
-    target_compile_definitions(test_${name} PRIVATE
-        VDK_SHARE_DIR="${PROJECT_SOURCE_DIR}/share"
-        VDK_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
+    target_compile_definitions(test_${name} PRIVATE VDK_SHARE_DIR="${PROJECT_SOURCE_DIR}/share")
     add_test(NAME ${name} COMMAND test_${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()

@@ -6,22 +6,22 @@
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
 #include "app/ui/AboutBox.h"
+#include "app/ui/MainWindow.h"
 #include "app/ui/QtDialogs.h"
-#include "app/ui/TMain.h"
-#include "app/ui/Ttype.h"
+#include "app/ui/StartupDialog.h"
 #include "base/Clock.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "comm/QtSerialPort.h"
-#include "comm/ui/TRSset.h"
+#include "comm/ui/SerialSetupDialog.h"
 #include "data/Catalogue.h"
-#include "data/ui/TParameters.h"
-#include "editor/ui/TParameter.h"
+#include "data/ui/BufferTableWindow.h"
+#include "editor/ui/ParameterWindow.h"
 #include "options/EnvironmentOptions.h"
 #include "options/FileTypeRegistration.h"
 #include "options/Maintenance.h"
-#include "options/ui/TMMIMtpass.h"
-#include "options/ui/TVDKOption.h"
+#include "options/ui/MaintenanceLoginDialog.h"
+#include "options/ui/OptionsDialog.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         selection.Open(forNew, &detector, ports, dialogs, caption, noPort);
         QApplication::restoreOverrideCursor();
-        Ttype window(selection, forNew);
+        StartupDialog window(selection, forNew);
         window.exec();
         selection.Commit();
         port.ClosePort();
@@ -158,14 +158,14 @@ int main(int argc, char** argv) {
         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).mid(1),
         QApplication::applicationFilePath());
     const auto useMaintenance = [&](bool on) { UseMaintenanceMode(link, on); };
-    TParameters buffers(session.table, session.values, session.texts, flags);
-    QObject::connect(&buffers, &TParameters::Closed, [&] { options.DispBuffer = false; });
+    BufferTableWindow buffers(session.table, session.values, session.texts, flags);
+    QObject::connect(&buffers, &BufferTableWindow::Closed, [&] { options.DispBuffer = false; });
     // Loading the options runs their reactions once.
     if (options.RegistFile)
         registration.Register(false);
     if (options.Mainte)
         useMaintenance(true);
-    TMain main(TMain::Parts{
+    MainWindow main(MainWindow::Parts{
         session, paths, settings, link, clock, flags,
         [&] {
             if (!select(true)) {
@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
             return true;
         },
         [&] {
-            TRSset setup(link, settings, session.texts, session.messenger);
+            SerialSetupDialog setup(link, settings, session.texts, session.messenger);
             setup.exec();
         },
         [&] {
@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
         [&] {
             MaintenanceCodes codes;
             codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
-            TMMIMtpass login(codes, link, session.messenger, flags, session.texts);
+            MaintenanceLoginDialog login(codes, link, session.messenger, flags, session.texts);
             if (login.exec() != QDialog::Accepted)
                 return false;
             options.Mainte = true;
@@ -206,15 +206,15 @@ int main(int argc, char** argv) {
         [&] {
             const bool fc91 = session.table.FindRow(u"FC91") >= 0;
             const bool fc90 = session.table.FindRow(u"FC90") >= 0;
-            TVDKOption window(options, settings, session.texts, session.messenger, flags,
-                              {fc91, fc90, useMaintenance,
-                               [&](bool on) {
-                                   if (on)
-                                       registration.Register(false);
-                                   else
-                                       registration.Unregister();
-                               },
-                               [&](bool on) { buffers.setVisible(on); }});
+            OptionsDialog window(options, settings, session.texts, session.messenger, flags,
+                                 {fc91, fc90, useMaintenance,
+                                  [&](bool on) {
+                                      if (on)
+                                          registration.Register(false);
+                                      else
+                                          registration.Unregister();
+                                  },
+                                  [&](bool on) { buffers.setVisible(on); }});
             window.exec();
             session.changedOnlySaving = options.ChgPara2;
         },

@@ -6,7 +6,6 @@
 #include <QStandardPaths>
 #include <cstdio>
 #include <optional>
-#include <unistd.h>
 
 namespace {
 // The locale of messages, as the C library chooses it.

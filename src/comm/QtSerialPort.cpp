@@ -4,7 +4,10 @@
 
 #include <QFileInfo>
 #include <QSerialPortInfo>
+
+#ifdef Q_OS_UNIX
 #include <termios.h>
+#endif
 
 namespace vdk {
 
@@ -99,7 +102,9 @@ void QtSerialPort::SendFrame(const QByteArray& frame) {
     port_.write(frame);
     while (port_.bytesToWrite() > 0 && port_.waitForBytesWritten(1000)) {
     }
+#ifdef Q_OS_UNIX
     ::tcdrain(int(port_.handle())); // the last byte has left the driver
+#endif
 }
 
 int QtSerialPort::WaitingCount() {

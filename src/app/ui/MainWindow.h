@@ -1,0 +1,139 @@
+#pragma once
+
+#include "editor/TableEditor.h"
+#include "transfer/TransferRun.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <map>
+#include <set>
+
+class QAction;
+class QTimer;
+class QToolButton;
+
+namespace vdk {
+
+class AppPaths;
+class AppSession;
+class Clock;
+class CommLink;
+class IniFile;
+class ParameterTable;
+class ParameterWindow;
+struct ProgramFlags;
+
+// The main window: menus and tool bar at the top of the screen. It renders the
+// session's title and state and forwards every command to the part that does
+// the work.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class Command {
+        New,
+        Open,
+        Save,
+        SaveAs,
+        PageSetup,
+        Print,
+        Rs232c,
+        Exit,
+        ParameterTable,
+        Undo,
+        Redo,
+        Copy,
+        Import,
+        Export,
+        SelectedImport,
+        SelectedExport,
+        Comparison,
+        ChangedOnly,
+        Quick,
+        Select,
+        SelectClear,
+        Blind,
+        AllParameters,
+        Hex,
+        Dec,
+        Shipment,
+        ParameterHelp,
+        Find,
+        KeyPad,
+        InverterInfo,
+        Monitor,
+        Options,
+        Maintenance,
+        Contents,
+        About,
+        CommunicationCheck
+    };
+
+    struct Parts {
+        AppSession& session;
+        AppPaths& paths;
+        IniFile& settings;
+        CommLink& link;
+        Clock& clock;
+        ProgramFlags& flags;
+        // Shows the start-up selection for New; false when it was abandoned.
+        std::function<bool()> newSelection;
+        // Shows the RS-232C setup dialog.
+        std::function<void()> rs232c;
+        // Shows the about box.
+        std::function<void()> about;
+        // Shows the maintenance password dialog; true when a login was accepted.
+        std::function<bool()> maintenance;
+        // Shows the environment options.
+        std::function<void()> options;
+        // The table's colours, from the options (settings integers).
+        std::function<std::pair<quint32, quint32>()> tableColours;
+        // The table editor's options.
+        std::function<TableEditor::Options()> editorOptions;
+        // What the transfer runs take from the options.
+        std::function<TransferSetup()> transferSetup;
+        // Shows the table's undo and redo stores (number, earlier value).
+        std::function<void(const QList<std::pair<QString, QString>>&,
+                           const QList<std::pair<QString, QString>>&)>
+            showStores;
+    };
+
+    explicit MainWindow(Parts parts, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void Run(Command command);
+    QAction* ActionFor(Command command) const { return actions_.at(command); }
+    ParameterWindow* Table() const { return tableWindow_; }
+    // Another window of the program became active: the table's commands of
+    // the main menu wait until the table is active again.
+    void OtherWindowActivated() { paraTableAct_ = false; }
+    // Rebuilds the table window for the session's current inverter.
+    void Reload();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildCommands();
+    void EnableLinkCommands(bool on);
+    void UpdateTitle();
+    void UpdateIndicator();
+    void CommunicationCheck();
+    void ShowHelp(const QString& file);
+    bool SaveAsDialog();
+    void Transfer(Command command, TransferMode mode);
+
+    Parts p_;
+    std::map<Command, QAction*> actions_;
+    std::set<Command> unbuilt_; // parts that are not built yet
+    std::unique_ptr<ParameterTable> table_;
+    std::unique_ptr<TableEditor> editor_;
+    ParameterWindow* tableWindow_ = nullptr;
+    QAction* indicator_ = nullptr;
+    QTimer* indicatorTimer_ = nullptr;
+    QWidget* help_ = nullptr;
+    bool paraTableAct_ = false; // the table window was the last one activated
+    bool linkUp_ = false;       // the last communication check succeeded
+    qint64 checkEnded_ = -1;    // when the last communication check returned
+};
+
+} // namespace vdk

@@ -1,0 +1,267 @@
+// The main window: what exists only there (enabling, routing of the file
+// commands through the dialogs, the title, closing rules).
+#include "DataFixture.h"
+#include "ScriptedPort.h"
+#include "SimLine.h"
+#include "app/AppSession.h"
+#include "app/StartupSelection.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/StartupDialog.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "editor/ui/ParameterWindow.h"
+#include "settings/IniFile.h"
+#include "transfer/ui/TransferDialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+using namespace vdk;
+using C = MainWindow::Command;
+
+namespace {
+
+struct Main {
+    Main() {
+        f.paths.SelectLanguage("English");
+        f.paths.SelectInverter("AB", "1", "-1K");
+        session.ReadRememberedFolders();
+        session.LoadSelection();
+    }
+    MainWindow& Make() {
+        window = std::make_unique<MainWindow>(MainWindow::Parts{
+            session,
+            f.paths,
+            settings,
+            link,
+            clock,
+            flags,
+            [this] { return ++newSelections, session.LoadSelection(); },
+            [this] { ++setups; },
+            {},
+            [this] { return flags.MainteFlag = true; },
+            {},
+            {},
+            {},
+            {},
+            [this](const auto& undo, const auto&) { undoShown = int(undo.size()); }});
+        return *window;
+    }
+    DataFixture f;
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    ProgramFlags flags;
+    AppSession session{f.paths, settings, f.dialogs, flags};
+    VirtualClock clock;
+    ScriptedPort port{clock};
+    CommLink link{port, clock, session.messenger, flags};
+    int newSelections = 0;
+    int undoShown = -1;
+    int setups = 0;
+    std::unique_ptr<MainWindow> window;
+};
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startState();
+    void saveAsThroughTheDialog();
+    void openThroughTheDialog();
+    void newRunsTheSelection();
+    void failedCheckOffersTheSetup();
+    void closing();
+    void tableActivationChecksTheLink();
+    void maintenanceLoginShowsTheMaintenanceRows();
+    void startupWindowFollowsTheLists();
+    void editCommandsMirrorTheTable();
+    void importThroughTheDialog();
+};
+
+void TestMainWindow::startState() {
+    Main m;
+    MainWindow& w = m.Make();
+    QCOMPARE(w.windowTitle(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)"));
+    QVERIFY(!w.ActionFor(C::Save)->isEnabled());
+    QVERIFY(w.ActionFor(C::Quick)->isVisible());   // the fixture declares two quick rows
+    QVERIFY(!w.ActionFor(C::Import)->isEnabled()); // until the link answers
+    QVERIFY(w.ActionFor(C::Monitor)->toolTip().contains("not available"));
+    QCOMPARE(w.ActionFor(C::New)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
+    QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
+    for (C c : {C::Options, C::Maintenance, C::Hex, C::Dec, C::Shipment, C::Copy, C::Find})
+        QVERIFY(w.ActionFor(c)->isEnabled());
+    QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
+}
+
+void TestMainWindow::saveAsThroughTheDialog() {
+    Main m;
+    MainWindow& w = m.Make();
+    m.f.dialogs.files.enqueue(m.f.tree.Path("out/set"));
+    w.Run(C::SaveAs);
+    QVERIFY(QFile::exists(m.f.tree.Path("out/set.vdk")));
+    QVERIFY(w.ActionFor(C::Save)->isEnabled());
+    QVERIFY(w.windowTitle().endsWith("M2set.vdk"));
+    QCOMPARE(m.f.dialogs.fileRequests.first().filterIndex, 1);
+}
+
+void TestMainWindow::openThroughTheDialog() {
+    Main m;
+    MainWindow& w = m.Make();
+    m.f.dialogs.files.enqueue(
+        m.f.tree.Write("in.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\nF004,9\r\n"));
+    w.Run(C::Open);
+    QVERIFY(w.windowTitle().contains("M2in.vdk (AB-1K)"));
+    QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
+             QStringLiteral("9"));
+}
+
+void TestMainWindow::newRunsTheSelection() {
+    Main m;
+    MainWindow& w = m.Make();
+    m.session.values.At(4, UPara::Value) = "77"; // an edit nobody saved
+    m.f.dialogs.answers.enqueue(Answer::Cancel);
+    w.Run(C::New);
+    QCOMPARE(m.newSelections, 0);
+    m.f.dialogs.answers.enqueue(Answer::No);
+    w.Run(C::New);
+    QCOMPARE(m.newSelections, 1);
+    QCOMPARE(m.f.dialogs.Numbers(), (QList<int>{89, 89}));
+    QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
+             QStringLiteral("5"));
+}
+
+void TestMainWindow::failedCheckOffersTheSetup() {
+    Main m;
+    MainWindow& w = m.Make();
+    w.Run(C::CommunicationCheck); // the scripted port stays silent
+    QCOMPARE(m.setups, 1);
+}
+
+void TestMainWindow::closing() {
+    Main m;
+    MainWindow& w = m.Make();
+    w.show();
+    m.flags.MonitorBusy = true;
+    QVERIFY(!w.close());
+    m.flags.MonitorBusy = false;
+    m.session.values.LoadDir = "/remembered";
+    QVERIFY(w.close());
+    QCOMPARE(m.settings.ReadString("File", "LoadPath", ""), QStringLiteral("/remembered"));
+}
+
+void TestMainWindow::tableActivationChecksTheLink() {
+    Main m;
+    MainWindow& w = m.Make();
+    QEvent activate(QEvent::WindowActivate);
+    const int opens = m.port.opens;
+    QApplication::sendEvent(w.Table(), &activate);
+    QCOMPARE(m.port.opens, opens + 1);
+    QApplication::sendEvent(w.Table(), &activate); // the return from the check's own box
+    QCOMPARE(m.port.opens, opens + 1);
+    m.clock.Advance(1000);
+    QApplication::sendEvent(w.Table(), &activate);
+    QCOMPARE(m.port.opens, opens + 2);
+}
+
+void TestMainWindow::maintenanceLoginShowsTheMaintenanceRows() {
+    Main m;
+    MainWindow& w = m.Make();
+    QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
+    w.Run(C::Maintenance);
+    QCOMPARE(w.Table()->Grid()->model()->rowCount(), 7); // FB91 now shows
+}
+
+void TestMainWindow::startupWindowFollowsTheLists() {
+    TempTree t;
+    t.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "dat");
+    AppPaths paths(t.Path(), t.Path("VDK330Q.ini"));
+    IniFile settings(paths.SettingsFile);
+    t.Write("VDK330Q.ini", "[Language]\r\nJapanese=0\r\nEnglish=0\r\n");
+    StartupSelection selection(paths, settings);
+    ScriptedDialogs dialogs;
+    selection.Open(true, nullptr, {}, dialogs, "Confirmation", "none");
+    StartupDialog window(selection, true);
+    const QList<QComboBox*> boxes = window.findChildren<QComboBox*>();
+    QCOMPARE(boxes.size(), 4);
+    QVERIFY(!boxes[0]->isEnabled()); // the language stays for New
+    boxes[1]->setCurrentIndex(1);    // QM60
+    QCOMPARE(selection.type, 1);
+    QCOMPARE(boxes[2]->currentText(), QStringLiteral("-4007"));
+    QCOMPARE(boxes[3]->currentText(), QStringLiteral("1.00"));
+    boxes[2]->setCurrentIndex(3);
+    QVERIFY(selection.Commit());
+    QCOMPARE(paths.Identity().Capacity, QStringLiteral("-4040"));
+}
+
+// Undo and Redo of the main window follow the table's stores and act on it;
+// the transfers act only while the table is the active window.
+void TestMainWindow::editCommandsMirrorTheTable() {
+    Main m;
+    MainWindow& w = m.Make();
+    QTableView* grid = w.Table()->Grid();
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    QTest::keyClicks(grid, "12");
+    QTest::keyClick(grid, Qt::Key_Return);
+    QVERIFY(w.ActionFor(C::Undo)->isEnabled());
+    QCOMPARE(m.undoShown, 1); // the buffer window's undo table follows
+    w.Run(C::Undo);
+    QCOMPARE(m.undoShown, 0);
+    QCOMPARE(m.session.values.At(0, UPara::Value), "99");
+    QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
+    QVERIFY(w.ActionFor(C::Redo)->isEnabled());
+    w.Run(C::SelectedImport); // the table was never activated: nothing happens
+    QVERIFY(m.f.dialogs.messages.isEmpty());
+}
+
+// The whole road of an import from the main window: the link check enables
+// the command, the dialog runs it on Start, the table shows the values.
+void TestMainWindow::importThroughTheDialog() {
+    DataFixture f;
+    f.paths.SelectLanguage("English");
+    f.paths.SelectInverter("AB", "1", "-1K");
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    ProgramFlags flags;
+    AppSession session{f.paths, settings, f.dialogs, flags};
+    session.LoadSelection();
+    SimLine line(session.table, session.messenger, Protocol::Inverter, f.tree.Path("sim.txt"),
+                 "0000=123\n");
+    TransferSetup setup;
+    setup.showResult = false;
+    MainWindow w(MainWindow::Parts{session,
+                                   f.paths,
+                                   settings,
+                                   line.link,
+                                   line.clock,
+                                   flags,
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   [&setup] { return setup; },
+                                   {}});
+    QVERIFY(!w.ActionFor(C::Import)->isEnabled());
+    w.Run(C::CommunicationCheck);
+    QVERIFY(w.ActionFor(C::Import)->isEnabled());
+    bool started = false;
+    QTimer::singleShot(0, [&started] {
+        if (auto* bar = qobject_cast<TransferDialog*>(QApplication::activeModalWidget())) {
+            started = true;
+            bar->Start();
+        }
+    });
+    w.Run(C::Import);
+    QVERIFY(started);
+    QCOMPARE(session.values.At(0, UPara::Value), "123");
+    QCOMPARE(w.Table()->Grid()->model()->index(0, 3).data().toString().trimmed(), "12.3");
+    QVERIFY(session.HasUnsavedEdits());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MainWindow.moc"

@@ -1,0 +1,204 @@
+// The transfer dialog and the result report window: texts by mode, a run from
+// Start to the closed dialog, Save (asked, automatic, as edited), Print to
+// PDF, and pictures of each.
+#include "../TransferFixture.h"
+#include "transfer/ui/ReportWindow.h"
+#include "transfer/ui/TransferDialog.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+QString Pictures() {
+    return qEnvironmentVariable("VDK_SCREENSHOTS");
+}
+
+void SavePicture(const QPixmap& picture, const char* name) {
+    if (!Pictures().isEmpty())
+        picture.save(QStringLiteral("%1/%2.png").arg(Pictures(), QLatin1String(name)));
+}
+
+QStringList Labels(const QWidget& w) {
+    QStringList texts;
+    for (const QLabel* label : w.findChildren<QLabel*>())
+        if (label->isVisibleTo(&w))
+            texts.append(label->text());
+    return texts;
+}
+
+ReportWindow::Context Context(const DataFixture& f, bool autoSave = false) {
+    return {f.tree.Path("app"), f.tree.Path("docs"), autoSave, true};
+}
+
+} // namespace
+
+class TestTransferWindows : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void dialogRunsTheTransfer();
+    void cancelStartsNothing();
+    void reportSaves();
+    void reportPrintsToPdf();
+    void pictures();
+};
+
+void TestTransferWindows::dialogRunsTheTransfer() {
+    Run r(Protocol::Inverter, "0000=700\n");
+    TransferDialog bar(*r.run, TransferMode::Export, r.report, r.f.messenger, r.f.texts);
+    bar.ShowChangedOnlyNote(true);
+    int checks = 0;
+    bar.typeCheck = [&checks] { ++checks; };
+    bar.show();
+    QCOMPARE(checks, 1);
+    QCOMPARE(bar.windowTitle(), "Parameter Export");
+    QCOMPARE(Labels(bar), (QStringList{"M63", "M84"}));
+    QCOMPARE(bar.Bar()->value(), 0);
+    QTest::mouseClick(bar.StartButton(), Qt::LeftButton);
+    QVERIFY(bar.Started());
+    QVERIFY(!bar.isVisible());
+    QCOMPARE(bar.result(), int(QDialog::Accepted));
+    QCOMPARE(bar.Bar()->value(), 100);
+    QCOMPARE(r.report.lines.last(), "No Item.");
+}
+
+void TestTransferWindows::cancelStartsNothing() {
+    Run r;
+    TransferDialog bar(*r.run, TransferMode::Import, r.report, r.f.messenger, r.f.texts);
+    bar.show();
+    QCOMPARE(Labels(bar), QStringList{"M62"});
+    bar.reject();
+    QVERIFY(!bar.Started());
+    QVERIFY(r.report.lines.isEmpty());
+}
+
+void TestTransferWindows::reportSaves() {
+    DataFixture f;
+    f.tree.Write("app/keep", "");
+    ResultReport report(0);
+    report.lines = QStringList{"* Communication Error Parameters", "F03: Signed"};
+    {
+        ReportWindow form(report, f.texts, f.dialogs, Context(f));
+        QCOMPARE(form.windowTitle(), "Import Result");
+        QCOMPARE(form.List()->toPlainText(), report.lines.join('\n'));
+        form.List()->appendPlainText("checked by hand");
+        f.dialogs.files.enqueue(f.tree.Path("out.txt"));
+        QCOMPARE(form.Save(), f.tree.Path("out.txt"));
+        QCOMPARE(f.tree.Read("out.txt"),
+                 "* Communication Error Parameters\r\nF03: Signed\r\nchecked by hand\r\n");
+        QCOMPARE(f.dialogs.fileRequests.last().directory, f.tree.Path("app"));
+        QCOMPARE(form.Save(), QString()); // cancelled
+        // ".txt" is added; a file of that name is replaced only when the user says so.
+        f.dialogs.files.enqueue(f.tree.Path("out"));
+        f.dialogs.answers.enqueue(Answer::Yes);
+        QCOMPARE(form.Save(), f.tree.Path("out.txt"));
+        QCOMPARE(f.dialogs.Numbers().last(), 17);
+        f.dialogs.files.enqueue(f.tree.Path("out"));
+        f.dialogs.answers.enqueue(Answer::No);
+        form.List()->setPlainText("replaced");
+        QCOMPARE(form.Save(), QString());
+        QCOMPARE(f.dialogs.Numbers().last(), 17);
+        QVERIFY(f.tree.Read("out.txt").startsWith("* Communication"));
+        f.dialogs.files.enqueue(f.tree.Path("fresh"));
+        const int questions = f.dialogs.messages.size();
+        QCOMPARE(form.Save(), f.tree.Path("fresh.txt"));
+        QCOMPARE(f.dialogs.messages.size(), questions); // nothing to replace: no question
+    }
+    {
+        // With the option on, a time-stamped file, never replacing another.
+        ReportWindow form(report, f.texts, f.dialogs, Context(f, true));
+        const int asked = f.dialogs.fileRequests.size();
+        const QString first = form.Save();
+        const QString second = form.Save();
+        QCOMPARE(f.dialogs.fileRequests.size(), asked);
+        QVERIFY(first.startsWith(f.tree.Path("app/")));
+        QVERIFY(first != second);
+        QVERIFY(QFile::exists(first) && QFile::exists(second));
+    }
+    {
+        // Inverter information always asks.
+        ResultReport info(3);
+        ReportWindow form(info, f.texts, f.dialogs, Context(f, true));
+        QCOMPARE(form.windowTitle(), "Inverter Infomation");
+        const int asked = f.dialogs.fileRequests.size();
+        form.Save();
+        QCOMPARE(f.dialogs.fileRequests.size(), asked + 1);
+    }
+    ReportWindow noPrinter(report, f.texts, f.dialogs, {QString(), QString(), false, false});
+    QVERIFY(!noPrinter.PrintButton()->isEnabled());
+}
+
+// One document with the print title; kept beside the pictures when they are asked for.
+void TestTransferWindows::reportPrintsToPdf() {
+    DataFixture f;
+    ResultReport report(2);
+    report.lines =
+        QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+                    " F00:       65.5 ,      60.0  (Maxfreq)"};
+    ReportWindow form(report, f.texts, f.dialogs, Context(f));
+    QTemporaryDir temp;
+    const QString pdf =
+        QDir(Pictures().isEmpty() ? temp.path() : Pictures()).filePath("comparison-report.pdf");
+    QFile::remove(pdf);
+    f.dialogs.files.enqueue(pdf);
+    form.Print();
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.read(5) == "%PDF-");
+    QVERIFY(file.size() > 1000);
+}
+
+void TestTransferWindows::pictures() {
+    if (Pictures().isEmpty())
+        QSKIP("set VDK_SCREENSHOTS=DIR to save pictures of the windows");
+    Run r(Protocol::Inverter, "0000=655\n0003=-1\n", {"0004"});
+    r.f.texts.SetLangFile(QStringLiteral(VDK_SHARE_DIR "/lng/English.ini"), "Windows-1252");
+    r.f.texts.LoadMessageList();
+    r.run->texts = ReportTexts::From(r.f.texts);
+    TransferDialog bar(*r.run, TransferMode::Import, r.report, r.f.messenger, r.f.texts);
+    int step = 0;
+    r.pump = FunctionPump([&] {
+        if (++step == 4)
+            SavePicture(bar.grab(), "transfer-running");
+    });
+    r.run->options.errorPrompt = true;
+    r.f.dialogs.answers.enqueue(Answer::Ignore);
+    bar.show();
+    QApplication::processEvents();
+    SavePicture(bar.grab(), "transfer-ready");
+    bar.Start();
+    const Message& m = r.f.dialogs.messages.first();
+    QMessageBox prompt(QMessageBox::Warning, m.caption, m.text,
+                       QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore);
+    prompt.show();
+    QApplication::processEvents();
+    SavePicture(prompt.grab(), "transfer-failure-prompt");
+
+    const auto report = [&](TransferMode mode, const char* name) {
+        ResultReport result{int(mode)};
+        r.run->options.errorPrompt = false;
+        r.run->Run(mode, result);
+        ReportWindow form(result, r.f.texts, r.f.dialogs, Context(r.f));
+        form.show();
+        QApplication::processEvents();
+        SavePicture(form.grab(), name);
+    };
+    report(TransferMode::Import, "report-import");
+    r.Value("0001") = "70000";
+    r.run->options.changedOnly = false;
+    report(TransferMode::Export, "report-export");
+    r.Value("0000") = "600";
+    r.Value("0003") = "5";
+    report(TransferMode::Compare, "report-comparison");
+}
+
+QTEST_MAIN(TestTransferWindows)
+#include "tst_TransferWindows.moc"
