@@ -7,7 +7,7 @@
 #include "base/ProgramFlags.h"
 #include "data/ParaDat.h"
 #include "data/UPara.h"
-#include "editor/ParameterTable.h"
+#include "table/ParameterTable.h"
 #include "editor/ui/ParameterWindow.h"
 #include "settings/LanguageTexts.h"
 

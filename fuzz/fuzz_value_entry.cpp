@@ -1,8 +1,8 @@
 // Typed entries of the value column: any text either is refused or gives a
 // whole raw value within the parameter's limits.
 #include "data/ParaDat.h"
+#include "data/ParameterValue.h"
 #include "data/UPara.h"
-#include "editor/ValueEntry.h"
 
 #include <cmath>
 #include <cstdint>

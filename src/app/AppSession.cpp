@@ -4,7 +4,7 @@
 #include "data/DefinitionLoader.h"
 #include "data/ParameterFile.h"
 #include "data/StartFile.h"
-#include "editor/CsvTable.h"
+#include "table/CsvTable.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 

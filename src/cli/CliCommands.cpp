@@ -12,15 +12,15 @@
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
 #include "data/ParameterFile.h"
+#include "data/ParameterValue.h"
 #include "data/StartFile.h"
 #include "data/UPara.h"
-#include "editor/CsvTable.h"
-#include "editor/ParameterTable.h"
-#include "editor/ValueEntry.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "table/CsvTable.h"
+#include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"
 #include "transfer/TransferRun.h"
 
@@ -502,21 +502,16 @@ int Cli::Set(Session& s, const QString& path, const QStringList& edits, const QS
         const int row = s.table.FindRow(number);
         if (row < 0)
             return Fail(QStringLiteral("unknown communication number '%1'").arg(number));
-        const Entry entry = ConvertEntry(s.table, s.values, row, text, decimalComma);
+        const Entry entry =
+            CommitValue(s.table, s.values, row, text, decimalComma, s.messenger).entry;
         if (entry.status != Entry::Ok || entry.range.unreadable)
             return Fail(QStringLiteral("%1: '%2' is not a number").arg(number, text));
         const double v = entry.range.value;
         if (entry.range.clamped)
-            warnings.append(
-                QStringLiteral("%1=%2 is out of range; the %3 limit %4 is used")
-                    .arg(number, text,
-                         v < entry.raw ? QStringLiteral("high") : QStringLiteral("low"),
-                         ParameterTable::FormatValue(s.table.At(row, TMul),
-                                                     v / ScaleOf(s.table, row), decimalComma)
-                             .trimmed()));
-        s.values.At(row, UPara::Value) = RawText(v);
-        s.values.SetUnread(row, false); // a value given is meant
-        MarkChanged(s.table, s.values, row, s.values.At(row, UPara::Value), s.messenger);
+            warnings.append(QStringLiteral("%1=%2 is out of range; the %3 limit %4 is used")
+                                .arg(number, text,
+                                     v < entry.raw ? QStringLiteral("high") : QStringLiteral("low"),
+                                     ScaledText(s.table, row, v, decimalComma).trimmed()));
         stored.append(s.table.At(row, ComNo) + QLatin1Char('=') + s.values.At(row, UPara::Value));
     }
     EnvironmentOptions options;

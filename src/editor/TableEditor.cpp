@@ -4,8 +4,8 @@
 #include "comm/CommLink.h"
 #include "data/DefinitionLoader.h"
 #include "data/ParaDat.h"
+#include "data/ParameterValue.h"
 #include "data/UPara.h"
-#include "editor/ValueEntry.h"
 #include "settings/LanguageTexts.h"
 
 #include <cmath>
@@ -50,10 +50,7 @@ int TableEditor::RowOf(int param) const {
 }
 
 QString TableEditor::Shown(int param, double raw) const {
-    if (values_.At(param, UPara::HexIndex) == kOne)
-        return QStringLiteral("h") + ParameterTable::FormatHex(raw);
-    return ParameterTable::FormatValue(table_.At(param, TMul), raw / ScaleOf(table_, param),
-                                       grid_.decimalComma);
+    return ShownValue(table_, values_, param, raw, grid_.decimalComma);
 }
 
 void TableEditor::SetCell(int row, ParameterTable::Column column, const QString& text) {
@@ -124,28 +121,33 @@ std::optional<Entry> TableEditor::ReadEntry() {
     const Entry entry = ConvertEntry(table_, values_, r, text, grid_.decimalComma);
     if (!text.trimmed().isEmpty())
         values_.At(r, UPara::HexIndex) = entry.hex ? kOne : kZero;
-    if (entry.status != Entry::Ok) {
-        Reject(entry.status == Entry::Empty ? kMsgEmptyEntry : kMsgNotNumber);
+    if (!Accept(entry))
         return std::nullopt;
-    }
-    if (entry.range.unreadable)
-        messenger_.Show(kMsgNotNumber, MsgIcon::Exclamation);
     return entry;
 }
 
+bool TableEditor::Accept(const Entry& entry) {
+    if (entry.status != Entry::Ok) {
+        Reject(entry.status == Entry::Empty ? kMsgEmptyEntry : kMsgNotNumber);
+        return false;
+    }
+    if (entry.range.unreadable)
+        messenger_.Show(kMsgNotNumber, MsgIcon::Exclamation);
+    return true;
+}
+
 void TableEditor::Enter() {
-    const auto entry = ReadEntry();
-    if (!entry)
-        return;
     const int r = ParamOf(currentRow);
-    if (entry->range.clamped)
+    if (r < 0)
+        return;
+    const CommittedValue committed =
+        CommitValue(table_, values_, r, grid_.Rows()[currentRow].cells[ParameterTable::ValueCol],
+                    grid_.decimalComma, messenger_);
+    if (!Accept(committed.entry))
+        return;
+    if (committed.entry.range.clamped)
         messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
-    const double v = entry->range.value;
-    QString& value = values_.At(r, UPara::Value);
-    if (value.toDouble() != v)
-        values_.At(r, UPara::WriteIndex) = kOne;
-    PushUndo(table_.At(r, ComNo), value);
-    value = RawText(v);
+    PushUndo(table_.At(r, ComNo), committed.previous);
     FinishEntry(r);
     if (options.moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
         ++currentRow;
@@ -180,8 +182,7 @@ void TableEditor::Hex(const Selection& s) {
         if (values_.At(p, UPara::HexIndex) != kZero)
             return;
         SetCell(k, ParameterTable::ValueCol,
-                QStringLiteral("h") +
-                    ParameterTable::FormatHex(values_.At(p, UPara::Value).toDouble()));
+                QStringLiteral("h") + FormatHex(values_.At(p, UPara::Value).toDouble()));
         values_.At(p, UPara::HexIndex) = kOne;
     });
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "editor/ParameterTable.h"
-#include "editor/ValueEntry.h"
+#include "data/ParameterValue.h"
+#include "table/ParameterTable.h"
 
 #include <QList>
 #include <QString>
@@ -95,6 +95,8 @@ private:
     void SetChangedMark(int param, int row);
     void Reject(int message);
     std::optional<Entry> ReadEntry();
+    // Shows why an entry is not taken (false), or that a limit could not be read.
+    bool Accept(const Entry& entry);
     void FinishEntry(int param);
     void ClearCurrentMark();
     void PushUndo(const QString& comNo, const QString& old);

@@ -5,9 +5,8 @@
 #include "data/DefinitionLoader.h"
 #include "data/Numbers.h"
 #include "data/ParaDat.h"
+#include "data/ParameterValue.h"
 #include "data/UPara.h"
-#include "editor/ParameterTable.h"
-#include "editor/ValueEntry.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/LanguageTexts.h"
 #include "transfer/ResultReport.h"
@@ -291,14 +290,11 @@ bool TransferRun::Compare(ResultReport& report) {
             QString title = TitleOf(row);
             if (title.size() == 2 || title.size() == 3)
                 title = title.rightJustified(4);
-            const QString& tMul = table_.At(row, TMul);
-            const double m = ScaleOf(table_, row);
-            report.lines.append(
-                title + QStringLiteral(": ") +
-                right(ParameterTable::FormatValue(tMul, inverter.toDouble() / m, decimalComma)) +
-                QStringLiteral(" ,") +
-                right(ParameterTable::FormatValue(tMul, double(held) / m, decimalComma)) +
-                QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
+            report.lines.append(title + QStringLiteral(": ") +
+                                right(ScaledText(table_, row, inverter.toDouble(), decimalComma)) +
+                                QStringLiteral(" ,") +
+                                right(ScaledText(table_, row, double(held), decimalComma)) +
+                                QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
             ++outcome_.differences;
         }
         return step;

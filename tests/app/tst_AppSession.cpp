@@ -9,7 +9,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
 #include "base/ProgramFlags.h"
-#include "editor/ParameterTable.h"
+#include "table/ParameterTable.h"
 #include "settings/IniFile.h"
 #include "sim/InverterSim.h"
 #include "sim/SimulatedPort.h"

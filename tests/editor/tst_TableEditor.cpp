@@ -6,8 +6,8 @@
 #include "SimLine.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
+#include "data/ParameterValue.h"
 #include "editor/TableEditor.h"
-#include "editor/ValueEntry.h"
 #include "sim/InverterSim.h"
 #include "sim/SimulatedPort.h"
 

@@ -6,7 +6,7 @@
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "data/DefinitionLoader.h"
-#include "editor/ParameterTable.h"
+#include "table/ParameterTable.h"
 #include "editor/ui/ParameterWindow.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"

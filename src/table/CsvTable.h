@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/ParameterTable.h"
+#include "table/ParameterTable.h"
 
 #include <QString>
 

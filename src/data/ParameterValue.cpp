@@ -1,9 +1,11 @@
-#include "editor/ValueEntry.h"
+#include "data/ParameterValue.h"
 
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 
 namespace vdk {
 
@@ -148,6 +150,73 @@ Entry ConvertEntry(const ParaDat& table, const UPara& values, int row, QStringVi
     entry.raw = std::round(*raw);
     entry.range = CheckRange(table, values, row, entry.raw);
     return entry;
+}
+
+QString FormatValue(const QString& tMul, double x, bool decimalComma) {
+    static const QList<std::pair<QString, const char*>> formats{
+        {QStringLiteral("#.#"), "%8.1f"},   {QStringLiteral("#.##"), "%8.2f"},
+        {QStringLiteral("#.###"), "%8.3f"}, {QStringLiteral("#.x"), "%8.1f"},
+        {QStringLiteral("#.xx"), "%8.2f"},  {QStringLiteral("#.xxx"), "%8.3f"},
+        {QStringLiteral("#.#x"), "%8.2f"},  {QStringLiteral("#.#xx"), "%8.3f"},
+        {QStringLiteral("#.##x"), "%8.3f"}};
+    const char* format = "%8.0f";
+    for (const auto& [pattern, f] : formats)
+        if (pattern == tMul)
+            format = f;
+    // The C library rounds the exact binary value, as the print routine should:
+    // 2.25 gives 2.2, 2.5 gives 2.
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, format, x);
+    QString text = QString::fromLocal8Bit(buffer);
+    // The C library writes the radix of the computer's locale; the table's
+    // follows the language alone.
+    const QString radix = QString::fromLocal8Bit(std::localeconv()->decimal_point);
+    if (radix != QLatin1String("."))
+        text.replace(radix, QStringLiteral("."));
+    if (decimalComma) {
+        const qsizetype dot = text.indexOf(QLatin1Char('.'));
+        if (dot >= 0)
+            text[dot] = QLatin1Char(',');
+    }
+    return text;
+}
+
+QString FormatHex(double raw) {
+    // Whole 32-bit patterns, signed or unsigned; anything else shows its low 32 bits.
+    const double rounded = std::round(raw);
+    const qint64 whole = std::isfinite(rounded) && std::abs(rounded) < 9.2e18 ? qint64(rounded) : 0;
+    return QString::number(quint32(quint64(whole) & 0xFFFFFFFFu), 16).toUpper();
+}
+
+QString ScaledText(const ParaDat& table, int row, double raw, bool decimalComma) {
+    return FormatValue(table.At(row, TMul), raw / ScaleOf(table, row), decimalComma);
+}
+
+QString ShownValue(const ParaDat& table, const UPara& values, int row, double raw,
+                   bool decimalComma) {
+    if (values.At(row, UPara::HexIndex) == QLatin1String("1"))
+        return QStringLiteral("h") + FormatHex(raw);
+    return ScaledText(table, row, raw, decimalComma);
+}
+
+CommittedValue CommitValue(const ParaDat& table, UPara& values, int row, QStringView text,
+                           bool decimalComma, Messenger& messenger) {
+    CommittedValue result;
+    result.entry = ConvertEntry(table, values, row, text, decimalComma);
+    if (!text.trimmed().isEmpty())
+        values.At(row, UPara::HexIndex) =
+            result.entry.hex ? QStringLiteral("1") : QStringLiteral("0");
+    if (result.entry.status != Entry::Ok)
+        return result;
+    const double v = result.entry.range.value;
+    const QString stored = RawText(v);
+    result.previous = values.At(row, UPara::Value);
+    if (result.previous.toDouble() != v)
+        values.At(row, UPara::WriteIndex) = QStringLiteral("1");
+    values.At(row, UPara::Value) = stored;
+    values.SetUnread(row, false);
+    MarkChanged(table, values, row, stored, messenger);
+    return result;
 }
 
 } // namespace vdk

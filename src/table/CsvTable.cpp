@@ -1,4 +1,4 @@
-#include "editor/CsvTable.h"
+#include "table/CsvTable.h"
 
 #include "settings/TextCodec.h"
 

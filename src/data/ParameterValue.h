@@ -6,8 +6,13 @@
 
 namespace vdk {
 
+class Messenger;
 class ParaDat;
 class UPara;
+
+// The rules of a parameter's value: its limits, sign and scale, the typed
+// entry and the texts a value is shown as. The table, its editor, the
+// transfers and the command line all go by these.
 
 // A typed decimal number: digits with one optional leading minus and one
 // decimal separator ("." always, "," too in a decimal-comma language); white
@@ -60,5 +65,31 @@ Entry ConvertEntry(const ParaDat& table, const UPara& values, int row, QStringVi
 
 // The parameter's scale; a scale of 0 or one that is not a number counts as 1.
 double ScaleOf(const ParaDat& table, int row);
+
+// A value in display units, printed with the parameter's decimal pattern
+// `tMul` in eight characters; the separator is "," in a decimal-comma
+// language, "." otherwise, whatever the computer's locale.
+QString FormatValue(const QString& tMul, double x, bool decimalComma);
+// A raw value as hexadecimal digits (upper case) of its 32-bit pattern.
+QString FormatHex(double raw);
+// A raw value of parameter `row` in display units.
+QString ScaledText(const ParaDat& table, int row, double raw, bool decimalComma);
+// A raw value as the value column shows it: "h" and the hexadecimal digits
+// when the row's hexadecimal mark is set, else in display units.
+QString ShownValue(const ParaDat& table, const UPara& values, int row, double raw,
+                   bool decimalComma);
+
+// A value typed for parameter `row`, committed as the table's Enter commits
+// it: the hexadecimal mark follows a text that is not empty; a number is
+// stored, range-checked, as raw text, with the write mark set when it differs
+// from the value before, the unread mark cleared (a value given is meant) and
+// the change mark recomputed. Nothing is stored for an entry that is empty or
+// not a number.
+struct CommittedValue {
+    Entry entry;
+    QString previous; // the stored value before the commit
+};
+CommittedValue CommitValue(const ParaDat& table, UPara& values, int row, QStringView text,
+                           bool decimalComma, Messenger& messenger);
 
 } // namespace vdk

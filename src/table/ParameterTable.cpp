@@ -1,13 +1,11 @@
-#include "editor/ParameterTable.h"
+#include "table/ParameterTable.h"
 
 #include "data/ParaDat.h"
+#include "data/ParameterValue.h"
 #include "data/UPara.h"
-#include "editor/ValueEntry.h"
 #include "settings/LanguageTexts.h"
 
-#include <clocale>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace vdk {
@@ -47,42 +45,6 @@ ParameterTable::Mode ParameterTable::CurrentMode() const {
     if (menu_.quickChecked)
         return Mode::Quick;
     return Mode::All;
-}
-
-QString ParameterTable::FormatValue(const QString& tMul, double x, bool decimalComma) {
-    static const QList<std::pair<QString, const char*>> formats{
-        {QStringLiteral("#.#"), "%8.1f"},   {QStringLiteral("#.##"), "%8.2f"},
-        {QStringLiteral("#.###"), "%8.3f"}, {QStringLiteral("#.x"), "%8.1f"},
-        {QStringLiteral("#.xx"), "%8.2f"},  {QStringLiteral("#.xxx"), "%8.3f"},
-        {QStringLiteral("#.#x"), "%8.2f"},  {QStringLiteral("#.#xx"), "%8.3f"},
-        {QStringLiteral("#.##x"), "%8.3f"}};
-    const char* format = "%8.0f";
-    for (const auto& [pattern, f] : formats)
-        if (pattern == tMul)
-            format = f;
-    // The C library rounds the exact binary value, as the print routine should:
-    // 2.25 gives 2.2, 2.5 gives 2.
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, x);
-    QString text = QString::fromLocal8Bit(buffer);
-    // The C library writes the radix of the computer's locale; the table's
-    // follows the language alone.
-    const QString radix = QString::fromLocal8Bit(std::localeconv()->decimal_point);
-    if (radix != QLatin1String("."))
-        text.replace(radix, QStringLiteral("."));
-    if (decimalComma) {
-        const qsizetype dot = text.indexOf(QLatin1Char('.'));
-        if (dot >= 0)
-            text[dot] = QLatin1Char(',');
-    }
-    return text;
-}
-
-QString ParameterTable::FormatHex(double raw) {
-    // Whole 32-bit patterns, signed or unsigned; anything else shows its low 32 bits.
-    const double rounded = std::round(raw);
-    const qint64 whole = std::isfinite(rounded) && std::abs(rounded) < 9.2e18 ? qint64(rounded) : 0;
-    return QString::number(quint32(quint64(whole) & 0xFFFFFFFFu), 16).toUpper();
 }
 
 QList<int> ParameterTable::ColumnWidths(int clientWidth) {
@@ -157,10 +119,7 @@ void ParameterTable::BuildTable() {
         row.cells[Function] = table_.At(i, FName);
         const QString& value = values_.At(i, UPara::Value);
         const double raw = Number(value);
-        row.cells[ValueCol] =
-            values_.At(i, UPara::HexIndex) == kOne
-                ? QStringLiteral("h") + FormatHex(raw)
-                : FormatValue(table_.At(i, TMul), raw / ScaleOf(table_, i), decimalComma);
+        row.cells[ValueCol] = ShownValue(table_, values_, i, raw, decimalComma);
         row.cells[UnitCol] = table_.At(i, Unit);
         const bool changed =
             MarkChanged(table_, values_, i, value.isEmpty() ? kZero : value, messenger_);
@@ -179,11 +138,8 @@ void ParameterTable::FillLimits(Row& row) {
         const QString low = ValueOf(table_.At(r, Low));
         values_.At(r, UPara::LValue) = lIndex == QLatin1String("-1") ? Negated(low) : low;
     }
-    const double m = ScaleOf(table_, r);
-    row.cells[HighCol] =
-        FormatValue(table_.At(r, TMul), Number(values_.At(r, UPara::HValue)) / m, decimalComma);
-    row.cells[LowCol] =
-        FormatValue(table_.At(r, TMul), Number(values_.At(r, UPara::LValue)) / m, decimalComma);
+    row.cells[HighCol] = ScaledText(table_, r, Number(values_.At(r, UPara::HValue)), decimalComma);
+    row.cells[LowCol] = ScaledText(table_, r, Number(values_.At(r, UPara::LValue)), decimalComma);
 }
 
 void ParameterTable::ResolveLinkedLimits() {

@@ -100,8 +100,6 @@ public:
     static QString Caption(const QString& prefix, const QString& typeForm, const QString& capacity,
                            const QString& cpuVer);
 
-    static QString FormatValue(const QString& tMul, double x, bool decimalComma);
-    static QString FormatHex(double raw);
     // Column widths for a client width: the fixed ratios, truncated.
     static QList<int> ColumnWidths(int clientWidth);
 

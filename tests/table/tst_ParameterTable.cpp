@@ -1,12 +1,11 @@
-// The parameter table's rules without a window: value formats, linked limits,
+// The parameter table's rules without a window: linked limits,
 // the display modes and their rows, select and blind marks, row mapping, the
 // paint state of cells, column widths, drops, and the CSV table.
 #include "DataFixture.h"
-#include "editor/CsvTable.h"
-#include "editor/ParameterTable.h"
+#include "table/CsvTable.h"
+#include "table/ParameterTable.h"
 
 #include <QTest>
-#include <clocale>
 
 using namespace vdk;
 using PT = ParameterTable;
@@ -67,11 +66,6 @@ QList<QStringList> ReadCsv(const QString& text, QChar separator) {
 class TestParameterTable : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void formatValue_data();
-    void formatValue();
-    void formatValueIgnoresTheComputersLocale();
-    void formatHex_data();
-    void formatHex();
     void columnWidths();
     void rowsOfTheAllView();
     void views_data();
@@ -89,64 +83,6 @@ private Q_SLOTS:
     void csvReadsBackCellByCell_data();
     void csvReadsBackCellByCell();
 };
-
-void TestParameterTable::formatValue_data() {
-    QTest::addColumn<QString>("tmul");
-    QTest::addColumn<double>("x");
-    QTest::addColumn<bool>("comma");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("#.## 12.34") << "#.##" << 12.34 << false << "   12.34";
-    QTest::newRow("#.## decimal comma") << "#.##" << 12.34 << true << "   12,34";
-    QTest::newRow("#") << "#" << 600.0 << false << "     600";
-    QTest::newRow("unknown pattern") << "0.0" << 2.5 << false << "       2";
-    QTest::newRow("#.#") << "#.#" << 2.25 << false << "     2.2";
-    QTest::newRow("#.###") << "#.###" << 1.0 << false << "   1.000";
-    QTest::newRow("#.x") << "#.x" << 1.0 << false << "     1.0";
-    QTest::newRow("#.xx") << "#.xx" << 1.0 << false << "    1.00";
-    QTest::newRow("#.xxx") << "#.xxx" << 1.0 << false << "   1.000";
-    QTest::newRow("#.#x") << "#.#x" << 1.0 << false << "    1.00";
-    QTest::newRow("#.#xx") << "#.#xx" << 1.0 << false << "   1.000";
-    QTest::newRow("#.##x") << "#.##x" << 1.0 << false << "   1.000";
-    QTest::newRow("negative") << "#.#" << -0.5 << false << "    -0.5";
-    QTest::newRow("case matters") << "#.X" << 1.5 << false << "       2";
-}
-
-void TestParameterTable::formatValue() {
-    QFETCH(QString, tmul);
-    QFETCH(double, x);
-    QFETCH(bool, comma);
-    QFETCH(QString, text);
-    QCOMPARE(PT::FormatValue(tmul, x, comma), text);
-}
-
-// The separator is the language's, never the computer's: under a
-// decimal-comma locale an English table still shows ".".
-void TestParameterTable::formatValueIgnoresTheComputersLocale() {
-    const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
-        QSKIP("the de_DE.UTF-8 locale is not installed (scripts/setup makes it)");
-    const QString english = PT::FormatValue("#.##", 12.34, false);
-    const QString comma = PT::FormatValue("#.##", 12.34, true);
-    std::setlocale(LC_NUMERIC, before.constData());
-    QCOMPARE(english, "   12.34");
-    QCOMPARE(comma, "   12,34");
-}
-
-void TestParameterTable::formatHex_data() {
-    QTest::addColumn<double>("raw");
-    QTest::addColumn<QString>("hex");
-    QTest::newRow("255") << 255.0 << "FF";
-    QTest::newRow("0") << 0.0 << "0";
-    QTest::newRow("-1") << -1.0 << "FFFFFFFF";
-    QTest::newRow("unsigned 32-bit") << 4294967294.0 << "FFFFFFFE";
-    QTest::newRow("not whole") << 10.6 << "B";
-}
-
-void TestParameterTable::formatHex() {
-    QFETCH(double, raw);
-    QFETCH(QString, hex);
-    QCOMPARE(PT::FormatHex(raw), hex);
-}
 
 void TestParameterTable::columnWidths() {
     QCOMPARE(PT::ColumnWidths(1000), (QList<int>{88, 97, 354, 88, 88, 88, 88, 94}));
