@@ -36,19 +36,12 @@ namespace vdk {
 
 namespace {
 
-const QString kUsage = QStringLiteral(
-    "Usage: vdk330q-cli [--appdir DIR] [SELECTION] COMMAND\n"
-    "\n"
-    "Commands:\n"
-    "  info          print the selection and the size of its parameter definitions\n"
-    "  check FILE    read a parameter file against the selection and print\n"
-    "                params=N changed=N blind=N comment=...\n"
-    "  csv FILE -o OUT.csv [--view all|changed|quick|blind]\n"
-    "                write the parameter table of a file as CSV\n"
-    "  read COMNO... read parameters from the inverter: COMNO=value, or COMNO=ERROR\n"
-    "  write COMNO VALUE [--eeprom]\n"
-    "                write a raw value (to RAM, or to EEPROM with --eeprom)\n"
-    "  detect        find the line settings and identity of an inverter\n"
+// The help around the command table: what comes before the commands and after.
+const QString kUsageHead =
+    QStringLiteral("Usage: vdk330q-cli [--appdir DIR] [SELECTION] [LINK] COMMAND\n"
+                   "\n"
+                   "Commands:\n");
+const QString kUsageTail = QStringLiteral(
     "\n"
     "Link (default: the [Comms] settings):\n"
     "  --port PATH      serial device, for example /dev/ttyUSB0\n"
@@ -188,6 +181,22 @@ public:
     int Run(const QStringList& args);
 
 private:
+    // A command: the operands it takes (n, or -n for n or more), its line in
+    // the help, whether a file operand gives the selection when none is given,
+    // whether it needs the selection loaded and the line open, and its run.
+    struct Command {
+        QLatin1String name;
+        int operands;
+        const char* synopsis;
+        const char* summary;
+        bool fileSelects;
+        bool load;
+        bool link;
+        int (*run)(Cli&, const QCommandLineParser&, Session&, const QStringList&);
+    };
+    static const QList<Command>& Commands();
+    static QString Usage();
+
     int Fail(const QString& text) {
         err_ << "vdk330q-cli: " << text << Qt::endl;
         return kExitUsage;
@@ -242,63 +251,113 @@ int Cli::Run(const QStringList& args) {
     if (!parser.parse(QStringList{QStringLiteral("vdk330q-cli")} + NegativesLast(args, options)))
         return Fail(parser.errorText() + QStringLiteral(" (see --help)"));
     if (parser.isSet(QStringLiteral("help"))) {
-        out_ << kUsage;
+        out_ << Usage();
         return kExitOk;
     }
     const QStringList positional = parser.positionalArguments();
     if (positional.isEmpty())
         return Fail(QStringLiteral("no command given (see --help)"));
-    const QString command = positional.first();
+    const QString name = positional.first();
     const QStringList operands = positional.mid(1);
-    // Each command with the number of operands it takes (-n: n or more).
-    const QList<std::pair<QString, int>> commands{
-        {QStringLiteral("info"), 0},   {QStringLiteral("check"), 1},  {QStringLiteral("csv"), 1},
-        {QStringLiteral("read"), -1},  {QStringLiteral("write"), 2},  {QStringLiteral("detect"), 0},
-        {QStringLiteral("set"), -2},   {QStringLiteral("import"), 0}, {QStringLiteral("export"), 1},
-        {QStringLiteral("compare"), 1}};
-    const auto known = std::find_if(commands.cbegin(), commands.cend(),
-                                    [&](const auto& c) { return c.first == command; });
-    if (known == commands.cend())
-        return Fail(QStringLiteral("unknown command '%1' (see --help)").arg(command));
-    if (known->second >= 0 ? operands.size() != known->second : operands.size() < -known->second)
-        return Fail(QStringLiteral("wrong number of operands for %1 (see --help)").arg(command));
+    const auto known = std::find_if(Commands().cbegin(), Commands().cend(),
+                                    [&](const Command& c) { return c.name == name; });
+    if (known == Commands().cend())
+        return Fail(QStringLiteral("unknown command '%1' (see --help)").arg(name));
+    const Command& command = *known;
+    if (command.operands >= 0 ? operands.size() != command.operands
+                              : operands.size() < -command.operands)
+        return Fail(QStringLiteral("wrong number of operands for %1 (see --help)").arg(name));
 
     const QString appDir =
         ResolveAppDir(AppDirSources{parser.value(QStringLiteral("appdir")), env_.currentDir,
                                     env_.executableDir, env_.installedDir, false});
     Session session(appDir, ResolveSettingsFile(appDir, env_.userConfigDir));
-    if (command == QLatin1String("detect"))
-        return Detect(parser, session);
-    // A file's transfer takes the file's selection unless one is given.
-    const bool fileSelects =
-        (command == QLatin1String("export") || command == QLatin1String("compare") ||
-         command == QLatin1String("set")) &&
-        std::none_of(std::begin(kSelectionOptions), std::end(kSelectionOptions),
-                     [&](const char* o) { return parser.isSet(QLatin1String(o)); });
-    if (const auto failed =
-            Load(parser, session, fileSelects ? operands.first() : parser.value("from")))
-        return *failed;
-    if (command == QLatin1String("info"))
-        return Info(session);
-    if (command == QLatin1String("check"))
-        return Check(session, operands.first());
-    if (command == QLatin1String("csv"))
-        return Csv(session, operands.first(), parser.value(QStringLiteral("o")),
-                   parser.value(QStringLiteral("view")));
-    if (command == QLatin1String("set"))
-        return Set(session, operands.first(), operands.mid(1), parser.value(QStringLiteral("o")),
-                   parser.isSet(QStringLiteral("force")));
-    if (const auto failed = OpenLink(parser, session))
-        return *failed;
-    if (command == QLatin1String("read"))
-        return Read(session, operands);
-    if (command == QLatin1String("import"))
-        return Transfer(parser, session, TransferMode::Import, parser.value("o"));
-    if (command == QLatin1String("export"))
-        return Transfer(parser, session, TransferMode::Export, operands.first());
-    if (command == QLatin1String("compare"))
-        return Transfer(parser, session, TransferMode::Compare, operands.first());
-    return Write(session, operands[0], operands[1], parser.isSet(QStringLiteral("eeprom")));
+    if (command.load) {
+        // A file's command takes the file's selection unless one is given.
+        const bool fileSelects =
+            command.fileSelects &&
+            std::none_of(std::begin(kSelectionOptions), std::end(kSelectionOptions),
+                         [&](const char* o) { return parser.isSet(QLatin1String(o)); });
+        if (const auto failed =
+                Load(parser, session, fileSelects ? operands.first() : parser.value("from")))
+            return *failed;
+    }
+    if (command.link)
+        if (const auto failed = OpenLink(parser, session))
+            return *failed;
+    return command.run(*this, parser, session, operands);
+}
+
+const QList<Cli::Command>& Cli::Commands() {
+    using P = const QCommandLineParser&;
+    using O = const QStringList&;
+    static const QList<Command> commands{
+        {QLatin1String("info"), 0, "",
+         "print the selection and the size of its parameter definitions", false, true, false,
+         [](Cli& c, P, Session& s, O) { return c.Info(s); }},
+        {QLatin1String("check"), 1, "FILE",
+         "read a parameter file against the selection and print\n"
+         "params=N changed=N blind=N comment=...",
+         false, true, false, [](Cli& c, P, Session& s, O o) { return c.Check(s, o.first()); }},
+        {QLatin1String("csv"), 1, "FILE -o OUT.csv [--view all|changed|quick|blind]",
+         "write the parameter table of a file as CSV", false, true, false,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Csv(s, o.first(), p.value(QStringLiteral("o")),
+                          p.value(QStringLiteral("view")));
+         }},
+        {QLatin1String("read"), -1, "COMNO...",
+         "read parameters from the inverter: COMNO=value, or COMNO=ERROR", false, true, true,
+         [](Cli& c, P, Session& s, O o) { return c.Read(s, o); }},
+        {QLatin1String("write"), 2, "COMNO VALUE [--eeprom]",
+         "write a raw value (to RAM, or to EEPROM with --eeprom)", false, true, true,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Write(s, o[0], o[1], p.isSet(QStringLiteral("eeprom")));
+         }},
+        {QLatin1String("detect"), 0, "", "find the line settings and identity of an inverter",
+         false, false, false, [](Cli& c, P p, Session& s, O) { return c.Detect(p, s); }},
+        {QLatin1String("set"), -2, "FILE COMNO=VALUE... [-o OUT.vdk] [--force]",
+         "edit a parameter file as the table does; --force writes a file\n"
+         "whose lines were not all read",
+         true, true, false,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Set(s, o.first(), o.mid(1), p.value(QStringLiteral("o")),
+                          p.isSet(QStringLiteral("force")));
+         }},
+        {QLatin1String("import"), 0, "-o OUT.vdk [--maintenance]",
+         "read the whole set from the inverter into a file", false, true, true,
+         [](Cli& c, P p, Session& s, O) {
+             return c.Transfer(p, s, TransferMode::Import, p.value(QStringLiteral("o")));
+         }},
+        {QLatin1String("export"), 1, "FILE [--eeprom | --ram] [--all] [--maintenance]",
+         "write a file's values into the inverter", true, true, true,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Transfer(p, s, TransferMode::Export, o.first());
+         }},
+        {QLatin1String("compare"), 1, "FILE [--maintenance]",
+         "list the parameters that differ from the inverter", true, true, true,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Transfer(p, s, TransferMode::Compare, o.first());
+         }},
+    };
+    return commands;
+}
+
+QString Cli::Usage() {
+    constexpr int kSummaryColumn = 16;
+    const QString indent(kSummaryColumn, QLatin1Char(' '));
+    QString usage = kUsageHead;
+    for (const Command& command : Commands()) {
+        QString line = QStringLiteral("  ") + command.name;
+        if (*command.synopsis)
+            line += QLatin1Char(' ') + QLatin1String(command.synopsis);
+        line = line.size() < kSummaryColumn ? line.leftJustified(kSummaryColumn)
+                                            : line + QLatin1Char('\n') + indent;
+        usage += line +
+                 QString::fromLatin1(command.summary)
+                     .replace(QStringLiteral("\n"), QStringLiteral("\n") + indent) +
+                 QLatin1Char('\n');
+    }
+    return usage + kUsageTail;
 }
 
 std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s, const QString& from) {

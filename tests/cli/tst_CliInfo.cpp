@@ -218,8 +218,14 @@ void TestCliInfo::help() {
     CliAppDir app;
     const CliResult r = app.Run({"--help"});
     QCOMPARE(r.code, 0);
-    for (const char* option : {"--appdir", "--type", "--cpu", "--capacity", "--lang", "info"})
+    for (const char* option : {"--appdir", "--type", "--cpu", "--capacity", "--lang", "--port"})
         QVERIFY(r.out.contains(QLatin1String(option)));
+    // Every command the tool runs has its line.
+    for (const char* command :
+         {"info", "check", "csv", "read", "write", "detect", "set", "import", "export", "compare"})
+        QVERIFY2(r.out.contains(QStringLiteral("\n  %1 ").arg(command)) ||
+                     r.out.contains(QStringLiteral("\n  %1\n").arg(command)),
+                 command);
 }
 
 // A result that cannot be written (a full disk) fails a run that went well,
