@@ -4,12 +4,13 @@
 #include "base/Clock.h"
 #include "base/EventPump.h"
 #include "base/ProgramFlags.h"
+#include "base/ui/HelpWindow.h"
 #include "comm/CommLink.h"
 #include "data/DefinitionLoader.h"
-#include "table/ParameterTable.h"
 #include "editor/ui/ParameterWindow.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
+#include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"
 #include "transfer/ui/ReportWindow.h"
 #include "transfer/ui/TransferDialog.h"
@@ -24,10 +25,8 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 namespace vdk {
 
@@ -378,18 +377,9 @@ bool MainWindow::SaveAsDialog() {
 }
 
 void MainWindow::ShowHelp(const QString& file) {
-    if (!help_) {
-        help_ = new QWidget(this, Qt::Window);
-        auto* layout = new QVBoxLayout(help_);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(new QTextBrowser(help_));
-        help_->resize(640, 560);
-    }
-    auto* browser = help_->findChild<QTextBrowser*>();
-    browser->setSource(QUrl::fromLocalFile(file));
-    help_->setWindowTitle(browser->documentTitle());
-    help_->show();
-    help_->raise();
+    if (!help_)
+        help_ = new HelpWindow(this, QSize(640, 560));
+    help_->Show(QUrl::fromLocalFile(file));
 }
 
 void MainWindow::Run(Command command) {

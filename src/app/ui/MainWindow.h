@@ -18,6 +18,7 @@ class AppPaths;
 class AppSession;
 class Clock;
 class CommLink;
+class HelpWindow;
 class IniFile;
 class ParameterTable;
 class ParameterWindow;
@@ -130,7 +131,7 @@ private:
     ParameterWindow* tableWindow_ = nullptr;
     QAction* indicator_ = nullptr;
     QTimer* indicatorTimer_ = nullptr;
-    QWidget* help_ = nullptr;
+    HelpWindow* help_ = nullptr;
     bool paraTableAct_ = false; // the table window was the last one activated
     bool linkUp_ = false;       // the last communication check succeeded
     qint64 checkEnded_ = -1;    // when the last communication check returned

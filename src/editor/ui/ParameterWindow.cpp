@@ -1,5 +1,6 @@
 #include "editor/ui/ParameterWindow.h"
 
+#include "base/ui/HelpWindow.h"
 #include "editor/ui/FindDialog.h"
 #include "settings/LanguageTexts.h"
 
@@ -16,7 +17,6 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QVBoxLayout>
 
 namespace vdk {
@@ -459,23 +459,12 @@ void ParameterWindow::ShowParameterHelp() {
     const bool own = QFileInfo::exists(context_.paraHelpFile);
     if (!own && !QFileInfo::exists(context_.helpFile))
         return;
-    if (!help_) {
-        help_ = new QWidget(this, Qt::Window);
-        auto* browser = new QTextBrowser(help_);
-        browser->setObjectName(QStringLiteral("help"));
-        auto* layout = new QVBoxLayout(help_);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(browser);
-        help_->resize(560, 480);
-    }
-    auto* browser = help_->findChild<QTextBrowser*>(QStringLiteral("help"));
+    if (!help_)
+        help_ = new HelpWindow(this, QSize(560, 480));
     QUrl url = QUrl::fromLocalFile(own ? context_.paraHelpFile : context_.helpFile);
     if (own && !table_.Rows().isEmpty())
         url.setFragment(table_.Rows()[CurrentRow()].cells[ParameterTable::ComNoCol]);
-    browser->setSource(url);
-    help_->setWindowTitle(browser->documentTitle());
-    help_->show();
-    help_->raise();
+    help_->Show(url);
 }
 
 // The columns keep their ratios of the grid's client width.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "table/ParameterTable.h"
 #include "editor/TableEditor.h"
+#include "table/ParameterTable.h"
 
 #include <QAbstractTableModel>
 #include <QWidget>
@@ -18,6 +18,7 @@ namespace vdk {
 class LanguageTexts;
 class Messenger;
 class FindDialog;
+class HelpWindow;
 
 // Qt's view of the table's current rows.
 class ParameterGridModel final : public QAbstractTableModel {
@@ -124,7 +125,7 @@ private:
     QTableView* grid_ = nullptr;
     QMenu* menu_ = nullptr;
     std::map<Command, QAction*> actions_;
-    QWidget* help_ = nullptr;
+    HelpWindow* help_ = nullptr;
     FindDialog* find_ = nullptr;
     bool syncing_ = false; // the window itself moves the current cell
 };
