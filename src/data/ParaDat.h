@@ -69,6 +69,17 @@ public:
     const QString& At(int row, ParaCol col) const { return rows_[row][col]; }
     QString& At(int row, ParaCol col) { return rows_[row][col]; }
     const ParaRow& Row(int row) const { return rows_[row]; }
+
+    // The transfer flag: "1" marks a parameter that is never written, "2" one
+    // whose last transfer failed, "0" one that went through. A transfer's
+    // outcome never lifts the protection.
+    enum class Transfer { Passed, Failed };
+    bool WriteProtected(int row) const { return rows_[row][Flag] == QLatin1String("1"); }
+    void SetTransferFlag(int row, Transfer outcome) {
+        if (!WriteProtected(row))
+            rows_[row][Flag] =
+                outcome == Transfer::Failed ? QStringLiteral("2") : QStringLiteral("0");
+    }
     static const ParaRow& Keys();
 
     // Row of a communication number, or -1. Only a whole four-character entry

@@ -194,7 +194,7 @@ QString ScaledText(const ParaDat& table, int row, double raw, bool decimalComma)
 
 QString ShownValue(const ParaDat& table, const UPara& values, int row, double raw,
                    bool decimalComma) {
-    if (values.At(row, UPara::HexIndex) == QLatin1String("1"))
+    if (values.Marked(row, UPara::HexIndex))
         return QStringLiteral("h") + FormatHex(raw);
     return ScaledText(table, row, raw, decimalComma);
 }
@@ -204,15 +204,14 @@ CommittedValue CommitValue(const ParaDat& table, UPara& values, int row, QString
     CommittedValue result;
     result.entry = ConvertEntry(table, values, row, text, decimalComma);
     if (!text.trimmed().isEmpty())
-        values.At(row, UPara::HexIndex) =
-            result.entry.hex ? QStringLiteral("1") : QStringLiteral("0");
+        values.SetMark(row, UPara::HexIndex, result.entry.hex);
     if (result.entry.status != Entry::Ok)
         return result;
     const double v = result.entry.range.value;
     const QString stored = RawText(v);
     result.previous = values.At(row, UPara::Value);
     if (result.previous.toDouble() != v)
-        values.At(row, UPara::WriteIndex) = QStringLiteral("1");
+        values.SetMark(row, UPara::WriteIndex, true);
     values.At(row, UPara::Value) = stored;
     values.SetUnread(row, false);
     MarkChanged(table, values, row, stored, messenger);

@@ -40,6 +40,12 @@ public:
     QString& At(int row, Col col) { return rows_[row][col]; }
     // Number of rows whose `col` mark is "1".
     int CountMarked(Col col) const;
+    // A mark column (ChangeIndex to CommErrIndex) as a flag: set when it holds
+    // "1". The cells stay text, as the file and the buffer window show them.
+    bool Marked(int row, Col col) const { return rows_[row][col] == QLatin1String("1"); }
+    void SetMark(int row, Col col, bool on) {
+        rows_[row][col] = on ? QStringLiteral("1") : QStringLiteral("0");
+    }
 
     // A row whose value stands in for one never read: a whole-set import
     // failed on it or did not reach it. An export never writes it; a value

@@ -120,7 +120,7 @@ std::optional<Entry> TableEditor::ReadEntry() {
     const QString text = grid_.Rows()[currentRow].cells[ParameterTable::ValueCol];
     const Entry entry = ConvertEntry(table_, values_, r, text, grid_.decimalComma);
     if (!text.trimmed().isEmpty())
-        values_.At(r, UPara::HexIndex) = entry.hex ? kOne : kZero;
+        values_.SetMark(r, UPara::HexIndex, entry.hex);
     if (!Accept(entry))
         return std::nullopt;
     return entry;
@@ -162,42 +162,41 @@ template <typename F> void TableEditor::ForMarked(const Selection& s, F&& f) {
     const QList<ParameterTable::Row>& rows = grid_.Rows();
     for (int k = 0; k < rows.size(); ++k) {
         const int p = rows[k].param;
-        if (values_.At(p, UPara::SelectIndex) == kOne ||
-            values_.At(p, UPara::OneSelectIndex) == kOne)
+        if (values_.Marked(p, UPara::SelectIndex) || values_.Marked(p, UPara::OneSelectIndex))
             f(k, p);
-        values_.At(p, UPara::OneSelectIndex) = kZero;
+        values_.SetMark(p, UPara::OneSelectIndex, false);
     }
     ClearCurrentMark();
 }
 
 void TableEditor::ClearCurrentMark() {
     if (const int p = ParamOf(currentRow); p >= 0)
-        values_.At(p, UPara::OneSelectIndex) = kZero;
+        values_.SetMark(p, UPara::OneSelectIndex, false);
 }
 
 // Hexadecimal from the stored value: the cell's decimal text is rounded.
 void TableEditor::Hex(const Selection& s) {
     EndEntry();
     ForMarked(s, [this](int k, int p) {
-        if (values_.At(p, UPara::HexIndex) != kZero)
+        if (values_.Marked(p, UPara::HexIndex))
             return;
         SetCell(k, ParameterTable::ValueCol,
                 QStringLiteral("h") + FormatHex(values_.At(p, UPara::Value).toDouble()));
-        values_.At(p, UPara::HexIndex) = kOne;
+        values_.SetMark(p, UPara::HexIndex, true);
     });
 }
 
 void TableEditor::Dec(const Selection& s) {
     EndEntry();
     ForMarked(s, [this](int k, int p) {
-        if (values_.At(p, UPara::HexIndex) != kOne)
+        if (!values_.Marked(p, UPara::HexIndex))
             return;
         QString t = grid_.Rows()[k].cells[ParameterTable::ValueCol];
         if (t.isEmpty())
             t = QStringLiteral("0000");
         const double raw = ParseHex(QStringView(t).mid(1), NegativeLow(table_, values_, p))
                                .value_or(values_.At(p, UPara::Value).toDouble());
-        values_.At(p, UPara::HexIndex) = kZero;
+        values_.SetMark(p, UPara::HexIndex, false);
         SetCell(k, ParameterTable::ValueCol, Shown(p, raw));
     });
 }
@@ -212,12 +211,12 @@ void TableEditor::Shipment(const Selection& s) {
             return; // a default that does not resolve was reported; the value stays
         QString& value = values_.At(p, UPara::Value);
         if (std::trunc(value.toDouble()) != d)
-            values_.At(p, UPara::WriteIndex) = kOne;
-        values_.At(p, UPara::ChangeIndex) = kZero;
+            values_.SetMark(p, UPara::WriteIndex, true);
+        values_.SetMark(p, UPara::ChangeIndex, false);
         SetCell(k, ParameterTable::Changed, kNotChanged);
         value = RawText(d);
         values_.SetUnread(p, false); // the shipment value is meant
-        values_.At(p, UPara::HexIndex) = kZero;
+        values_.SetMark(p, UPara::HexIndex, false);
         SetCell(k, ParameterTable::ValueCol, Shown(p, d));
     });
 }

@@ -78,9 +78,9 @@ QString ParameterTable::ValueOf(QStringView comNo) const {
 bool ParameterTable::Passes(int param, Mode mode) const {
     switch (mode) {
     case Mode::Changed:
-        return values_.At(param, UPara::ChangeIndex) != kZero;
+        return values_.Marked(param, UPara::ChangeIndex);
     case Mode::Blind:
-        return values_.At(param, UPara::BlindIndex) != kOne;
+        return !values_.Marked(param, UPara::BlindIndex);
     case Mode::Quick:
         return table_.At(param, Quick) != kZero;
     case Mode::All:
@@ -96,8 +96,8 @@ void ParameterTable::ResetTable() {
     for (int i = 0; i < values_.Count(); ++i) {
         if (!values_.BlindMode)
             for (UPara::Col col : {UPara::SelectIndex, UPara::HexIndex, UPara::BlindIndex})
-                values_.At(i, col) = kZero;
-        values_.At(i, UPara::WriteIndex) = kZero;
+                values_.SetMark(i, col, false);
+        values_.SetMark(i, UPara::WriteIndex, false);
         // Changed marks describe the values, blind and maintenance rows included.
         MarkChanged(table_, values_, i, values_.At(i, UPara::Value), messenger_);
     }
@@ -171,7 +171,7 @@ bool ParameterTable::ToggleChanged() {
     } else {
         int changed = 0;
         for (int i = 0; i <= LastShown(); ++i)
-            changed += values_.At(i, UPara::ChangeIndex) == kOne;
+            changed += values_.Marked(i, UPara::ChangeIndex);
         if (changed == 0) {
             Show(messenger_, kMsgNothingChanged);
             return false;
@@ -195,14 +195,14 @@ void ParameterTable::ToggleQuick() {
 bool ParameterTable::Blind() {
     QList<int> selected;
     for (int i = 0; i <= LastShown(); ++i)
-        if (values_.At(i, UPara::SelectIndex) == kOne)
+        if (values_.Marked(i, UPara::SelectIndex))
             selected.append(i);
     if (selected.isEmpty() || selected.size() > LastShown()) {
         Show(messenger_, selected.isEmpty() ? kMsgNothingSelected : kMsgEverythingSelected);
         return false;
     }
     for (int i : std::as_const(selected))
-        values_.At(i, UPara::BlindIndex) = kOne;
+        values_.SetMark(i, UPara::BlindIndex, true);
     menu_.changedEnabled = menu_.quickEnabled = false;
     menu_.blindChecked = menu_.allEnabled = true;
     values_.BlindMode = true;
@@ -217,7 +217,7 @@ void ParameterTable::AllParameters() {
     menu_.changedEnabled = menu_.quickEnabled = menu_.blindEnabled = menu_.findEnabled = true;
     menu_.allEnabled = false;
     for (int i = 0; i < values_.Count(); ++i)
-        values_.At(i, UPara::BlindIndex) = kZero;
+        values_.SetMark(i, UPara::BlindIndex, false);
     values_.BlindCount = 0;
     values_.BlindMode = false;
     BuildTable();
@@ -228,14 +228,14 @@ void ParameterTable::Select(int top, int bottom, int left, int right) {
     if (left > ValueCol || right < ValueCol)
         return;
     for (int k = std::max(0, top); k <= bottom && k < rows_.size(); ++k) {
-        QString& mark = values_.At(rows_[k].param, UPara::SelectIndex);
-        mark = mark == kOne ? kZero : kOne;
+        const int param = rows_[k].param;
+        values_.SetMark(param, UPara::SelectIndex, !values_.Marked(param, UPara::SelectIndex));
     }
 }
 
 void ParameterTable::SelectClear() {
     for (int i = 0; i <= LastShown(); ++i)
-        values_.At(i, UPara::SelectIndex) = kZero;
+        values_.SetMark(i, UPara::SelectIndex, false);
 }
 
 void ParameterTable::MarkCurrentSelection(int top, int bottom, int current) {
@@ -244,8 +244,8 @@ void ParameterTable::MarkCurrentSelection(int top, int bottom, int current) {
         if (k < 0 || k >= rows_.size())
             return;
         const int param = rows_[k].param;
-        if (!filtered || values_.At(param, UPara::BlindIndex) != kOne)
-            values_.At(param, UPara::OneSelectIndex) = kOne;
+        if (!filtered || !values_.Marked(param, UPara::BlindIndex))
+            values_.SetMark(param, UPara::OneSelectIndex, true);
     };
     for (int k = top; k <= bottom; ++k)
         mark(k);
@@ -267,10 +267,10 @@ CellStyle ParameterTable::StyleOf(int row, int column) const {
                                               : CellStyle::Normal;
     style.background = column == ValueCol ? CellStyle::Value : CellStyle::Other;
     if (column == ValueCol) {
-        style.bold = values_.At(p, UPara::WriteIndex) == kOne;
-        if (values_.At(p, UPara::CommErrIndex) == kOne)
+        style.bold = values_.Marked(p, UPara::WriteIndex);
+        if (values_.Marked(p, UPara::CommErrIndex))
             style.text = CellStyle::Silver;
-        if (values_.At(p, UPara::SelectIndex) == kOne) {
+        if (values_.Marked(p, UPara::SelectIndex)) {
             style.background = CellStyle::Selected;
             style.text = CellStyle::White;
         }

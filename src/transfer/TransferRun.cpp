@@ -95,12 +95,6 @@ QString TransferRun::ValueText(int row, quint32 word) const {
     return QString::number(link_.RawOf(row, word, NegativeLow(table_, values_, row)));
 }
 
-void TransferRun::SetFlag(int row, const QString& flag) {
-    QString& f = table_.At(row, Flag);
-    if (f != QLatin1String("1"))
-        f = flag;
-}
-
 TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
     const QString nl = QStringLiteral("\n");
     const QString text = messenger_.Text(message) + nl + messenger_.Text(label) + QLatin1Char(' ') +
@@ -120,7 +114,7 @@ TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
 // A parameter that failed: the prompt when the option asks for it, then its
 // error line unless the answer was Retry or Abort.
 TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
-    SetFlag(row, QStringLiteral("2"));
+    table_.SetTransferFlag(row, ParaDat::Transfer::Failed);
     const Step step =
         options.errorPrompt ? Prompt(kMsgTransferFailed, kMsgTransferParameter, row) : Step::Next;
     if (step == Step::Next) {
@@ -182,7 +176,7 @@ bool TransferRun::Import(ResultReport& report) {
         if (!error) {
             read.append(ValueText(row, word));
             failed.append(false);
-            SetFlag(row, QStringLiteral("0"));
+            table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
         }
         const Step step = Failed(row, report.lines);
@@ -228,7 +222,7 @@ void TransferRun::ModelRule() {
     values_.SetUnread(fe08, false);
     const int p0630 = table_.FindRow(u"0630");
     if (text.toLongLong() < 300 && p0630 >= 0 && p0630 < values_.Count()) {
-        values_.At(p0630, UPara::Value) = QStringLiteral("0");
+        values_.SetMark(p0630, UPara::Value, false);
         values_.SetUnread(p0630, false);
         MarkChanged(table_, values_, p0630, QStringLiteral("0"), messenger_);
     }
@@ -240,8 +234,8 @@ bool TransferRun::Export(ResultReport& report) {
     report.lines.append(texts.errors);
     const QStringView letter = options.eeprom ? u"W" : u"P";
     const bool completed = ForEachRow([&](int row) {
-        if ((options.changedOnly && values_.At(row, UPara::ChangeIndex) == u"0") ||
-            table_.At(row, Flag) == u"1")
+        if ((options.changedOnly && !values_.Marked(row, UPara::ChangeIndex)) ||
+            table_.WriteProtected(row))
             return Step::Next;
         // A stand-in for a value never read would overwrite the inverter's own.
         if (values_.Unread(row)) {
@@ -254,9 +248,9 @@ bool TransferRun::Export(ResultReport& report) {
         const quint32 echo = link_.Transact(row, value, error, ram ? u"P" : letter);
         if (error || ParseWholeNumber(ValueText(row, echo)) != ParseWholeNumber(value))
             return Failed(row, report.lines);
-        SetFlag(row, QStringLiteral("0"));
-        values_.At(row, UPara::WriteIndex) = QStringLiteral("0");
-        values_.At(row, UPara::CommErrIndex) = QStringLiteral("0");
+        table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
+        values_.SetMark(row, UPara::WriteIndex, false);
+        values_.SetMark(row, UPara::CommErrIndex, false);
         return Step::Next;
     });
     if (completed && outcome_.errors == 0)
@@ -281,7 +275,7 @@ bool TransferRun::Compare(ResultReport& report) {
         const QString& value = values_.At(row, UPara::Value);
         const qint64 held = ParseWholeNumber(value).value_or(qint64(value.toDouble()));
         if (ParseWholeNumber(inverter) == held) {
-            SetFlag(row, QStringLiteral("0"));
+            table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
         }
         const Step step =

@@ -111,7 +111,6 @@ private:
     bool Export(ResultReport& report);
     bool Compare(ResultReport& report);
     void ModelRule();
-    void SetFlag(int row, const QString& flag);
 
     ParaDat& table_;
     UPara& values_;
