@@ -8,6 +8,7 @@
 #include "data/DefinitionLoader.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QProcess>
 #include <sys/resource.h>

@@ -3,6 +3,7 @@
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

@@ -9,6 +9,7 @@
 #include "data/FieldSplitter.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 #include "settings/TextCodec.h"
 
 #include <QCoreApplication>

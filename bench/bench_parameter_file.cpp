@@ -13,6 +13,7 @@
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 #include "settings/TextCodec.h"
 
 #include <QCoreApplication>

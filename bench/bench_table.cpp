@@ -7,9 +7,10 @@
 #include "base/ProgramFlags.h"
 #include "data/ParaDat.h"
 #include "data/UPara.h"
-#include "table/ParameterTable.h"
 #include "editor/ui/ParameterWindow.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
+#include "table/ParameterTable.h"
 
 #include <QApplication>
 #include <QScrollBar>

@@ -4,6 +4,7 @@
 #include "data/DefinitionLoader.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QDir>
 #include <cstdint>

@@ -7,6 +7,7 @@
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <cstdint>
 

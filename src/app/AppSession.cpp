@@ -4,9 +4,10 @@
 #include "data/DefinitionLoader.h"
 #include "data/ParameterFile.h"
 #include "data/StartFile.h"
-#include "table/CsvTable.h"
 #include "settings/AppPaths.h"
+#include "settings/FileWriter.h"
 #include "settings/IniFile.h"
+#include "table/CsvTable.h"
 
 #include <QFileInfo>
 

@@ -4,6 +4,7 @@
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QString>
 #include <functional>

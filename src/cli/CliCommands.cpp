@@ -19,6 +19,7 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 #include "table/CsvTable.h"
 #include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"

@@ -7,6 +7,7 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <algorithm>
 #include <limits>

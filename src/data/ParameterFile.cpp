@@ -6,7 +6,9 @@
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
+#include "settings/FileWriter.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 #include "settings/TextCodec.h"
 
 #include <QFile>

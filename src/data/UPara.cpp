@@ -4,6 +4,7 @@
 #include "data/Numbers.h"
 #include "data/ParaDat.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 namespace vdk {
 

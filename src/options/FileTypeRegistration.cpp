@@ -1,5 +1,6 @@
 #include "options/FileTypeRegistration.h"
 
+#include "settings/FileWriter.h"
 #include "settings/IniFile.h"
 #include "settings/TextCodec.h"
 

@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "settings/FileLock.h"
+#include "settings/FileWriter.h"
 #include "settings/TextCodec.h"
 
 #include <QFileInfo>

@@ -37,15 +37,6 @@ Message LanguageTexts::MakeMessage(int n, MsgIcon icon, MsgButtons buttons) cons
     return Message{n, LangMessage(n), caption, icon, buttons};
 }
 
-bool MayWriteCompletedName(Messenger& messenger, const QString& chosen, const QString& completed) {
-    constexpr int kMsgReplace = 17;
-    if (completed == chosen || !QFileInfo::exists(completed))
-        return true;
-    return messenger.ShowText(kMsgReplace,
-                              messenger.Text(kMsgReplace) + QLatin1Char('\n') + completed,
-                              MsgIcon::Exclamation, MsgButtons::YesNo) == Answer::Yes;
-}
-
 bool EnsureFirstStartKeys(IniFile& settings) {
     const QString section = QStringLiteral("Language");
     if (settings.ReadInteger(section, QStringLiteral("Japanese"), 999) != 999)

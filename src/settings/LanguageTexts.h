@@ -40,34 +40,6 @@ private:
     QStringList messages_;
 };
 
-// Shows list messages through the dialog seam.
-class Messenger {
-public:
-    Messenger(const LanguageTexts& texts, UserDialogs& dialogs)
-        : texts_(texts), dialogs_(dialogs) {}
-    Answer Show(int n, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
-        return dialogs_.ShowMessage(texts_.MakeMessage(n, icon, buttons));
-    }
-    // A box whose text is built around list message n (lines joined to it).
-    Answer ShowText(int n, const QString& text, MsgIcon icon, MsgButtons buttons = MsgButtons::Ok) {
-        Message message = texts_.MakeMessage(n, icon, buttons);
-        message.text = text;
-        return dialogs_.ShowMessage(message);
-    }
-    QString Text(int n) const { return texts_.LangMessage(n); }
-    const LanguageTexts& Texts() const { return texts_; }
-    UserDialogs& Dialogs() { return dialogs_; }
-
-private:
-    const LanguageTexts& texts_;
-    UserDialogs& dialogs_;
-};
-
-// A save name the program completed after the save dialog asked about the
-// name it showed (an extension added): true when it may be written, after
-// asking message 17 when a file of that name exists.
-bool MayWriteCompletedName(Messenger& messenger, const QString& chosen, const QString& completed);
-
 // First start: a settings file without [Language] `Japanese` gets the two
 // shipped languages, Japanese first. False when the file cannot be written.
 bool EnsureFirstStartKeys(IniFile& settings);

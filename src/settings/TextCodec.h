@@ -42,9 +42,4 @@ bool ReadTextLines(const QString& path, const QByteArray& fallbackEncoding, QStr
 // Files we write: UTF-8, CR LF after every line, no byte-order mark.
 QByteArray EncodeLines(const QStringList& lines);
 
-// Writes through a temporary file that replaces the target only when complete,
-// so a failed write leaves the old file whole. On failure `error` holds the
-// system's text.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
 } // namespace vdk

@@ -1,7 +1,7 @@
 #include "sim/InverterSim.h"
 
 #include "data/ParaDat.h"
-#include "settings/TextCodec.h"
+#include "settings/FileWriter.h"
 #include "sim/RequestParser.h"
 
 #include <QFile>

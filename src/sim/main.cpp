@@ -6,6 +6,7 @@
 #include "data/DefinitionLoader.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 #include "sim/InverterSim.h"
 #include "sim/SimServer.h"
 

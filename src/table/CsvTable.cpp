@@ -1,5 +1,6 @@
 #include "table/CsvTable.h"
 
+#include "settings/FileWriter.h"
 #include "settings/TextCodec.h"
 
 namespace vdk {

@@ -4,6 +4,7 @@
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <cmath>
 #include <limits>

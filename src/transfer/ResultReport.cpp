@@ -1,5 +1,6 @@
 #include "transfer/ResultReport.h"
 
+#include "settings/FileWriter.h"
 #include "settings/TextCodec.h"
 
 #include <QDir>

@@ -9,6 +9,7 @@
 #include "data/UPara.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 #include "transfer/ResultReport.h"
 
 namespace vdk {

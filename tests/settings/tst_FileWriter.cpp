@@ -2,7 +2,7 @@
 // leaves the old file byte for byte and says why.
 #include "FullDisk.h"
 #include "TempTree.h"
-#include "settings/TextCodec.h"
+#include "settings/FileWriter.h"
 
 #include <QTest>
 

@@ -5,6 +5,7 @@
 #include "data/ParaDat.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QByteArray>
 

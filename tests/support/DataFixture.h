@@ -7,6 +7,7 @@
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 // A small AppDir with one inverter: type-form AB, CPU versions 1 and 2, two
 // capacities. F003 is capacity-dependent, 0001 and 0002 refer to capacity

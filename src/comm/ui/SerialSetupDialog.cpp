@@ -4,6 +4,7 @@
 #include "comm/QtSerialPort.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

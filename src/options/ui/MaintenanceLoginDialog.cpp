@@ -2,6 +2,7 @@
 
 #include "options/Maintenance.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

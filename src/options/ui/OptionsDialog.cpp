@@ -4,6 +4,7 @@
 #include "comm/CommSettings.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

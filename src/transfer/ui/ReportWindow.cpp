@@ -1,7 +1,9 @@
 #include "transfer/ui/ReportWindow.h"
 
 #include "base/UserDialogs.h"
+#include "settings/FileWriter.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QAction>
 #include <QApplication>

@@ -10,6 +10,7 @@
 #include "comm/ui/SerialSetupDialog.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <QApplication>
 #include <QCheckBox>
