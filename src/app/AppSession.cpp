@@ -7,6 +7,7 @@
 #include "settings/AppPaths.h"
 #include "settings/FileWriter.h"
 #include "settings/IniFile.h"
+#include "settings/MessageIds.h"
 #include "table/CsvTable.h"
 
 #include <QFileInfo>
@@ -104,7 +105,7 @@ bool AppSession::Open(const QString& path) {
     if (r.outcome == ReadOutcome::CannotOpen) {
         dialogs_.ShowMessage(
             Message{kMsgCannotRead, texts.LangMessage(kMsgCannotRead) + QLatin1Char('\n') + path,
-                    texts.LangMessage(LanguageTexts::kCaption), MsgIcon::Stop, MsgButtons::Ok});
+                    texts.LangMessage(kMsgCaption), MsgIcon::Stop, MsgButtons::Ok});
         return false;
     }
     if (r.outcome != ReadOutcome::Taken)
@@ -115,10 +116,10 @@ bool AppSession::Open(const QString& path) {
 }
 
 void AppSession::ReportWriteFailure(const QString& path, const QString& error) {
-    dialogs_.ShowMessage(Message{
-        kMsgCannotWrite,
-        texts.LangMessage(kMsgCannotWrite) + QLatin1Char('\n') + path + QLatin1Char('\n') + error,
-        texts.LangMessage(LanguageTexts::kCaption), MsgIcon::Stop, MsgButtons::Ok});
+    dialogs_.ShowMessage(Message{kMsgCannotWrite,
+                                 texts.LangMessage(kMsgCannotWrite) + QLatin1Char('\n') + path +
+                                     QLatin1Char('\n') + error,
+                                 texts.LangMessage(kMsgCaption), MsgIcon::Stop, MsgButtons::Ok});
 }
 
 int AppSession::SaveAsFilterEntry() const {

@@ -91,13 +91,4 @@ private:
     QStringList savedValues_;
 };
 
-enum AppMessage {
-    kMsgFileLabel = 2,
-    kMsgCannotWrite = 5,
-    kMsgCannotRead = 6,
-    kMsgNoCurrentFile = 16,
-    kMsgUnsavedEdits = 89,
-    kMsgIncompleteRead = 90
-};
-
 } // namespace vdk

@@ -24,6 +24,7 @@
 #include "options/ui/OptionsDialog.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
+#include "settings/MessageIds.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -124,8 +125,8 @@ int main(int argc, char** argv) {
     const auto select = [&](bool forNew) {
         StartupSelection selection(paths, settings);
         const QString caption =
-            forNew ? session.texts.LangMessage(1) : QStringLiteral("Confirmation");
-        const QString noPort = forNew ? session.texts.LangMessage(3)
+            forNew ? session.texts.LangMessage(kMsgCaption) : QStringLiteral("Confirmation");
+        const QString noPort = forNew ? session.texts.LangMessage(kMsgPortFailed)
                                       : QStringLiteral("Usable serial port is not found.");
         QApplication::setOverrideCursor(Qt::WaitCursor);
         selection.Open(forNew, &detector, ports, dialogs, caption, noPort);

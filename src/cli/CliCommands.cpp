@@ -19,6 +19,7 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 #include "table/CsvTable.h"
 #include "table/ParameterTable.h"
@@ -75,8 +76,7 @@ const QString kUsageTail = QStringLiteral(
 class CliDialogs final : public UserDialogs {
 public:
     Answer ShowMessage(const Message& m) override {
-        const bool unknownNumber =
-            m.number == LanguageTexts::kDataError && m.buttons == MsgButtons::OkCancel;
+        const bool unknownNumber = m.number == kMsgDataError && m.buttons == MsgButtons::OkCancel;
         return unknownNumber ? Answer::Ok : Answer::Cancel;
     }
     std::optional<FileChoice> OpenFileName(const FileRequest&) override { return std::nullopt; }

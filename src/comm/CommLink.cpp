@@ -7,6 +7,7 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <algorithm>
@@ -15,14 +16,6 @@
 namespace vdk {
 
 namespace {
-enum LinkMessage {
-    kMsgPortFailed = 3,
-    kMsgOtherType = 75,
-    kMsgOtherCapacity = 76,
-    kMsgUnknownType = 77,
-    kMsgUnknownCapacity = 78,
-    kMsgConnected = 79,
-};
 const QString kAccessValue = QStringLiteral("463");
 } // namespace
 

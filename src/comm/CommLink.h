@@ -15,9 +15,6 @@ class SerialPort;
 struct InverterIdentity;
 struct ProgramFlags;
 
-// "Cannot communicate with the inverter", for the commands that need it.
-constexpr int kMsgNoLink = 4;
-
 // The communication indicator: busy during an exchange, off after a failure,
 // ready once a successful exchange is 300 ms old.
 class CommIndicator {

@@ -1,13 +1,13 @@
 #include "comm/SerialSetup.h"
 
+#include "settings/MessageIds.h"
+
 #include <QFileInfo>
 #include <algorithm>
 
 namespace vdk {
 
-namespace {
-constexpr int kMsgDataError = 68;
-} // namespace
+namespace {} // namespace
 
 const QStringList& SerialSetup::BaudItems() {
     static const QStringList items{QStringLiteral("   1,200"), QStringLiteral("   2,400"),

@@ -5,6 +5,7 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 #include "settings/TextCodec.h"
 
@@ -73,9 +74,9 @@ std::optional<QString> DefinitionLoader::PickFile(int filterIndex) {
 }
 
 bool DefinitionLoader::Refuse(DataDamage damage) {
-    messenger_.ShowText(LanguageTexts::kDataError,
-                        messenger_.Text(LanguageTexts::kDataError) + QLatin1Char('\n') +
-                            damage.file + QStringLiteral(" (%1)\n").arg(damage.line) + damage.text,
+    messenger_.ShowText(kMsgDataError,
+                        messenger_.Text(kMsgDataError) + QLatin1Char('\n') + damage.file +
+                            QStringLiteral(" (%1)\n").arg(damage.line) + damage.text,
                         MsgIcon::Stop);
     damage_ = std::move(damage);
     return false;

@@ -57,13 +57,4 @@ private:
 // reference that cannot be resolved shows message 33 and gives "Error.".
 QString DefaultOf(const ParaDat& table, QStringView comNo, Messenger& messenger);
 
-// Message numbers used here.
-enum DefinitionMessage {
-    kMsgNoDefinitionFile = 7,
-    kMsgNoCapacityFile = 8,
-    kMsgOtherTypeForm = 10,
-    kMsgBadReference = 33,
-    kMsgLoadCancelled = 86,
-};
-
 } // namespace vdk

@@ -8,6 +8,7 @@
 #include "settings/AppPaths.h"
 #include "settings/FileWriter.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 #include "settings/TextCodec.h"
 
@@ -243,7 +244,7 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
     case FileProblem::TooLarge:
     case FileProblem::NotParameterFile:
     case FileProblem::Damaged:
-        messenger.Show(LanguageTexts::kDataError, MsgIcon::Exclamation);
+        messenger.Show(kMsgDataError, MsgIcon::Exclamation);
         result.outcome = problem == FileProblem::NotRegularFile ? ReadOutcome::NotRegularFile
                          : problem == FileProblem::TooLarge     ? ReadOutcome::TooLarge
                          : problem == FileProblem::Damaged      ? ReadOutcome::Damaged
@@ -299,8 +300,8 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
         const int row = table.FindRow(line.comNo);
         if (row < 0) {
             const Answer answer = messenger.ShowText(
-                LanguageTexts::kDataError,
-                messenger.Text(LanguageTexts::kDataError) + nl + messenger.Text(kMsgUnknownNumber) +
+                kMsgDataError,
+                messenger.Text(kMsgDataError) + nl + messenger.Text(kMsgUnknownNumber) +
                     QLatin1Char(' ') + line.comNo + nl + nl + messenger.Text(kMsgUnknownOk) + nl +
                     messenger.Text(kMsgUnknownCancel),
                 MsgIcon::Exclamation, MsgButtons::OkCancel);

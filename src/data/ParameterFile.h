@@ -103,18 +103,4 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
                              const InverterIdentity& current, const QByteArray& fallbackEncoding,
                              Messenger& messenger);
 
-// Message numbers used by the readers.
-enum ParameterFileMessage {
-    kMsgCapacityQuestion = 11,
-    kMsgCapacityYes = 12,
-    kMsgCapacityNo = 13,
-    kMsgCapacityCancel = 14,
-    kMsgCpuQuestion = 15,
-    kMsgUnknownNumber = 81,
-    kMsgUnknownOk = 82,
-    kMsgUnknownCancel = 83,
-    kMsgCannotBeUsed = 87,
-    kMsgDataFile = 88,
-};
-
 } // namespace vdk

@@ -7,6 +7,7 @@
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 #include "settings/TextCodec.h"
 
@@ -103,7 +104,7 @@ bool ReadStartFile(const QString& path, StartContext& c, ReadResult* read) {
         const ParameterLine& line = file.lines[k];
         const int row = c.table.FindRow(line.comNo);
         if (row < 0) {
-            messenger.Show(LanguageTexts::kDataError, MsgIcon::Exclamation);
+            messenger.Show(kMsgDataError, MsgIcon::Exclamation);
             // The reading ends here: this number and the lines after it stay out.
             result.skipped.append(line.comNo);
             for (qsizetype after = k + 1; after < file.lines.size(); ++after)

@@ -4,6 +4,7 @@
 #include "data/Numbers.h"
 #include "data/ParaDat.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 namespace vdk {
@@ -74,7 +75,7 @@ bool InitValues(const ParaDat& table, UPara& values, Messenger& messenger) {
     for (int i = 0; i < table.Count(); ++i) {
         const auto value = InitialValue(table, i, messenger);
         if (!value) {
-            messenger.Show(LanguageTexts::kDataError, MsgIcon::Stop);
+            messenger.Show(kMsgDataError, MsgIcon::Stop);
             return false;
         }
         values.At(i, UPara::Value) = *value;

@@ -7,6 +7,7 @@
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <cmath>

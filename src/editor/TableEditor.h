@@ -127,13 +127,4 @@ private:
     Scroll scroll_ = Scroll::None;
 };
 
-// Messages of value entry.
-enum EntryMessage {
-    kMsgEmptyEntry = 41,
-    kMsgClamped = 42,
-    kMsgNotNumber = 43,
-    kMsgNotFound = 46,
-    kMsgWriteProtected = 47,
-};
-
 } // namespace vdk

@@ -5,6 +5,7 @@
 #include "data/ParaDat.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <QCryptographicHash>

@@ -53,6 +53,4 @@ LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes,
 // False when the link or the write failed.
 bool UseMaintenanceMode(CommLink& link, bool on);
 
-enum MaintenanceMessage { kMsgMaintenanceOn = 58, kMsgNotOpened = 59, kMsgWrongCode = 60 };
-
 } // namespace vdk

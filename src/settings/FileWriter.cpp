@@ -1,5 +1,6 @@
 #include "settings/FileWriter.h"
 
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <QDir>
@@ -56,7 +57,6 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 }
 
 bool MayWriteCompletedName(Messenger& messenger, const QString& chosen, const QString& completed) {
-    constexpr int kMsgReplace = 17;
     if (completed == chosen || !QFileInfo::exists(completed))
         return true;
     return messenger.ShowText(kMsgReplace,

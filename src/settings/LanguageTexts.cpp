@@ -2,6 +2,7 @@
 
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
+#include "settings/MessageIds.h"
 
 #include <QFileInfo>
 
@@ -33,7 +34,7 @@ QString LanguageTexts::LangMessage(int n) const {
 }
 
 Message LanguageTexts::MakeMessage(int n, MsgIcon icon, MsgButtons buttons) const {
-    const QString caption = messages_.isEmpty() ? kConfirmation : LangMessage(kCaption);
+    const QString caption = messages_.isEmpty() ? kConfirmation : LangMessage(kMsgCaption);
     return Message{n, LangMessage(n), caption, icon, buttons};
 }
 

@@ -15,9 +15,6 @@ class IniFile;
 // English default, and the numbered message list of [General].
 class LanguageTexts {
 public:
-    static constexpr int kCaption = 1;
-    static constexpr int kDataError = 68;
-
     void SetLangFile(const QString& path, const QByteArray& fallbackEncoding);
     const QString& LangFile() const { return langFile_; }
 

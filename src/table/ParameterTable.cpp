@@ -4,6 +4,7 @@
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <cmath>
@@ -284,7 +285,7 @@ DropCheck CheckDrop(const QStringList& files) {
         return {kMsgOneFileOnly, QString()};
     const QString suffix = files.first().right(4).toUpper();
     if (suffix != QLatin1String(".VDK") && suffix != QLatin1String(".DAT"))
-        return {LanguageTexts::kDataError, QString()};
+        return {kMsgDataError, QString()};
     return {0, files.first()};
 }
 

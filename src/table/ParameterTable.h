@@ -116,17 +116,6 @@ private:
     int gridSearchStart_ = 0;
 };
 
-// Messages of the table.
-enum TableMessage {
-    kMsgTitle = 22,
-    kMsgTableCaption = 21,
-    kMsgChangedMark = 31,
-    kMsgNothingChanged = 44,
-    kMsgNothingSelected = 45,
-    kMsgEverythingSelected = 48,
-    kMsgOneFileOnly = 80,
-};
-
 // What a drop of files onto the table does: open the one parameter file, or
 // refuse with message 80 (more than one) or 68 (not .vdk or .dat).
 struct DropCheck {

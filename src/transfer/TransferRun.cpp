@@ -9,6 +9,7 @@
 #include "data/UPara.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 #include "transfer/ResultReport.h"
 
@@ -117,7 +118,7 @@ TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
 TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
     table_.SetTransferFlag(row, ParaDat::Transfer::Failed);
     const Step step =
-        options.errorPrompt ? Prompt(kMsgTransferFailed, kMsgTransferParameter, row) : Step::Next;
+        options.errorPrompt ? Prompt(kMsgDataError, kMsgTransferParameter, row) : Step::Next;
     if (step == Step::Next) {
         list.append(TitleOf(row) + QStringLiteral(": ") + NameOf(row));
         ++outcome_.errors;

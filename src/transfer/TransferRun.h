@@ -120,22 +120,4 @@ private:
     Outcome outcome_;
 };
 
-// Messages of the transfer runs.
-enum TransferMessage {
-    kMsgStartImport = 62,
-    kMsgStartExport = 63,
-    kMsgStartCompare = 64,
-    kMsgImporting = 65,
-    kMsgExporting = 66,
-    kMsgComparing = 67,
-    kMsgTransferFailed = 68,
-    kMsgTransferParameter = 69,
-    kMsgAbortHint = 70,
-    kMsgRetryHint = 71,
-    kMsgIgnoreHint = 72,
-    kMsgDifferent = 73,
-    kMsgDifferentParameter = 74,
-    kMsgChangedOnlyNote = 84,
-};
-
 } // namespace vdk

@@ -4,6 +4,7 @@
 #include "comm/QtSerialPort.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <QAbstractSpinBox>
@@ -61,7 +62,6 @@ private:
 
 namespace {
 const QString kSection = QStringLiteral("RS232C");
-constexpr int kMsgCannotWrite = 5;
 } // namespace
 
 SerialSetupDialog::SerialSetupDialog(CommLink& link, IniFile& settings, const LanguageTexts& texts,

@@ -3,6 +3,7 @@
 #include "base/ui/HelpWindow.h"
 #include "editor/ui/FindDialog.h"
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <QAction>

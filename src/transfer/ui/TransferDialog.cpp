@@ -1,6 +1,7 @@
 #include "transfer/ui/TransferDialog.h"
 
 #include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <QHBoxLayout>
