@@ -24,7 +24,7 @@
 #include "table/CsvTable.h"
 #include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"
-#include "transfer/TransferRun.h"
+#include "transfer/TransferSession.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -325,17 +325,17 @@ const QList<Cli::Command>& Cli::Commands() {
                           p.isSet(QStringLiteral("force")));
          }},
         {QLatin1String("import"), 0, "-o OUT.vdk [--maintenance]",
-         "read the whole set from the inverter into a file", false, true, true,
+         "read the whole set from the inverter into a file", false, true, false,
          [](Cli& c, P p, Session& s, O) {
              return c.Transfer(p, s, TransferMode::Import, p.value(QStringLiteral("o")));
          }},
         {QLatin1String("export"), 1, "FILE [--eeprom | --ram] [--all] [--maintenance]",
-         "write a file's values into the inverter", true, true, true,
+         "write a file's values into the inverter", true, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.Transfer(p, s, TransferMode::Export, o.first());
          }},
         {QLatin1String("compare"), 1, "FILE [--maintenance]",
-         "list the parameters that differ from the inverter", true, true, true,
+         "list the parameters that differ from the inverter", true, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.Transfer(p, s, TransferMode::Compare, o.first());
          }},
@@ -602,41 +602,37 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     EnvironmentOptions options;
     options.Load(s.settings);
     const bool maintenance = parser.isSet(QStringLiteral("maintenance"));
+    TransferSession::Config config;
+    config.mode = mode;
+    config.setup.run = TransferOptions::From(options, OptionAvailability{}, maintenance);
     // The command line never asks: failures and differences go into the report.
-    TransferOptions t = TransferOptions::From(options, OptionAvailability{}, maintenance);
+    TransferOptions& t = config.setup.run;
     t.errorPrompt = t.comparePrompt = t.autoSave = false;
     if (parser.isSet(QStringLiteral("eeprom")) || parser.isSet(QStringLiteral("ram")))
         t.eeprom = parser.isSet(QStringLiteral("eeprom"));
     if (parser.isSet(QStringLiteral("all")))
         t.changedOnly = false;
+    config.setup.useMaintenance = maintenance;
+    // A command opens the maintenance parameters on its own: it closes them.
+    config.closeMaintenance = maintenance;
+    config.typeForm = s.paths.Identity().TypeForm;
+    config.decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
 
-    const auto lastRow = PrepareTransfer(s.link, s.table, maintenance, s.messenger);
-    if (!lastRow) {
+    FunctionPump pump({});
+    TransferSession transfer(s.table, s.values, s.link, s.messenger, pump, config);
+    if (!transfer.Prepare()) {
         err_ << "vdk330q-cli: the inverter does not answer" << Qt::endl;
         return kExitFailed;
     }
-    FunctionPump pump({});
-    TransferRun run(s.table, s.values, s.link, s.messenger, pump);
-    run.options = t;
-    const auto text = [&](const char* key, const QString& def) {
-        return s.texts.LangText(QStringLiteral("WorkingRep"), QLatin1String(key), def);
-    };
-    ReportTexts& r = run.texts;
-    r = {text("Info1", r.errors),     text("Info2", r.differences), text("Info3", r.noItem),
-         text("Buff", r.maintenance), text("Result1", r.inverter),  text("Result2", r.table),
-         text("Result3", r.title)};
-    run.typeForm = s.paths.Identity().TypeForm;
-    run.decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
-    run.lastRow = *lastRow;
     ProgressBar bar(err_, env_.stderrIsTerminal);
-    run.onProgress = [&bar](int percent) { bar.Show(percent); };
-    ResultReport report{int(mode)};
-    const TransferRun::Outcome outcome = run.Run(mode, report);
+    transfer.Run().onProgress = [&bar](int percent) { bar.Show(percent); };
+    const bool closed = transfer.Execute();
     bar.Finish();
-    // A command opened the maintenance parameters on its own: it closes them.
-    if (maintenance && !CloseMaintenanceAccess(s.link, s.table))
+    if (!closed)
         err_ << "vdk330q-cli: warning: the maintenance parameters could not be closed (FB91)"
              << Qt::endl;
+    const TransferRun::Outcome& outcome = transfer.Outcome();
+    const ResultReport& report = transfer.Report();
     if (outcome.unread > 0)
         err_ << "vdk330q-cli: warning: " << outcome.unread
              << " parameters were not written: the file holds no value read for them" << Qt::endl;

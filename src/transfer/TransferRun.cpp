@@ -76,9 +76,9 @@ bool CloseMaintenanceAccess(CommLink& link, const ParaDat& table) {
 }
 
 TransferRun::TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
-                         EventPump& pump)
-    : texts(ReportTexts::From(messenger.Texts())), table_(table), values_(values), link_(link),
-      messenger_(messenger), pump_(pump) {}
+                         EventPump& pump, Config config)
+    : config_(std::move(config)), texts_(ReportTexts::From(messenger.Texts())), table_(table),
+      values_(values), link_(link), messenger_(messenger), pump_(pump) {}
 
 QString TransferRun::TitleOf(int row) const {
     const QString& title = table_.At(row, FTitle);
@@ -90,7 +90,8 @@ QString TransferRun::TitleOf(int row) const {
 QString TransferRun::NameOf(int row) const {
     const QString& title = table_.At(row, FTitle);
     const bool maintenance = title.isEmpty() || title.startsWith(QLatin1String("Fb"));
-    return maintenance && !options.maintenanceNames ? texts.maintenance : table_.At(row, FName);
+    return maintenance && !config_.options.maintenanceNames ? texts_.maintenance
+                                                            : table_.At(row, FName);
 }
 
 QString TransferRun::ValueText(int row, quint32 word) const {
@@ -117,8 +118,9 @@ TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
 // error line unless the answer was Retry or Abort.
 TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
     table_.SetTransferFlag(row, ParaDat::Transfer::Failed);
-    const Step step =
-        options.errorPrompt ? Prompt(kMsgDataError, kMsgTransferParameter, row) : Step::Next;
+    const Step step = config_.options.errorPrompt
+                          ? Prompt(kMsgDataError, kMsgTransferParameter, row)
+                          : Step::Next;
     if (step == Step::Next) {
         list.append(TitleOf(row) + QStringLiteral(": ") + NameOf(row));
         ++outcome_.errors;
@@ -129,7 +131,7 @@ TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
 // Runs `one` for each row of the run: Retry repeats the row, Abort ends the
 // run (false); after each row the user interface gets its turn.
 template <typename F> bool TransferRun::ForEachRow(F&& one) {
-    for (int row = 0; row <= lastRow;) {
+    for (int row = 0; row <= config_.lastRow;) {
         const Step step = one(row);
         if (step == Step::Abort)
             return false;
@@ -142,12 +144,12 @@ template <typename F> bool TransferRun::ForEachRow(F&& one) {
 void TransferRun::Progress(int done) {
     pump_.ProcessEvents();
     if (onProgress)
-        onProgress(lastRow <= 0 ? 100 : std::min(100, done * 100 / lastRow));
+        onProgress(config_.lastRow <= 0 ? 100 : std::min(100, done * 100 / config_.lastRow));
 }
 
 TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
     outcome_ = Outcome{};
-    lastRow = std::min(lastRow, std::min(table_.LastRow(), values_.Count() - 1));
+    config_.lastRow = std::min(config_.lastRow, std::min(table_.LastRow(), values_.Count() - 1));
     bool completed = false;
     switch (mode) {
     case TransferMode::Import:
@@ -162,14 +164,14 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
     }
     outcome_.aborted = !completed;
     outcome_.autoSaveDue =
-        completed && options.autoSave && (outcome_.errors > 0 || outcome_.differences > 0);
+        completed && config_.options.autoSave && (outcome_.errors > 0 || outcome_.differences > 0);
     return outcome_;
 }
 
 // Reads everything first; the table takes the values only when the run was
 // not aborted. A failed read gives the parameter its default.
 bool TransferRun::Import(ResultReport& report) {
-    report.lines.append(texts.errors);
+    report.lines.append(texts_.errors);
     QStringList read;
     QList<bool> failed;
     const bool completed = ForEachRow([&](int row) {
@@ -193,7 +195,7 @@ bool TransferRun::Import(ResultReport& report) {
         return false;
     // The set is now the inverter's: what it did not give is marked unread.
     for (int row = 0; row < values_.Count(); ++row) {
-        if (row > lastRow) {
+        if (row > config_.lastRow) {
             values_.SetUnread(row, true);
             continue;
         }
@@ -203,14 +205,14 @@ bool TransferRun::Import(ResultReport& report) {
     }
     ModelRule();
     if (outcome_.errors == 0)
-        report.lines.append(texts.noItem);
+        report.lines.append(texts_.noItem);
     return true;
 }
 
 // QM40: below 300 in FE08, parameter 0630 must be 0. Nothing happens when FE08
 // cannot be read.
 void TransferRun::ModelRule() {
-    if (typeForm != QLatin1String("QM40"))
+    if (config_.typeForm != QLatin1String("QM40"))
         return;
     const int fe08 = table_.FindRow(u"FE08");
     if (fe08 < 0 || fe08 >= values_.Count())
@@ -233,10 +235,10 @@ void TransferRun::ModelRule() {
 // A write counts when the echo equals the value as a number. A value the
 // parameter cannot hold whole is never sent: that parameter fails.
 bool TransferRun::Export(ResultReport& report) {
-    report.lines.append(texts.errors);
-    const QStringView letter = options.eeprom ? u"W" : u"P";
+    report.lines.append(texts_.errors);
+    const QStringView letter = config_.options.eeprom ? u"W" : u"P";
     const bool completed = ForEachRow([&](int row) {
-        if ((options.changedOnly && !values_.Marked(row, UPara::ChangeIndex)) ||
+        if ((config_.options.changedOnly && !values_.Marked(row, UPara::ChangeIndex)) ||
             table_.WriteProtected(row))
             return Step::Next;
         // A stand-in for a value never read would overwrite the inverter's own.
@@ -256,18 +258,18 @@ bool TransferRun::Export(ResultReport& report) {
         return Step::Next;
     });
     if (completed && outcome_.errors == 0)
-        report.lines.append(texts.noItem);
+        report.lines.append(texts_.noItem);
     return completed;
 }
 
 // A failed read is listed as an error only, never as a difference.
 bool TransferRun::Compare(ResultReport& report) {
     const auto right = [](const QString& text) { return text.rightJustified(10); };
-    report.lines.append(texts.differences);
-    report.lines.append(QString(6, QLatin1Char(' ')) + right(texts.inverter) +
-                        QStringLiteral("  ") + right(texts.table) + QStringLiteral("  ") +
-                        texts.title);
-    report.hidden.append(texts.errors);
+    report.lines.append(texts_.differences);
+    report.lines.append(QString(6, QLatin1Char(' ')) + right(texts_.inverter) +
+                        QStringLiteral("  ") + right(texts_.table) + QStringLiteral("  ") +
+                        texts_.title);
+    report.hidden.append(texts_.errors);
     const bool completed = ForEachRow([&](int row) {
         bool& error = link_.errorFlag;
         const quint32 word = link_.Transact(row, QString(), error, u"R");
@@ -280,17 +282,19 @@ bool TransferRun::Compare(ResultReport& report) {
             table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
         }
-        const Step step =
-            options.comparePrompt ? Prompt(kMsgDifferent, kMsgDifferentParameter, row) : Step::Next;
+        const Step step = config_.options.comparePrompt
+                              ? Prompt(kMsgDifferent, kMsgDifferentParameter, row)
+                              : Step::Next;
         if (step == Step::Next) {
             QString title = TitleOf(row);
             if (title.size() == 2 || title.size() == 3)
                 title = title.rightJustified(4);
-            report.lines.append(title + QStringLiteral(": ") +
-                                right(ScaledText(table_, row, inverter.toDouble(), decimalComma)) +
-                                QStringLiteral(" ,") +
-                                right(ScaledText(table_, row, double(held), decimalComma)) +
-                                QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
+            report.lines.append(
+                title + QStringLiteral(": ") +
+                right(ScaledText(table_, row, inverter.toDouble(), config_.decimalComma)) +
+                QStringLiteral(" ,") +
+                right(ScaledText(table_, row, double(held), config_.decimalComma)) +
+                QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
             ++outcome_.differences;
         }
         return step;
@@ -298,10 +302,10 @@ bool TransferRun::Compare(ResultReport& report) {
     if (!completed)
         return false;
     if (outcome_.differences == 0)
-        report.lines.append(texts.noItem);
+        report.lines.append(texts_.noItem);
     report.lines.append(QString());
     if (outcome_.errors == 0)
-        report.hidden.append(texts.noItem);
+        report.hidden.append(texts_.noItem);
     report.lines += report.hidden;
     return true;
 }

@@ -85,14 +85,18 @@ public:
         bool autoSaveDue = false;
     };
 
-    TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
-                EventPump& pump);
+    struct Config {
+        TransferOptions options;
+        QString typeForm; // for the model rule
+        bool decimalComma = false;
+        int lastRow = -1; // TransferLastRow
+    };
 
-    TransferOptions options;
-    ReportTexts texts; // from the messenger's language
-    QString typeForm;  // for the model rule
-    bool decimalComma = false;
-    int lastRow = -1; // TransferLastRow
+    // The report's texts come from the messenger's language.
+    TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
+                EventPump& pump, Config config);
+
+    const Config& Configuration() const { return config_; }
     // Called with 0..100 after each parameter.
     std::function<void(int)> onProgress;
 
@@ -112,6 +116,8 @@ private:
     bool Compare(ResultReport& report);
     void ModelRule();
 
+    Config config_;
+    const ReportTexts texts_;
     ParaDat& table_;
     UPara& values_;
     CommLink& link_;

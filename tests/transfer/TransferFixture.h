@@ -33,11 +33,16 @@ struct Run {
         f.Load();
         line = std::make_unique<SimLine>(f.table, f.messenger, protocol, f.tree.Path("sim.txt"),
                                          state, unknown, faultRate);
-        run = std::make_unique<TransferRun>(f.table, f.values, line->link, f.messenger, pump);
-        run->lastRow = f.table.NormalLastRow();
-        run->onProgress = [this](int percent) { progress.append(percent); };
+        config.lastRow = f.table.NormalLastRow();
     }
-    TransferRun::Outcome Go(TransferMode mode) { return run->Run(mode, report); }
+    // A run with the configuration as the test has set it.
+    TransferRun& Make() {
+        run =
+            std::make_unique<TransferRun>(f.table, f.values, line->link, f.messenger, pump, config);
+        run->onProgress = [this](int percent) { progress.append(percent); };
+        return *run;
+    }
+    TransferRun::Outcome Go(TransferMode mode) { return Make().Run(mode, report); }
     QString& Value(const char* comNo) { return f.values.At(Row(comNo), UPara::Value); }
     QString Mark(const char* comNo, UPara::Col col) { return f.values.At(Row(comNo), col); }
     QString FlagOf(const char* comNo) { return f.table.At(Row(comNo), Flag); }
@@ -47,6 +52,7 @@ struct Run {
     int pumped = 0;
     FunctionPump pump{[this] { ++pumped; }};
     std::unique_ptr<SimLine> line;
+    TransferRun::Config config;
     std::unique_ptr<TransferRun> run;
     ResultReport report;
     QList<int> progress;

@@ -3,6 +3,7 @@
 // model rule, and faulty lines that must never leave a wrong value behind.
 #include "TransferFixture.h"
 #include "data/ParameterFile.h"
+#include "transfer/TransferSession.h"
 
 #include <QTest>
 
@@ -37,7 +38,7 @@ private Q_SLOTS:
     void exportFailures();
     void comparisonWithoutDifferences();
     void comparisonReport();
-    void prepare();
+    void session();
     void exportNeverWritesWhatWasNotRead();
     void faultyLine_data();
     void faultyLine();
@@ -79,7 +80,7 @@ void TestTransferRun::importNamesFailedParameters() {
     for (bool maintenance : {false, true}) {
         Run r(Protocol::Inverter, "0001=310\n0004=9\n", {"0004", "0008"});
         r.Value("0004") = "12";
-        r.run->options.maintenanceNames = maintenance;
+        r.config.options.maintenanceNames = maintenance;
         const TransferRun::Outcome o = r.Go(TransferMode::Import);
         QCOMPARE(o.errors, 2);
         QCOMPARE(r.report.lines,
@@ -95,7 +96,7 @@ void TestTransferRun::importNamesFailedParameters() {
 
 void TestTransferRun::importAbortChangesNothing() {
     Run r(Protocol::Inverter, "0000=700\n0001=310\n", {"0003"});
-    r.run->options.errorPrompt = true;
+    r.config.options.errorPrompt = true;
     r.f.dialogs.answers.enqueue(Answer::Abort);
     const TransferRun::Outcome o = r.Go(TransferMode::Import);
     QVERIFY(o.aborted);
@@ -110,7 +111,7 @@ void TestTransferRun::importAbortChangesNothing() {
 
 void TestTransferRun::retryRepeatsTheParameter() {
     Run r(Protocol::Inverter, "", {"0003"});
-    r.run->options.errorPrompt = true;
+    r.config.options.errorPrompt = true;
     r.f.dialogs.answers << Answer::Retry << Answer::Retry << Answer::Ignore;
     const int before = r.line->port.RequestsSeen();
     const TransferRun::Outcome o = r.Go(TransferMode::Import);
@@ -137,7 +138,7 @@ void TestTransferRun::modelRule() {
     QFETCH(QString, type);
     QFETCH(QString, value0630);
     Run r(Protocol::Inverter, state + "0630=9\n");
-    r.run->typeForm = type;
+    r.config.typeForm = type;
     // FE08 answers once the maintenance parameters are open.
     QCOMPARE(*PrepareTransfer(r.line->link, r.f.table, true, r.f.messenger), r.f.table.LastRow());
     r.Go(TransferMode::Import);
@@ -146,7 +147,7 @@ void TestTransferRun::modelRule() {
 
     // A failed FE08 read changes nothing.
     Run closed(Protocol::Inverter, state + "0630=9\n");
-    closed.run->typeForm = "QM40";
+    closed.config.typeForm = "QM40";
     closed.Go(TransferMode::Import);
     QCOMPARE(closed.Value("0630"), "9");
     QCOMPARE(closed.Value("FE08"), "400");
@@ -176,8 +177,8 @@ void TestTransferRun::exportSkipRules() {
     QCOMPARE(r.Mark("0000", UPara::WriteIndex), "0");
 
     // Every parameter, to RAM.
-    r.run->options.changedOnly = false;
-    r.run->options.eeprom = false;
+    r.config.options.changedOnly = false;
+    r.config.options.eeprom = false;
     r.report = ResultReport();
     o = r.Go(TransferMode::Export);
     QCOMPARE(o.errors, 0);
@@ -189,7 +190,7 @@ void TestTransferRun::exportSkipRules() {
 // echo that is not the value sent fail.
 void TestTransferRun::exportFailures() {
     Run r(Protocol::Modbus, "", {"0003"});
-    r.run->options.changedOnly = false;
+    r.config.options.changedOnly = false;
     r.Value("0006") = "70000";
     r.Value("0004") = "-1";   // echoed as 65535 by the unsigned parameter
     r.Value("0000") = "0600"; // echoed as 600: the same number
@@ -220,8 +221,8 @@ void TestTransferRun::comparisonReport() {
     r.Value("0003") = "5";
     r.Value("0001") = "0310";
     r.Value("0004") = "3";
-    r.run->options.comparePrompt = true;
-    r.run->options.autoSave = true;
+    r.config.options.comparePrompt = true;
+    r.config.options.autoSave = true;
     r.f.dialogs.answers << Answer::Ignore << Answer::Retry << Answer::Ignore;
     const TransferRun::Outcome o = r.Go(TransferMode::Compare);
     QCOMPARE(o.differences, 2);
@@ -238,15 +239,37 @@ void TestTransferRun::comparisonReport() {
     QCOMPARE(r.FlagOf("0001"), "0");
 }
 
-void TestTransferRun::prepare() {
+// A session: the link check and the maintenance access before the run, the
+// access closed after it when asked, and what the outcome calls for.
+void TestTransferRun::session() {
     Run r;
-    QCOMPARE(*PrepareTransfer(r.line->link, r.f.table, false, r.f.messenger),
-             r.f.table.NormalLastRow());
+    const auto make = [&r](TransferMode mode, bool maintenance) {
+        TransferSession::Config c;
+        c.mode = mode;
+        c.setup.useMaintenance = c.closeMaintenance = maintenance;
+        c.setup.showCompareResult = false;
+        return std::make_unique<TransferSession>(r.f.table, r.f.values, r.line->link, r.f.messenger,
+                                                 r.pump, c);
+    };
+    const auto plain = make(TransferMode::Import, false);
+    QVERIFY(plain->Prepare());
+    QCOMPARE(plain->Run().Configuration().lastRow, r.f.table.NormalLastRow());
     QVERIFY(!r.line->sim.MaintenanceOpen());
-    QCOMPARE(*PrepareTransfer(r.line->link, r.f.table, true, r.f.messenger), r.f.table.LastRow());
+    QVERIFY(plain->Execute());
+    QVERIFY(plain->ShowsReport());
+    QVERIFY(plain->RefreshAfter() == TransferSession::Refresh::Rebuild);
+
+    const auto maintained = make(TransferMode::Compare, true);
+    QVERIFY(maintained->Prepare());
+    QCOMPARE(maintained->Run().Configuration().lastRow, r.f.table.LastRow());
     QVERIFY(r.line->sim.MaintenanceOpen());
+    QVERIFY(maintained->Execute());
+    QVERIFY(!r.line->sim.MaintenanceOpen());
+    QVERIFY(!maintained->ShowsReport()); // the comparison's report is off
+    QVERIFY(maintained->RefreshAfter() == TransferSession::Refresh::Repaint);
+
     r.line->link.settings.port.portName = "absent1";
-    QVERIFY(!PrepareTransfer(r.line->link, r.f.table, false, r.f.messenger));
+    QVERIFY(!make(TransferMode::Import, false)->Prepare());
     QVERIFY(r.f.dialogs.Numbers().contains(4));
 }
 
@@ -270,8 +293,8 @@ void TestTransferRun::exportNeverWritesWhatWasNotRead() {
     QVERIFY(restore.f.values.Unread(restore.Row("FE08")));
     bool error = false; // the inverter changed meanwhile
     restore.line->link.Transact(restore.Row("0003"), "1", error, u"W");
-    restore.run->lastRow = restore.f.table.LastRow();
-    restore.run->options.changedOnly = false;
+    restore.config.lastRow = restore.f.table.LastRow();
+    restore.config.options.changedOnly = false;
     restore.line->link.Transact(restore.Row("FB91"), "463", restore.line->link.errorFlag, u"P");
     const TransferRun::Outcome o = restore.Go(TransferMode::Export);
     QCOMPARE(o.errors, 0);
@@ -319,7 +342,7 @@ void TestTransferRun::faultyLine() {
             r.f.values.At(r.f.table.FindRow(n), UPara::Value) = "11";
             r.f.values.SetUnread(r.f.table.FindRow(n), false);
         }
-        r.run->options.changedOnly = false;
+        r.config.options.changedOnly = false;
         r.report = ResultReport();
         r.Go(TransferMode::Export);
         for (const QString& n : kNormal) {

@@ -12,6 +12,7 @@
 #include "settings/IniFile.h"
 #include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"
+#include "transfer/TransferSession.h"
 #include "transfer/ui/ReportWindow.h"
 #include "transfer/ui/TransferDialog.h"
 
@@ -515,18 +516,16 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     paraTableAct_ = false;
     const TransferSetup setup = p_.transferSetup ? p_.transferSetup() : TransferSetup{};
     AppSession& s = p_.session;
-    const auto lastRow = PrepareTransfer(p_.link, s.table, setup.useMaintenance, s.messenger);
-    UpdateIndicator();
-    if (!lastRow)
-        return;
-    ResultReport report{int(mode)};
     FunctionPump pump([] { QCoreApplication::processEvents(); });
-    TransferRun run(s.table, s.values, p_.link, s.messenger, pump);
-    run.options = setup.run;
-    run.typeForm = p_.paths.Identity().TypeForm;
-    run.decimalComma = table_->decimalComma;
-    run.lastRow = *lastRow;
-    TransferDialog bar(run, mode, report, s.messenger, s.texts, this);
+    TransferSession transfer(
+        s.table, s.values, p_.link, s.messenger, pump,
+        {mode, setup, p_.paths.Identity().TypeForm, table_->decimalComma, false});
+    const bool prepared = transfer.Prepare();
+    UpdateIndicator();
+    if (!prepared)
+        return;
+    ResultReport& report = transfer.Report();
+    TransferDialog bar(transfer.Run(), mode, report, s.messenger, s.texts, this);
     bar.ShowChangedOnlyNote(mode == TransferMode::Export && setup.run.changedOnly);
     if (setup.checkType)
         bar.typeCheck = [this] {
@@ -536,16 +535,16 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     UpdateIndicator();
     if (!bar.Started())
         return;
-    const TransferRun::Outcome& outcome = bar.Result();
+    transfer.Finish(bar.Result());
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (outcome.autoSaveDue) {
+    if (transfer.AutoSaveDue()) {
         QString error;
         if (!AutoSaveReport(report.lines, p_.paths.AppDir, documents, QDateTime::currentDateTime(),
                             &error))
             s.messenger.Dialogs().ShowMessage(
                 Message{0, error, windowTitle(), MsgIcon::Stop, MsgButtons::Ok});
     }
-    if (!outcome.aborted && setup.ShowsReport(int(mode))) {
+    if (transfer.ShowsReport()) {
         const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
         ReportWindow form(
             report, s.texts, s.messenger.Dialogs(),
@@ -554,8 +553,8 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
         paraTableAct_ = false;
         form.exec();
     }
-    if (mode == TransferMode::Compare)
-        tableWindow_->Grid()->viewport()->update(); // the transfer marks changed
+    if (transfer.RefreshAfter() == TransferSession::Refresh::Repaint)
+        tableWindow_->Grid()->viewport()->update();
     else
         tableWindow_->ResetTable();
     UpdateTitle();

@@ -53,7 +53,7 @@ private Q_SLOTS:
 
 void TestTransferWindows::dialogRunsTheTransfer() {
     Run r(Protocol::Inverter, "0000=700\n");
-    TransferDialog bar(*r.run, TransferMode::Export, r.report, r.f.messenger, r.f.texts);
+    TransferDialog bar(r.Make(), TransferMode::Export, r.report, r.f.messenger, r.f.texts);
     bar.ShowChangedOnlyNote(true);
     int checks = 0;
     bar.typeCheck = [&checks] { ++checks; };
@@ -72,7 +72,7 @@ void TestTransferWindows::dialogRunsTheTransfer() {
 
 void TestTransferWindows::cancelStartsNothing() {
     Run r;
-    TransferDialog bar(*r.run, TransferMode::Import, r.report, r.f.messenger, r.f.texts);
+    TransferDialog bar(r.Make(), TransferMode::Import, r.report, r.f.messenger, r.f.texts);
     bar.show();
     QCOMPARE(Labels(bar), QStringList{"M62"});
     bar.reject();
@@ -162,14 +162,13 @@ void TestTransferWindows::pictures() {
     Run r(Protocol::Inverter, "0000=655\n0003=-1\n", {"0004"});
     r.f.texts.SetLangFile(QStringLiteral(VDK_SHARE_DIR "/lng/English.ini"), "Windows-1252");
     r.f.texts.LoadMessageList();
-    r.run->texts = ReportTexts::From(r.f.texts);
-    TransferDialog bar(*r.run, TransferMode::Import, r.report, r.f.messenger, r.f.texts);
+    r.config.options.errorPrompt = true;
+    TransferDialog bar(r.Make(), TransferMode::Import, r.report, r.f.messenger, r.f.texts);
     int step = 0;
     r.pump = FunctionPump([&] {
         if (++step == 4)
             SavePicture(bar.grab(), "transfer-running");
     });
-    r.run->options.errorPrompt = true;
     r.f.dialogs.answers.enqueue(Answer::Ignore);
     bar.show();
     QApplication::processEvents();
@@ -184,8 +183,8 @@ void TestTransferWindows::pictures() {
 
     const auto report = [&](TransferMode mode, const char* name) {
         ResultReport result{int(mode)};
-        r.run->options.errorPrompt = false;
-        r.run->Run(mode, result);
+        r.config.options.errorPrompt = false;
+        r.Make().Run(mode, result);
         ReportWindow form(result, r.f.texts, r.f.dialogs, Context(r.f));
         form.show();
         QApplication::processEvents();
@@ -193,7 +192,7 @@ void TestTransferWindows::pictures() {
     };
     report(TransferMode::Import, "report-import");
     r.Value("0001") = "70000";
-    r.run->options.changedOnly = false;
+    r.config.options.changedOnly = false;
     report(TransferMode::Export, "report-export");
     r.Value("0000") = "600";
     r.Value("0003") = "5";

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "transfer/ResultReport.h"
+#include "transfer/TransferRun.h"
+
+#include <memory>
+
+namespace vdk {
+
+// A whole-set transfer from start to end, as the main window and the command
+// line both run it: the link check and the maintenance access before the run,
+// the run itself (driven by the transfer dialog, or at once), and what its
+// outcome calls for afterwards.
+class TransferSession {
+public:
+    struct Config {
+        TransferMode mode = TransferMode::Import;
+        TransferSetup setup;
+        QString typeForm;
+        bool decimalComma = false;
+        // The maintenance parameters are closed again after the run: a run
+        // that opened them on its own. In maintenance mode they stay open.
+        bool closeMaintenance = false;
+    };
+    // What the table needs after the run: a comparison changes only marks,
+    // an import or export values too.
+    enum class Refresh { Repaint, Rebuild };
+
+    TransferSession(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
+                    EventPump& pump, Config config);
+
+    // The link must answer (message 4 otherwise) and, with "Use Maintenance
+    // Mode", the maintenance parameters are opened and taken in. False when
+    // the run cannot start.
+    bool Prepare();
+    // The run Prepare made ready, and the report it fills.
+    TransferRun& Run() { return *run_; }
+    ResultReport& Report() { return report_; }
+    // Runs at once (nobody to ask) and finishes; what Finish returns.
+    bool Execute();
+    // After a run that started: closes the maintenance parameters when the
+    // configuration asks for it; false when the inverter did not take that.
+    bool Finish(const TransferRun::Outcome& outcome);
+
+    const TransferRun::Outcome& Outcome() const { return outcome_; }
+    bool AutoSaveDue() const { return outcome_.autoSaveDue; }
+    // The report window follows a run that was not aborted, when the options
+    // ask for the report of its kind.
+    bool ShowsReport() const;
+    Refresh RefreshAfter() const {
+        return config_.mode == TransferMode::Compare ? Refresh::Repaint : Refresh::Rebuild;
+    }
+
+private:
+    ParaDat& table_;
+    UPara& values_;
+    CommLink& link_;
+    Messenger& messenger_;
+    EventPump& pump_;
+    Config config_;
+    ResultReport report_;
+    std::unique_ptr<TransferRun> run_;
+    TransferRun::Outcome outcome_;
+};
+
+} // namespace vdk
