@@ -4,6 +4,7 @@
 #include "data/DefinitionLoader.h"
 #include "data/ParameterFile.h"
 #include "data/StartFile.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/FileWriter.h"
 #include "settings/IniFile.h"
@@ -19,9 +20,9 @@ const QString kProduct = QStringLiteral("VDK330Q");
 } // namespace
 
 AppSession::AppSession(AppPaths& paths, IniFile& settings, UserDialogs& dialogs,
-                       ProgramFlags& flags)
+                       ProgramFlags& flags, const EnvironmentOptions& options)
     : messenger(texts, dialogs), paths_(paths), settings_(settings), dialogs_(dialogs),
-      flags_(flags) {}
+      flags_(flags), options_(options) {}
 
 void AppSession::ReadRememberedFolders() {
     values.SaveDir =
@@ -141,7 +142,7 @@ AppSession::SaveResult AppSession::Save() {
         return SaveResult::Declined;
     const QString path = values.LoadDir + QLatin1Char('/') + values.LoadName;
     QString error;
-    if (!WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, &error)) {
+    if (!WriteParameterFile(path, table, values, paths_.Identity(), options_.ChgPara2, &error)) {
         ReportWriteFailure(path, error);
         return SaveResult::Failed;
     }
@@ -171,7 +172,7 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
     const bool written =
         csv ? WriteCsvTable(path, view, DecimalCommaOf(settings_, paths_.Identity().Language),
                             &error)
-            : WriteParameterFile(path, table, values, paths_.Identity(), changedOnlySaving, &error);
+            : WriteParameterFile(path, table, values, paths_.Identity(), options_.ChgPara2, &error);
     if (!written) {
         ReportWriteFailure(path, error);
         return SaveAsResult::Failed;

@@ -14,6 +14,7 @@ namespace vdk {
 class AppPaths;
 class IniFile;
 class ParameterTable;
+struct EnvironmentOptions;
 struct ProgramFlags;
 
 // The parameter set of a run and the file commands on it: the start, Open,
@@ -21,7 +22,8 @@ struct ProgramFlags;
 // it and forwards its commands.
 class AppSession {
 public:
-    AppSession(AppPaths& paths, IniFile& settings, UserDialogs& dialogs, ProgramFlags& flags);
+    AppSession(AppPaths& paths, IniFile& settings, UserDialogs& dialogs, ProgramFlags& flags,
+               const EnvironmentOptions& options);
 
     // [File] SavePath and LoadPath, [Monitor] MonPath (defaults: AppDir).
     void ReadRememberedFolders();
@@ -65,7 +67,6 @@ public:
     // failed or needs Save As), No drops them, Cancel keeps everything.
     bool MaySetEditsAside(const std::function<bool()>& saveAs);
 
-    bool changedOnlySaving = false; // option "Save 'Change' Parameters only"
     QString MonDir;
 
     LanguageTexts texts;
@@ -84,6 +85,7 @@ private:
     IniFile& settings_;
     UserDialogs& dialogs_;
     ProgramFlags& flags_;
+    const EnvironmentOptions& options_; // "Save 'Change' Parameters only"
     bool saveEnabled_ = false;
     QString fileIdentity_;        // type-form and capacity of the opened file
     bool incompleteRead_ = false; // the file read last had lines the table does not hold

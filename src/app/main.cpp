@@ -20,6 +20,7 @@
 #include "options/EnvironmentOptions.h"
 #include "options/FileTypeRegistration.h"
 #include "options/Maintenance.h"
+#include "options/ProgramOptions.h"
 #include "options/ui/MaintenanceLoginDialog.h"
 #include "options/ui/OptionsDialog.h"
 #include "settings/AppPaths.h"
@@ -111,7 +112,8 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     SystemClock clock;
     QtSerialPort port(clock);
-    AppSession session(paths, settings, dialogs, flags);
+    EnvironmentOptions options; // the one options object; loaded once the inverter is known
+    AppSession session(paths, settings, dialogs, flags, options);
 
     DemoInverter demo;
     QStringList ports = QtSerialPort::AvailablePorts();
@@ -149,39 +151,31 @@ int main(int argc, char** argv) {
 
     CommLink link(port, clock, session.messenger, flags);
     link.settings = LoadCommSettings(settings);
-    EnvironmentOptions options;
-    options.Load(settings);
-    options.LoadSetup(IniFile(paths.InfoIni));
-    session.changedOnlySaving = options.ChgPara2;
     FileTypeRegistration registration(
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation).mid(1),
         QApplication::applicationFilePath());
-    const auto useMaintenance = [&](bool on) { UseMaintenanceMode(link, on); };
     BufferTableWindow buffers(session.table, session.values, session.texts, flags);
-    QObject::connect(&buffers, &BufferTableWindow::Closed, [&] { options.DispBuffer = false; });
-    // Loading the options runs their reactions once.
-    if (options.RegistFile)
-        registration.Register(false);
-    if (options.Mainte)
-        useMaintenance(true);
+    ProgramOptions programOptions(options, settings, link, flags,
+                                  {[&](bool on) {
+                                       if (on)
+                                           registration.Register(false);
+                                       else
+                                           registration.Unregister();
+                                   },
+                                   [&](bool on) { buffers.setVisible(on); }});
+    QObject::connect(&buffers, &BufferTableWindow::Closed,
+                     [&] { programOptions.BufferWindowClosed(); });
+    programOptions.Start(paths.InfoIni);
     MainWindow main(MainWindow::Parts{
-        session, paths, settings, link, clock, flags,
+        session, paths, settings, link, clock, flags, options,
         [&] {
             if (!select(true)) {
                 QApplication::exit(1); // a failed New ends the program
                 return false;
             }
-            // New ends maintenance mode when the option says so.
-            if (flags.MainteFlag && options.MainteClear) {
-                flags.MainteFlag = flags.SMainteFlag = false;
-                options.DispBuffer = false;
-                buffers.hide();
-            }
-            // The selection may have found other line settings.
-            if (!options.CheckInv)
-                link.settings = LoadCommSettings(settings);
+            programOptions.AfterNew();
             buffers.Refresh();
             return true;
         },
@@ -200,32 +194,18 @@ int main(int argc, char** argv) {
             MaintenanceLoginDialog login(codes, link, session.messenger, flags, session.texts);
             if (login.exec() != QDialog::Accepted)
                 return false;
-            options.Mainte = true;
-            useMaintenance(true);
+            programOptions.MaintenanceLoggedIn();
             return true;
         },
         [&] {
             const bool fc91 = session.table.FindRow(u"FC91") >= 0;
             const bool fc90 = session.table.FindRow(u"FC90") >= 0;
             OptionsDialog window(options, settings, session.texts, session.messenger, flags,
-                                 {fc91, fc90, useMaintenance,
-                                  [&](bool on) {
-                                      if (on)
-                                          registration.Register(false);
-                                      else
-                                          registration.Unregister();
-                                  },
-                                  [&](bool on) { buffers.setVisible(on); }});
+                                 {fc91, fc90, [&](bool on) { programOptions.UseMaintenance(on); },
+                                  [&](bool on) { programOptions.UseRegistration(on); },
+                                  [&](bool on) { programOptions.ShowBuffers(on); }});
             window.exec();
-            session.changedOnlySaving = options.ChgPara2;
         },
-        [&] {
-            return std::pair{options.MCC, options.MBC};
-        },
-        [&] {
-            return TableEditor::Options{options.Entkey, options.Eeprom, options.UndoMax};
-        },
-        [&] { return TransferSetup::From(options, flags.MainteFlag); },
         [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); }});
     dialogs.SetParent(&main);
     main.show();

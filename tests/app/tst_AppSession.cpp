@@ -9,10 +9,11 @@
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
 #include "base/ProgramFlags.h"
-#include "table/ParameterTable.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
 #include "sim/InverterSim.h"
 #include "sim/SimulatedPort.h"
+#include "table/ParameterTable.h"
 
 #include <QSysInfo>
 #include <QTest>
@@ -35,7 +36,8 @@ struct Session {
     DataFixture f;
     IniFile settings{f.tree.Path("VDK330Q.ini")};
     ProgramFlags flags;
-    AppSession session{f.paths, settings, f.dialogs, flags};
+    EnvironmentOptions options;
+    AppSession session{f.paths, settings, f.dialogs, flags, options};
 };
 
 } // namespace
@@ -284,7 +286,7 @@ void TestAppSession::rememberedFolders() {
     s.session.values.SaveDir = "/data/save";
     s.session.MonDir = "/data/mon";
     QVERIFY(s.session.WriteRememberedFolders());
-    AppSession again(s.f.paths, s.settings, s.f.dialogs, s.flags);
+    AppSession again(s.f.paths, s.settings, s.f.dialogs, s.flags, s.options);
     again.ReadRememberedFolders();
     QCOMPARE(again.values.LoadDir, QStringLiteral("/data/load"));
     QCOMPARE(again.values.SaveDir, QStringLiteral("/data/save"));

@@ -2,11 +2,13 @@
 // the maintenance codes and login, and the registration of the file type.
 #include "DataFixture.h"
 #include "ScriptedPort.h"
+#include "SimLine.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "options/EnvironmentOptions.h"
 #include "options/FileTypeRegistration.h"
 #include "options/Maintenance.h"
+#include "options/ProgramOptions.h"
 #include "settings/IniFile.h"
 
 #include <QTest>
@@ -57,6 +59,7 @@ private Q_SLOTS:
     void registration();
     void useMaintenanceModeWritesTheAccessValue_data();
     void useMaintenanceModeWritesTheAccessValue();
+    void programOptionsReact();
 };
 
 void TestOptions::defaultsAndRoundTrip() {
@@ -301,6 +304,45 @@ void TestOptions::useMaintenanceModeWritesTheAccessValue() {
         return;
     }
     QCOMPARE(port.sent.last(), EncodeInverterRequest(Request{"FB91", false, 'P', written, {}}));
+}
+
+// The running program's options: loaded, they react once; New may end
+// maintenance mode and read the line settings again; a login turns the option on.
+void TestOptions::programOptionsReact() {
+    DataFixture f;
+    f.Load();
+    SimLine line(f.table, f.messenger, Protocol::Inverter, f.tree.Path("sim.txt"), {});
+    IniFile settings(f.tree.Path("VDK330Q.ini"));
+    EnvironmentOptions stored;
+    stored.RegistFile = stored.Mainte = true;
+    QVERIFY(stored.Save(settings, false));
+    QList<bool> registered, buffers;
+    EnvironmentOptions options;
+    ProgramFlags flags;
+    ProgramOptions program(
+        options, settings, line.link, flags,
+        {[&](bool on) { registered.append(on); }, [&](bool on) { buffers.append(on); }});
+    program.Start(f.paths.InfoIni);
+    QCOMPARE(registered, QList<bool>{true});
+    QVERIFY(line.sim.MaintenanceOpen());
+
+    // New in maintenance mode, with "Clear Maintenance Mode" and the buffer window up.
+    flags.MainteFlag = flags.SMainteFlag = true;
+    options.MainteClear = options.DispBuffer = true;
+    line.link.settings.delay = 999; // not what the settings file holds
+    program.AfterNew();
+    QVERIFY(!flags.MainteFlag && !flags.SMainteFlag && !options.DispBuffer);
+    QCOMPARE(buffers, QList<bool>{false});
+    QCOMPARE(line.link.settings.delay, 999); // the inverter check keeps the line
+    options.CheckInv = false;
+    program.AfterNew();
+    QCOMPARE(line.link.settings.delay, LoadCommSettings(settings).delay);
+
+    options.Mainte = false;
+    UseMaintenanceMode(line.link, false);
+    program.MaintenanceLoggedIn();
+    QVERIFY(options.Mainte);
+    QVERIFY(line.sim.MaintenanceOpen());
 }
 
 QTEST_GUILESS_MAIN(TestOptions)

@@ -8,6 +8,7 @@
 #include "comm/CommLink.h"
 #include "data/DefinitionLoader.h"
 #include "editor/ui/ParameterWindow.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "table/ParameterTable.h"
@@ -282,22 +283,23 @@ void MainWindow::Reload() {
     table_->maintenance = p_.flags.MainteFlag;
     DefinitionLoader loader(p_.paths, p_.session.messenger);
     const InverterIdentity& id = p_.paths.Identity();
-    const auto colours =
-        p_.tableColours ? p_.tableColours() : std::pair<quint32, quint32>{16777215, 14745599};
-    ParameterWindow::Context context{id.TypeForm,
-                                     id.Capacity,
-                                     id.CpuVer,
-                                     p_.paths.ParaHelpFile,
-                                     p_.paths.HelpFile,
-                                     loader.QuickCount(),
-                                     colours.first,
-                                     colours.second,
-                                     [this](const QString& file) {
-                                         const bool taken = p_.session.Open(file);
-                                         UpdateTitle();
-                                         return taken;
-                                     },
-                                     p_.editorOptions};
+    ParameterWindow::Context context{
+        id.TypeForm,
+        id.Capacity,
+        id.CpuVer,
+        p_.paths.ParaHelpFile,
+        p_.paths.HelpFile,
+        loader.QuickCount(),
+        p_.options.MCC,
+        p_.options.MBC,
+        [this](const QString& file) {
+            const bool taken = p_.session.Open(file);
+            UpdateTitle();
+            return taken;
+        },
+        [this] {
+            return TableEditor::Options{p_.options.Entkey, p_.options.Eeprom, p_.options.UndoMax};
+        }};
     tableWindow_ =
         new ParameterWindow(*editor_, p_.session.messenger, p_.session.texts, context, this);
     connect(tableWindow_, &ParameterWindow::Edited, this, [this] {
@@ -480,8 +482,8 @@ void MainWindow::Run(Command command) {
         return Transfer(command, TransferMode::Compare);
     case C::Options:
         paraTableAct_ = false;
-        if (p_.options)
-            p_.options();
+        if (p_.optionsDialog)
+            p_.optionsDialog();
         return;
     case C::Maintenance:
         paraTableAct_ = false;
@@ -514,7 +516,7 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     if (!actions_[command]->isEnabled())
         return;
     paraTableAct_ = false;
-    const TransferSetup setup = p_.transferSetup ? p_.transferSetup() : TransferSetup{};
+    const TransferSetup setup = TransferSetup::From(p_.options, p_.flags.MainteFlag);
     AppSession& s = p_.session;
     FunctionPump pump([] { QCoreApplication::processEvents(); });
     TransferSession transfer(

@@ -22,6 +22,7 @@ class HelpWindow;
 class IniFile;
 class ParameterTable;
 class ParameterWindow;
+struct EnvironmentOptions;
 struct ProgramFlags;
 
 // The main window: menus and tool bar at the top of the screen. It renders the
@@ -76,6 +77,7 @@ public:
         CommLink& link;
         Clock& clock;
         ProgramFlags& flags;
+        const EnvironmentOptions& options;
         // Shows the start-up selection for New; false when it was abandoned.
         std::function<bool()> newSelection;
         // Shows the RS-232C setup dialog.
@@ -85,13 +87,7 @@ public:
         // Shows the maintenance password dialog; true when a login was accepted.
         std::function<bool()> maintenance;
         // Shows the environment options.
-        std::function<void()> options;
-        // The table's colours, from the options (settings integers).
-        std::function<std::pair<quint32, quint32>()> tableColours;
-        // The table editor's options.
-        std::function<TableEditor::Options()> editorOptions;
-        // What the transfer runs take from the options.
-        std::function<TransferSetup()> transferSetup;
+        std::function<void()> optionsDialog;
         // Shows the table's undo and redo stores (number, earlier value).
         std::function<void(const QList<std::pair<QString, QString>>&,
                            const QList<std::pair<QString, QString>>&)>

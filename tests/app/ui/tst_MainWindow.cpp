@@ -10,6 +10,7 @@
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "editor/ui/ParameterWindow.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
 #include "transfer/ui/TransferDialog.h"
 
@@ -40,13 +41,11 @@ struct Main {
             link,
             clock,
             flags,
+            options,
             [this] { return ++newSelections, session.LoadSelection(); },
             [this] { ++setups; },
             {},
             [this] { return flags.MainteFlag = true; },
-            {},
-            {},
-            {},
             {},
             [this](const auto& undo, const auto&) { undoShown = int(undo.size()); }});
         return *window;
@@ -54,7 +53,8 @@ struct Main {
     DataFixture f;
     IniFile settings{f.tree.Path("VDK330Q.ini")};
     ProgramFlags flags;
-    AppSession session{f.paths, settings, f.dialogs, flags};
+    EnvironmentOptions options;
+    AppSession session{f.paths, settings, f.dialogs, flags, options};
     VirtualClock clock;
     ScriptedPort port{clock};
     CommLink link{port, clock, session.messenger, flags};
@@ -225,27 +225,14 @@ void TestMainWindow::importThroughTheDialog() {
     f.paths.SelectInverter("AB", "1", "-1K");
     IniFile settings{f.tree.Path("VDK330Q.ini")};
     ProgramFlags flags;
-    AppSession session{f.paths, settings, f.dialogs, flags};
+    EnvironmentOptions options;
+    AppSession session{f.paths, settings, f.dialogs, flags, options};
     session.LoadSelection();
     SimLine line(session.table, session.messenger, Protocol::Inverter, f.tree.Path("sim.txt"),
                  "0000=123\n");
-    TransferSetup setup;
-    setup.showResult = false;
-    MainWindow w(MainWindow::Parts{session,
-                                   f.paths,
-                                   settings,
-                                   line.link,
-                                   line.clock,
-                                   flags,
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   [&setup] { return setup; },
-                                   {}});
+    options.Result = false; // no report window after the import
+    MainWindow w(MainWindow::Parts{
+        session, f.paths, settings, line.link, line.clock, flags, options, {}, {}, {}, {}, {}, {}});
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());
     w.Run(C::CommunicationCheck);
     QVERIFY(w.ActionFor(C::Import)->isEnabled());
