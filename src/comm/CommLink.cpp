@@ -124,6 +124,7 @@ CommLink::CommLink(SerialPort& port, Clock& clock, Messenger& messenger, Program
     : port_(port), clock_(clock), messenger_(messenger), flags_(flags) {}
 
 void CommLink::EnableCommands(bool on) {
+    commandsOn_ = on;
     if (commandsEnabled_)
         commandsEnabled_(on);
 }

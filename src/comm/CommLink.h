@@ -78,6 +78,8 @@ public:
     // Called with false or true when the commands that need the inverter
     // must be disabled or enabled.
     void OnCommandsEnabled(std::function<void(bool)> f) { commandsEnabled_ = std::move(f); }
+    // Whether the last communication check enabled them.
+    bool CommandsEnabled() const { return commandsOn_; }
 
     // Closes and reopens the port with the settings. 0 on success; on failure
     // message 3 is shown and the indicator goes off.
@@ -110,6 +112,7 @@ private:
     ProgramFlags& flags_;
     const ParaDat* table_ = nullptr;
     std::function<void(bool)> commandsEnabled_;
+    bool commandsOn_ = false;
     qint64 lateUntil_ = -1; // a late reply may come until then (ms)
 };
 

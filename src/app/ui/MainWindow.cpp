@@ -29,6 +29,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolBar>
+#include <variant>
 
 namespace vdk {
 
@@ -68,9 +69,14 @@ QIcon Lamp(QColor colour) {
     return QIcon(pixmap);
 }
 
+using T = ParameterWindow::Command;
+
+// An item of the menus and the tool bar: a command of this window, or one of
+// the table window's actions (which name themselves and keep their own
+// shortcuts).
 struct Item {
-    C command;
-    int menu; // index into the menu list; -1: a tool button only
+    std::variant<C, T> command;
+    int menu; // index into the menu list
     const char* key;
     const char* caption;
     const char* hintKey;
@@ -102,108 +108,112 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
 
 MainWindow::~MainWindow() = default;
 
+namespace {
+
+const Item kItems[] = {
+    {C::New, 0, "Menu11", "New", "ToolB2", "New", QKeySequence(Qt::CTRL | Qt::Key_N), "N", false},
+    {C::Open, 0, "Menu12", "Open", "ToolB3", "Open", QKeySequence(Qt::CTRL | Qt::Key_O), "O",
+     false},
+    {C::Save, 0, "Menu13", "Save", "ToolB4", "Save", {}, "S", false},
+    {C::SaveAs, 0, "Menu14", "Save As", "ToolB5", "Save As", {}, "SA", true},
+    {C::PageSetup, 0, "Menu16", "Page Setup", "ToolB6", "Page Setup", {}, "PS", false},
+    {C::Print, 0, "Menu17", "Print", "ToolB7", "Preview and Print", {}, "P", true},
+    {C::Rs232c, 0, "Menu18", "RS-232C Setup", "ToolB8", "RS-232C Setup", {}, "RS", true},
+    {C::Exit, 0, "Menu19", "Exit", nullptr, nullptr, {}, nullptr, false},
+    {C::ParameterTable, 1, "Menu21", "Parameter Table", "ToolB9", "Parameter Table", {}, "T", true},
+    {T::Undo, 1, nullptr, nullptr, "ToolB10", "Undo", {}, "\u21B6", false},
+    {T::Redo, 1, nullptr, nullptr, "ToolB11", "Redo", {}, "\u21B7", false},
+    {T::Copy, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, true},
+    {C::Import,
+     1,
+     "Menu25",
+     "Parameter Import",
+     "ToolB12",
+     "Parameter Import",
+     {},
+     "\u21E9",
+     false},
+    {C::Export,
+     1,
+     "Menu26",
+     "Parameter Export",
+     "ToolB13",
+     "Parameter Export",
+     {},
+     "\u21E7",
+     false},
+    {T::SelectedImport,
+     1,
+     nullptr,
+     nullptr,
+     "ToolB14",
+     "Selected Parameter Import",
+     {},
+     "\u2193",
+     false},
+    {T::SelectedExport,
+     1,
+     nullptr,
+     nullptr,
+     "ToolB15",
+     "Selected Parameter Export",
+     {},
+     "\u2191",
+     false},
+    {C::Comparison,
+     1,
+     "Menu2j",
+     "Parameter Comparison",
+     "ToolB21",
+     "Parameter Comparison",
+     {},
+     "\u21C4",
+     true},
+    {T::ChangedOnly, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::Quick, 1, nullptr, nullptr, "ToolB23", "Quick", {}, "Q", true},
+    {T::Select, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::SelectClear, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::Blind, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::AllParameters, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, true},
+    {T::Hex, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::Dec, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::Shipment, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, true},
+    {T::ParameterHelp, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
+    {T::Find, 1, nullptr, nullptr, "ToolB16", "Find", {}, "F", true},
+    {C::KeyPad, 2, "Menu3", "Key Pad", "ToolB17", "Key Pad", {}, "K", true},
+    {C::InverterInfo,
+     3,
+     "Menu41",
+     "Inverter Info.",
+     "ToolB22",
+     "Inverter Information",
+     {},
+     "i",
+     false},
+    {C::Monitor, 3, "Menu42", "Monitor", "ToolB18", "Monitoring", {}, "\u223F", true},
+    {C::Options,
+     4,
+     "Menu51",
+     "Environment Options",
+     "ToolB19",
+     "Environment Options",
+     {},
+     "\u2699",
+     false},
+    {C::Maintenance, 4, "Menu52", "Maintenance Mode", nullptr, nullptr, {}, nullptr, true},
+    {C::Contents, 5, "Menu61", "Contents", "ToolB20", "Help", {}, "?", false},
+    {C::About, 5, "Menu62", "About", nullptr, nullptr, {}, nullptr, false},
+};
+
+const QColor kGroups[] = {kFile, kTable, kLink, kLink, kTools, kTools};
+
+} // namespace
+
 void MainWindow::BuildCommands() {
-    const Item items[] = {
-        {C::New, 0, "Menu11", "New", "ToolB2", "New", QKeySequence(Qt::CTRL | Qt::Key_N), "N",
-         false},
-        {C::Open, 0, "Menu12", "Open", "ToolB3", "Open", QKeySequence(Qt::CTRL | Qt::Key_O), "O",
-         false},
-        {C::Save, 0, "Menu13", "Save", "ToolB4", "Save", {}, "S", false},
-        {C::SaveAs, 0, "Menu14", "Save As", "ToolB5", "Save As", {}, "SA", true},
-        {C::PageSetup, 0, "Menu16", "Page Setup", "ToolB6", "Page Setup", {}, "PS", false},
-        {C::Print, 0, "Menu17", "Print", "ToolB7", "Preview and Print", {}, "P", true},
-        {C::Rs232c, 0, "Menu18", "RS-232C Setup", "ToolB8", "RS-232C Setup", {}, "RS", true},
-        {C::Exit, 0, "Menu19", "Exit", nullptr, nullptr, {}, nullptr, false},
-        {C::ParameterTable,
-         1,
-         "Menu21",
-         "Parameter Table",
-         "ToolB9",
-         "Parameter Table",
-         {},
-         "T",
-         true},
-        {C::Undo, 1, "Menu22", "Undo", "ToolB10", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z),
-         "\u21B6", false},
-        {C::Redo, 1, "Menu23", "Redo", "ToolB11", "Redo",
-         QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z), "\u21B7", false},
-        {C::Copy, 1, "Menu24", "Copy", nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_C),
-         nullptr, true},
-        {C::Import,
-         1,
-         "Menu25",
-         "Parameter Import",
-         "ToolB12",
-         "Parameter Import",
-         {},
-         "\u21E9",
-         false},
-        {C::Export,
-         1,
-         "Menu26",
-         "Parameter Export",
-         "ToolB13",
-         "Parameter Export",
-         {},
-         "\u21E7",
-         false},
-        {C::SelectedImport, 1, "Menu27", "Selected Parameter Import", "ToolB14",
-         "Selected Parameter Import", QKeySequence(Qt::Key_F3), "\u2193", false},
-        {C::SelectedExport, 1, "Menu28", "Selected Parameter Export", "ToolB15",
-         "Selected Parameter Export", QKeySequence(Qt::Key_F2), "\u2191", false},
-        {C::Comparison,
-         1,
-         "Menu2j",
-         "Parameter Comparison",
-         "ToolB21",
-         "Parameter Comparison",
-         {},
-         "\u21C4",
-         true},
-        {C::ChangedOnly, 1, "Menu29", "'Changed' Only", nullptr, nullptr, {}, nullptr, false},
-        {C::Quick, 1, "Menu2k", "Quick", "ToolB23", "Quick", {}, "Q", true},
-        {C::Select, 1, "Menu2a", "Select", nullptr, nullptr, QKeySequence(Qt::CTRL | Qt::Key_S),
-         nullptr, false},
-        {C::SelectClear, 1, "Menu2b", "Select Clear", nullptr, nullptr,
-         QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), nullptr, false},
-        {C::Blind, 1, "Menu2c", "Blind", nullptr, nullptr, {}, nullptr, false},
-        {C::AllParameters, 1, "Menu2d", "All Parameters", nullptr, nullptr, {}, nullptr, true},
-        {C::Hex, 1, "Menu2e", "Hex.", nullptr, nullptr, {}, nullptr, false},
-        {C::Dec, 1, "Menu2f", "Dec.", nullptr, nullptr, {}, nullptr, false},
-        {C::Shipment, 1, "Menu2g", "Shipment", nullptr, nullptr, {}, nullptr, true},
-        {C::ParameterHelp, 1, "Menu2h", "Show Parameter Help", nullptr, nullptr,
-         QKeySequence(Qt::Key_F10), nullptr, false},
-        {C::Find, 1, "Menu2i", "Find", "ToolB16", "Find", QKeySequence(Qt::CTRL | Qt::Key_F), "F",
-         true},
-        {C::KeyPad, 2, "Menu3", "Key Pad", "ToolB17", "Key Pad", {}, "K", true},
-        {C::InverterInfo,
-         3,
-         "Menu41",
-         "Inverter Info.",
-         "ToolB22",
-         "Inverter Information",
-         {},
-         "i",
-         false},
-        {C::Monitor, 3, "Menu42", "Monitor", "ToolB18", "Monitoring", {}, "\u223F", true},
-        {C::Options,
-         4,
-         "Menu51",
-         "Environment Options",
-         "ToolB19",
-         "Environment Options",
-         {},
-         "\u2699",
-         false},
-        {C::Maintenance, 4, "Menu52", "Maintenance Mode", nullptr, nullptr, {}, nullptr, true},
-        {C::Contents, 5, "Menu61", "Contents", "ToolB20", "Help", {}, "?", false},
-        {C::About, 5, "Menu62", "About", nullptr, nullptr, {}, nullptr, false},
-    };
     const LanguageTexts& texts = p_.session.texts;
     const auto text = [&](const char* key, const char* def) {
         return texts.LangText(QStringLiteral("Main"), QLatin1String(key), QString::fromLatin1(def));
     };
-    QList<QMenu*> menus;
     for (const auto& [key, def] :
          std::initializer_list<std::pair<const char*, const char*>>{{"Menu1", "Files"},
                                                                     {"Menu2", "Parameter"},
@@ -211,40 +221,35 @@ void MainWindow::BuildCommands() {
                                                                     {"Menu4", "Monitoring"},
                                                                     {"Menu5", "Tools"},
                                                                     {"Menu6", "Help"}})
-        menus.append(menuBar()->addMenu(text(key, def)));
+        menus_.append(menuBar()->addMenu(text(key, def)));
 
-    auto* bar = addToolBar(QStringLiteral("Tools"));
-    bar->setMovable(false);
-    bar->setIconSize(QSize(24, 24));
+    bar_ = addToolBar(QStringLiteral("Tools"));
+    bar_->setMovable(false);
+    bar_->setIconSize(QSize(24, 24));
     indicator_ =
-        bar->addAction(Lamp(QColor(0xC0, 0x30, 0x30)), text("ToolB1", "Communication Check"));
+        new QAction(Lamp(QColor(0xC0, 0x30, 0x30)), text("ToolB1", "Communication Check"), this);
     connect(indicator_, &QAction::triggered, this, [this] { Run(C::CommunicationCheck); });
-    bar->addSeparator();
 
-    const QColor groups[] = {kFile, kTable, kLink, kLink, kTools, kTools};
-    for (const Item& item : items) {
+    for (const Item& item : kItems) {
+        const C* command = std::get_if<C>(&item.command);
+        if (!command)
+            continue;
         auto* action = new QAction(text(item.key, item.caption), this);
         action->setShortcut(item.shortcut);
         if (item.glyph) {
-            action->setIcon(GlyphIcon(QString::fromUtf8(item.glyph), groups[item.menu]));
+            action->setIcon(GlyphIcon(QString::fromUtf8(item.glyph), kGroups[item.menu]));
             action->setToolTip(text(item.hintKey, item.hint));
-            bar->addAction(action);
-            if (item.separatorAfter)
-                bar->addSeparator();
         }
-        menus[item.menu]->addAction(action);
-        if (item.separatorAfter)
-            menus[item.menu]->addSeparator();
-        connect(action, &QAction::triggered, this, [this, c = item.command] { Run(c); });
-        actions_[item.command] = action;
+        connect(action, &QAction::triggered, this, [this, c = *command] { Run(c); });
+        actions_[*command] = action;
     }
     // The key pad is a command of the menu bar itself; there it shows its text.
-    menuBar()->removeAction(menus[2]->menuAction());
-    auto* keyPad = new QAction(actions_[C::KeyPad]->text(), this);
-    connect(keyPad, &QAction::triggered, this, [this] { Run(C::KeyPad); });
-    connect(actions_[C::KeyPad], &QAction::changed, keyPad,
-            [keyPad, source = actions_[C::KeyPad]] { keyPad->setEnabled(source->isEnabled()); });
-    menuBar()->insertAction(menus[3]->menuAction(), keyPad);
+    menuBar()->removeAction(menus_[2]->menuAction());
+    keyPadItem_ = new QAction(actions_[C::KeyPad]->text(), this);
+    connect(keyPadItem_, &QAction::triggered, this, [this] { Run(C::KeyPad); });
+    connect(actions_[C::KeyPad], &QAction::changed, keyPadItem_,
+            [this] { keyPadItem_->setEnabled(actions_[C::KeyPad]->isEnabled()); });
+    menuBar()->insertAction(menus_[3]->menuAction(), keyPadItem_);
 
     // Commands of parts that are not built yet stay visible, and say so.
     unbuilt_ = {C::PageSetup, C::Print, C::KeyPad, C::Monitor, C::InverterInfo};
@@ -254,21 +259,52 @@ void MainWindow::BuildCommands() {
                                 QStringLiteral(" (not available in this version)"));
         actions_[c]->setStatusTip(QStringLiteral("Not available in this version"));
     }
-    for (C c : {C::ChangedOnly, C::Quick, C::Blind})
-        actions_[c]->setCheckable(true);
+}
+
+void MainWindow::LayOutCommands() {
+    const LanguageTexts& texts = p_.session.texts;
+    for (QMenu* menu : std::as_const(menus_))
+        menu->clear();
+    bar_->clear();
+    bar_->addAction(indicator_);
+    bar_->addSeparator();
+    for (const Item& item : kItems) {
+        QAction* action;
+        if (const C* command = std::get_if<C>(&item.command)) {
+            action = actions_[*command];
+        } else {
+            action = tableWindow_->ActionFor(std::get<T>(item.command));
+            if (item.glyph) {
+                action->setIcon(GlyphIcon(QString::fromUtf8(item.glyph), kGroups[item.menu]));
+                action->setToolTip(texts.LangText(QStringLiteral("Main"),
+                                                  QLatin1String(item.hintKey),
+                                                  QString::fromLatin1(item.hint)));
+            }
+        }
+        if (item.glyph) {
+            bar_->addAction(action);
+            if (item.separatorAfter)
+                bar_->addSeparator();
+        }
+        menus_[item.menu]->addAction(action);
+        if (item.separatorAfter)
+            menus_[item.menu]->addSeparator();
+    }
 }
 
 // The communication check enables the commands that need the inverter when
 // it answers, and disables them when it does not.
 void MainWindow::EnableLinkCommands(bool on) {
-    linkUp_ = on;
-    for (C c : {C::Import, C::Export, C::KeyPad, C::SelectedImport, C::SelectedExport,
-                C::Comparison, C::InverterInfo})
+    for (C c : {C::Import, C::Export, C::KeyPad, C::Comparison, C::InverterInfo})
         actions_[c]->setEnabled(on && !unbuilt_.count(c));
     if (tableWindow_)
-        for (auto c :
-             {ParameterWindow::Command::SelectedImport, ParameterWindow::Command::SelectedExport})
-            tableWindow_->ActionFor(c)->setEnabled(on);
+        for (T t : {T::SelectedImport, T::SelectedExport})
+            tableWindow_->ActionFor(t)->setEnabled(on);
+}
+
+void MainWindow::OtherWindowActivated() {
+    if (tableWindow_)
+        tableWindow_->OtherWindowActivated();
 }
 
 void MainWindow::Reload() {
@@ -313,29 +349,17 @@ void MainWindow::Reload() {
         };
         p_.showStores(pairs(editor_->UndoStore()), pairs(editor_->RedoStore()));
     });
-    // The main window's items mirror the table's enable states.
-    for (auto [mine, theirs] : {std::pair{C::Undo, ParameterWindow::Command::Undo},
-                                {C::Redo, ParameterWindow::Command::Redo},
-                                {C::Find, ParameterWindow::Command::Find}}) {
-        QAction* source = tableWindow_->ActionFor(theirs);
-        QAction* mirror = actions_[mine];
-        mirror->setEnabled(source->isEnabled());
-        connect(source, &QAction::changed, mirror,
-                [source, mirror] { mirror->setEnabled(source->isEnabled()); });
-    }
+    tableWindow_->OtherWindowActivated(); // until the user brings it up
     connect(tableWindow_, &ParameterWindow::Activated, this, [this] {
-        paraTableAct_ = true;
         // A message box of the check itself gives the table its activation
         // back when it closes: that one does not check again.
         constexpr qint64 kSettleMs = 500;
         if (checkEnded_ < 0 || p_.clock.Milliseconds() - checkEnded_ > kSettleMs)
             CommunicationCheck();
     });
-    const bool quick = context.quickCount > 0;
-    actions_[C::Quick]->setVisible(quick);
-    actions_[C::ParameterHelp]->setEnabled(loader.HasParaHelp());
+    LayOutCommands();
     p_.link.SetTable(&p_.session.table);
-    EnableLinkCommands(linkUp_); // until a check says otherwise
+    EnableLinkCommands(p_.link.CommandsEnabled()); // until a check says otherwise
     UpdateTitle();
 }
 
@@ -386,10 +410,6 @@ void MainWindow::ShowHelp(const QString& file) {
 }
 
 void MainWindow::Run(Command command) {
-    const auto table = [this](ParameterWindow::Command c) {
-        if (tableWindow_)
-            tableWindow_->Run(c);
-    };
     const auto saveAs = [this] { return SaveAsDialog(); };
     switch (command) {
     case C::New:
@@ -420,7 +440,7 @@ void MainWindow::Run(Command command) {
         SaveAsDialog();
         return;
     case C::Rs232c:
-        paraTableAct_ = false;
+        OtherWindowActivated();
         if (p_.rs232c)
             p_.rs232c();
         CommunicationCheck();
@@ -432,45 +452,6 @@ void MainWindow::Run(Command command) {
         tableWindow_->show();
         tableWindow_->raise();
         return;
-    case C::ChangedOnly:
-        return table(ParameterWindow::Command::ChangedOnly);
-    case C::Quick:
-        return table(ParameterWindow::Command::Quick);
-    case C::Select:
-        return table(ParameterWindow::Command::Select);
-    case C::SelectClear:
-        return table(ParameterWindow::Command::SelectClear);
-    case C::Blind:
-        return table(ParameterWindow::Command::Blind);
-    case C::AllParameters:
-        return table(ParameterWindow::Command::AllParameters);
-    case C::Undo:
-        return table(ParameterWindow::Command::Undo);
-    case C::Redo:
-        return table(ParameterWindow::Command::Redo);
-    case C::Copy:
-        return table(ParameterWindow::Command::Copy);
-    case C::Find:
-        return table(ParameterWindow::Command::Find);
-    case C::Hex:
-        return table(ParameterWindow::Command::Hex);
-    case C::Dec:
-        return table(ParameterWindow::Command::Dec);
-    case C::Shipment:
-        return table(ParameterWindow::Command::Shipment);
-    // The transfers act on the table only while it is the active window.
-    case C::SelectedImport:
-        if (paraTableAct_)
-            table(ParameterWindow::Command::SelectedImport);
-        return;
-    case C::SelectedExport:
-        if (paraTableAct_)
-            table(ParameterWindow::Command::SelectedExport);
-        return;
-    case C::ParameterHelp:
-        if (paraTableAct_)
-            table(ParameterWindow::Command::ParameterHelp);
-        return;
     case C::Contents:
         ShowHelp(p_.paths.HelpFile);
         return;
@@ -481,12 +462,12 @@ void MainWindow::Run(Command command) {
     case C::Comparison:
         return Transfer(command, TransferMode::Compare);
     case C::Options:
-        paraTableAct_ = false;
+        OtherWindowActivated();
         if (p_.optionsDialog)
             p_.optionsDialog();
         return;
     case C::Maintenance:
-        paraTableAct_ = false;
+        OtherWindowActivated();
         // An accepted login shows the maintenance rows in the table, unfiltered.
         if (p_.maintenance && p_.maintenance()) {
             table_->maintenance = p_.flags.MainteFlag;
@@ -494,7 +475,7 @@ void MainWindow::Run(Command command) {
         }
         return;
     case C::About:
-        paraTableAct_ = false;
+        OtherWindowActivated();
         if (p_.about)
             p_.about();
         return;
@@ -515,7 +496,7 @@ void MainWindow::Run(Command command) {
 void MainWindow::Transfer(Command command, TransferMode mode) {
     if (!actions_[command]->isEnabled())
         return;
-    paraTableAct_ = false;
+    OtherWindowActivated();
     const TransferSetup setup = TransferSetup::From(p_.options, p_.flags.MainteFlag);
     AppSession& s = p_.session;
     FunctionPump pump([] { QCoreApplication::processEvents(); });
@@ -552,7 +533,7 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
             report, s.texts, s.messenger.Dialogs(),
             {p_.paths.AppDir, documents, setup.run.autoSave, !setup.checkPrinter || printers},
             this);
-        paraTableAct_ = false;
+        OtherWindowActivated();
         form.exec();
     }
     if (transfer.RefreshAfter() == TransferSession::Refresh::Repaint)

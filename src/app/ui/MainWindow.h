@@ -9,6 +9,8 @@
 #include <set>
 
 class QAction;
+class QMenu;
+class QToolBar;
 class QTimer;
 class QToolButton;
 
@@ -41,25 +43,9 @@ public:
         Rs232c,
         Exit,
         ParameterTable,
-        Undo,
-        Redo,
-        Copy,
         Import,
         Export,
-        SelectedImport,
-        SelectedExport,
         Comparison,
-        ChangedOnly,
-        Quick,
-        Select,
-        SelectClear,
-        Blind,
-        AllParameters,
-        Hex,
-        Dec,
-        Shipment,
-        ParameterHelp,
-        Find,
         KeyPad,
         InverterInfo,
         Monitor,
@@ -102,7 +88,7 @@ public:
     ParameterWindow* Table() const { return tableWindow_; }
     // Another window of the program became active: the table's commands of
     // the main menu wait until the table is active again.
-    void OtherWindowActivated() { paraTableAct_ = false; }
+    void OtherWindowActivated();
     // Rebuilds the table window for the session's current inverter.
     void Reload();
 
@@ -111,6 +97,9 @@ protected:
 
 private:
     void BuildCommands();
+    // Fills the menus and the tool bar: this window's actions and the table
+    // window's, which change with each table window.
+    void LayOutCommands();
     void EnableLinkCommands(bool on);
     void UpdateTitle();
     void UpdateIndicator();
@@ -125,12 +114,13 @@ private:
     std::unique_ptr<ParameterTable> table_;
     std::unique_ptr<TableEditor> editor_;
     ParameterWindow* tableWindow_ = nullptr;
+    QList<QMenu*> menus_;
+    QToolBar* bar_ = nullptr;
+    QAction* keyPadItem_ = nullptr; // the key pad: an item of the menu bar itself
     QAction* indicator_ = nullptr;
     QTimer* indicatorTimer_ = nullptr;
     HelpWindow* help_ = nullptr;
-    bool paraTableAct_ = false; // the table window was the last one activated
-    bool linkUp_ = false;       // the last communication check succeeded
-    qint64 checkEnded_ = -1;    // when the last communication check returned
+    qint64 checkEnded_ = -1; // when the last communication check returned
 };
 
 } // namespace vdk

@@ -214,12 +214,13 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
         bool separatorAfter;
     };
     const Item items[] = {
-        {Command::Undo, nullptr, "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), false, false},
-        {Command::Redo, nullptr, "Redo", {}, false, true},
+        {Command::Undo, "Menu22", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), false, false},
+        {Command::Redo, "Menu23", "Redo", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z), false,
+         true},
         {Command::Copy, "Menu24", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), true, true},
-        {Command::SelectedImport, nullptr, "Selected Parameter Import", QKeySequence(Qt::Key_F3),
+        {Command::SelectedImport, "Menu27", "Selected Parameter Import", QKeySequence(Qt::Key_F3),
          false, false},
-        {Command::SelectedExport, nullptr, "Selected Parameter Export", QKeySequence(Qt::Key_F2),
+        {Command::SelectedExport, "Menu28", "Selected Parameter Export", QKeySequence(Qt::Key_F2),
          false, true},
         {Command::ChangedOnly, "Menu29", "'Changed' Only", {}, true, false},
         {Command::Quick, "Menu2k", "Quick", {}, true, true},
@@ -230,7 +231,7 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
         {Command::AllParameters, "Menu2d", "All Parameters", {}, true, true},
         {Command::Hex, "Menu2e", "Hex.", {}, true, false},
         {Command::Dec, "Menu2f", "Dec.", {}, true, false},
-        {Command::Shipment, nullptr, "Shipment", {}, false, true},
+        {Command::Shipment, "Menu2g", "Shipment", {}, false, true},
         {Command::ParameterHelp, "Menu2h", "Show Parameter Help", QKeySequence(Qt::Key_F10), true,
          false},
         {Command::Find, "Menu2i", "Find", QKeySequence(Qt::CTRL | Qt::Key_F), false, true},
@@ -244,12 +245,12 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
         else if (item.command == Command::Close)
             caption =
                 texts.LangText(QStringLiteral("Parameter"), QStringLiteral("PopMenu1"), caption);
-        // Items the menu does not show still answer their shortcuts.
+        // Items the menu does not show still answer their shortcuts. The main
+        // window puts the same actions into its menu and tool bar.
         auto* action = new QAction(caption, this);
         if (item.visible)
             menu_->addAction(action);
         action->setShortcut(item.shortcut);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         addAction(action);
         connect(action, &QAction::triggered, this, [this, c = item.command] { Run(c); });
         actions_[item.command] = action;
@@ -367,11 +368,11 @@ void ParameterWindow::Run(Command command) {
         QGuiApplication::clipboard()->setText(editor_.CopySelection(s));
         return;
     case Command::SelectedImport:
-        if (actions_[command]->isEnabled())
+        if (actions_[command]->isEnabled() && lastActive_)
             editor_.SelectedImport(s);
         return Sync();
     case Command::SelectedExport:
-        if (actions_[command]->isEnabled())
+        if (actions_[command]->isEnabled() && lastActive_)
             editor_.SelectedExport(s);
         return Sync();
     case Command::Hex:
@@ -409,7 +410,8 @@ void ParameterWindow::Run(Command command) {
         grid_->viewport()->update();
         return;
     case Command::ParameterHelp:
-        ShowParameterHelp();
+        if (lastActive_)
+            ShowParameterHelp();
         return;
     case Command::Close:
         close();
@@ -484,6 +486,7 @@ bool ParameterWindow::eventFilter(QObject* watched, QEvent* event) {
 
 bool ParameterWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
+        lastActive_ = true;
         ReadOptions();
         Q_EMIT Activated();
     }

@@ -38,7 +38,8 @@ private:
 };
 
 // The parameter table window: renders the table and forwards every command
-// to it. The main window's mirror items call Run with the same commands.
+// to it. Its actions serve its own menu and shortcuts and, put there by the
+// main window, the main menu and tool bar.
 class ParameterWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -87,6 +88,10 @@ public:
     FindDialog* Finder() const { return find_; }
     // The table's start state for a new parameter set.
     void ResetTable();
+    // Another window of the program became active: the transfers and the
+    // parameter help wait until this window is active again, so that a menu
+    // used elsewhere never acts on a row the user is not looking at.
+    void OtherWindowActivated() { lastActive_ = false; }
     // Files dropped on the window: one parameter file is opened, anything
     // else refused with its message.
     void DropFiles(const QStringList& files);
@@ -127,7 +132,8 @@ private:
     std::map<Command, QAction*> actions_;
     HelpWindow* help_ = nullptr;
     FindDialog* find_ = nullptr;
-    bool syncing_ = false; // the window itself moves the current cell
+    bool syncing_ = false;   // the window itself moves the current cell
+    bool lastActive_ = true; // no other window was activated since this one
 };
 
 } // namespace vdk

@@ -17,12 +17,15 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 
 using namespace vdk;
 using C = MainWindow::Command;
+using T = ParameterWindow::Command;
 
 namespace {
 
@@ -87,14 +90,16 @@ void TestMainWindow::startState() {
     MainWindow& w = m.Make();
     QCOMPARE(w.windowTitle(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)"));
     QVERIFY(!w.ActionFor(C::Save)->isEnabled());
-    QVERIFY(w.ActionFor(C::Quick)->isVisible());   // the fixture declares two quick rows
-    QVERIFY(!w.ActionFor(C::Import)->isEnabled()); // until the link answers
+    QVERIFY(w.Table()->ActionFor(T::Quick)->isVisible()); // the fixture declares two quick rows
+    QVERIFY(!w.ActionFor(C::Import)->isEnabled());        // until the link answers
     QVERIFY(w.ActionFor(C::Monitor)->toolTip().contains("not available"));
     QCOMPARE(w.ActionFor(C::New)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
-    for (C c : {C::Options, C::Maintenance, C::Hex, C::Dec, C::Shipment, C::Copy, C::Find})
+    for (C c : {C::Options, C::Maintenance})
         QVERIFY(w.ActionFor(c)->isEnabled());
-    QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
+    for (T t : {T::Hex, T::Dec, T::Shipment, T::Copy, T::Find})
+        QVERIFY(w.Table()->ActionFor(t)->isEnabled());
+    QVERIFY(!w.Table()->ActionFor(T::Undo)->isEnabled());
 }
 
 void TestMainWindow::saveAsThroughTheDialog() {
@@ -197,23 +202,36 @@ void TestMainWindow::startupWindowFollowsTheLists() {
     QCOMPARE(paths.Identity().Capacity, QStringLiteral("-4040"));
 }
 
-// Undo and Redo of the main window follow the table's stores and act on it;
+// The main menu holds the table window's own actions: Undo and Redo follow
+// the table's stores and act on it, and stay so after a new table window;
 // the transfers act only while the table is the active window.
 void TestMainWindow::editCommandsMirrorTheTable() {
     Main m;
     MainWindow& w = m.Make();
+    w.Reload();
+    QList<QAction*> menuItems;
+    for (QAction* menu : w.menuBar()->actions())
+        if (menu->menu())
+            menuItems += menu->menu()->actions();
+    for (T t : {T::Undo, T::Redo, T::Copy, T::SelectedImport, T::Find})
+        QVERIFY(menuItems.contains(w.Table()->ActionFor(t)));
     QTableView* grid = w.Table()->Grid();
     grid->setCurrentIndex(grid->model()->index(0, 3));
     QTest::keyClicks(grid, "12");
     QTest::keyClick(grid, Qt::Key_Return);
-    QVERIFY(w.ActionFor(C::Undo)->isEnabled());
+    QAction* undo = w.Table()->ActionFor(T::Undo);
+    QVERIFY(undo->isEnabled());
     QCOMPARE(m.undoShown, 1); // the buffer window's undo table follows
-    w.Run(C::Undo);
+    undo->trigger();
     QCOMPARE(m.undoShown, 0);
     QCOMPARE(m.session.values.At(0, UPara::Value), "99");
-    QVERIFY(!w.ActionFor(C::Undo)->isEnabled());
-    QVERIFY(w.ActionFor(C::Redo)->isEnabled());
-    w.Run(C::SelectedImport); // the table was never activated: nothing happens
+    QVERIFY(!undo->isEnabled());
+    QVERIFY(w.Table()->ActionFor(T::Redo)->isEnabled());
+    // The table was never activated: nothing happens (without the link the
+    // transfer would have said so).
+    QAction* selectedImport = w.Table()->ActionFor(T::SelectedImport);
+    selectedImport->setEnabled(true);
+    selectedImport->trigger();
     QVERIFY(m.f.dialogs.messages.isEmpty());
 }
 
