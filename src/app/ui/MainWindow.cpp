@@ -100,10 +100,10 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
         if (p_.link.indicator.Update(p_.clock.Milliseconds()))
             UpdateIndicator();
     });
+    Reload(); // fills the tool bar, which sets the width
     setMinimumWidth(639);
     resize(std::max(639, sizeHint().width()), sizeHint().height());
     move(QApplication::primaryScreen()->availableGeometry().topLeft());
-    Reload();
 }
 
 MainWindow::~MainWindow() = default;
