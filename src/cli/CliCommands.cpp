@@ -672,15 +672,14 @@ int Cli::Read(Session& s, const QStringList& numbers) {
     }
     bool failed = false;
     for (int row : rows) {
-        bool error = false;
-        const quint32 reply = s.link.Transact(row, QString(), error, u"R");
+        const TransactResult reply = s.link.Transact(row, QString(), u"R");
         out_ << s.table.At(row, ComNo) << '=';
-        if (error)
-            out_ << "ERROR";
+        if (reply.ok())
+            out_ << RawOf(s, row, reply.value);
         else
-            out_ << RawOf(s, row, reply);
+            out_ << "ERROR";
         out_ << Qt::endl;
-        failed |= error;
+        failed |= !reply.ok();
     }
     return failed ? kExitFailed : kExitOk;
 }
@@ -692,15 +691,14 @@ int Cli::Write(Session& s, const QString& number, const QString& value, bool eep
     if (!s.link.Fits(row, value))
         return Fail(QStringLiteral("'%1' is not a whole number that fits parameter %2")
                         .arg(value, s.table.At(row, ComNo)));
-    bool error = false;
-    const quint32 echo = s.link.Transact(row, value.trimmed(), error, eeprom ? u"W" : u"P");
+    const TransactResult echo = s.link.Transact(row, value.trimmed(), eeprom ? u"W" : u"P");
     out_ << s.table.At(row, ComNo) << '=';
-    if (error)
-        out_ << "ERROR";
+    if (echo.ok())
+        out_ << RawOf(s, row, echo.value);
     else
-        out_ << RawOf(s, row, echo);
+        out_ << "ERROR";
     out_ << Qt::endl;
-    return error ? kExitFailed : kExitOk;
+    return echo.ok() ? kExitOk : kExitFailed;
 }
 
 int Cli::Detect(const QCommandLineParser& parser, Session& s) {

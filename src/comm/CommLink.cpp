@@ -3,9 +3,9 @@
 #include "base/Clock.h"
 #include "base/ProgramFlags.h"
 #include "comm/SerialPort.h"
+#include "data/Catalogue.h"
 #include "data/ParaDat.h"
 #include "settings/AppPaths.h"
-#include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
@@ -14,10 +14,6 @@
 #include <limits>
 
 namespace vdk {
-
-namespace {
-const QString kAccessValue = QStringLiteral("463");
-} // namespace
 
 void CommIndicator::ExchangeStarted(qint64 now) {
     image_ = Busy;
@@ -137,21 +133,22 @@ int CommLink::OpenPort() {
     return 1;
 }
 
-quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStringView command) {
-    error = false;
+TransactResult CommLink::Transact(int row, const QString& valueText, QStringView command) {
+    const auto failed = [this](TransactResult::Failure failure) {
+        errorFlag_ = true;
+        return TransactResult{failure, 0};
+    };
+    errorFlag_ = false;
     const bool known = table_ && row >= 0 && row < table_->Count() && !command.isEmpty();
     // A value the parameter cannot hold whole is never sent (no 0, no low
     // bits); the exchange fails, but the link is not at fault.
-    if (known && command.front().toUpper() != QLatin1Char('R') && !Fits(row, valueText)) {
-        error = true;
-        return 0;
-    }
+    if (known && command.front().toUpper() != QLatin1Char('R') && !Fits(row, valueText))
+        return failed(TransactResult::NotWhole);
     indicator.ExchangeStarted(clock_.Milliseconds());
     // A row that is not there, or a closed port, is a failed exchange.
     if (!known || !port_.IsOpen()) {
-        error = true;
         indicator.Failed();
-        return 0;
+        return failed(known ? TransactResult::NoPort : TransactResult::NoParameter);
     }
     const Request request{table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
                           char(command.front().toUpper().unicode()), valueText, settings.Address()};
@@ -165,10 +162,21 @@ quint32 CommLink::Transact(int row, const QString& valueText, bool& error, QStri
         Exchange(port_, clock_, settings.protocol, request, settings.delay, frameGap);
     if (r.timedOut)
         lateUntil_ = clock_.Milliseconds() + settings.delay;
-    error = !r.ok;
-    if (error)
+    if (!r.ok) {
         indicator.Failed();
-    return r.value;
+        return failed(r.timedOut ? TransactResult::NoAnswer : TransactResult::BadReply);
+    }
+    return TransactResult{TransactResult::None, r.value};
+}
+
+bool CommLink::OpenMaintenanceAccess() {
+    const int row = table_ ? table_->FindRow(kMaintenanceAccess) : -1;
+    return row < 0 || Transact(row, kMaintenanceCode, u"P").ok();
+}
+
+bool CommLink::CloseMaintenanceAccess() {
+    const int row = table_ ? table_->FindRow(kMaintenanceAccess) : -1;
+    return row < 0 || Transact(row, QStringLiteral("0"), u"P").ok();
 }
 
 bool CommLink::FourBytesOnWire(int row) const {
@@ -192,38 +200,31 @@ bool CommLink::CommunicationCheck() {
         return false;
     }
     const int row = table_ ? table_->FindRow(u"0000") : -1;
-    if (row >= 0)
-        Transact(row, QString(), errorFlag, u"R");
-    const bool ok = row >= 0 && !errorFlag;
+    const bool ok = row >= 0 && Transact(row, QString(), u"R").ok();
     EnableCommands(ok);
     return ok;
 }
 
-void CommLink::InverterTypeCheck(const QString& inverterIni, const InverterIdentity& loaded) {
+void CommLink::InverterTypeCheck(const Catalogue& catalogue, const InverterIdentity& loaded) {
     if (!table_)
         return;
     const auto read = [&](QStringView number) -> QString {
         const int row = table_->FindRow(number);
         if (row < 0)
             return QString();
-        return QString::number(qint16(quint16(Transact(row, QString(), errorFlag, u"R"))));
+        return QString::number(qint16(quint16(Transact(row, QString(), u"R").value)));
     };
-    const int access = table_->FindRow(u"FB91");
-    if (access >= 0)
-        Transact(access, kAccessValue, errorFlag, u"P");
+    OpenMaintenanceAccess();
     const QString typeCode = read(u"FB07");
     const QString capacityCode = read(u"FB05");
 
-    const IniFile ini(inverterIni);
-    const auto nameOf = [&](const QString& section, const QString& code, const QString& def) {
-        const QStringList keys = ini.ReadSection(section);
-        for (const QString& key : keys)
-            if (!code.isNull() && ini.ReadString(section, key, def) == code)
-                return key;
-        return QStringLiteral("Err");
+    // A number the catalogue does not list (or none read) shows as "Err".
+    const auto named = [](const QString& name) {
+        return name.isEmpty() ? QStringLiteral("Err") : name;
     };
-    const QString type = nameOf(QStringLiteral("Type"), typeCode, QStringLiteral("99"));
-    const QString capacity = nameOf(type, capacityCode, QStringLiteral("0"));
+    const QString type = named(typeCode.isNull() ? QString() : catalogue.TypeFormOf(typeCode));
+    const QString capacity =
+        named(capacityCode.isNull() ? QString() : catalogue.CapacityOf(type, capacityCode));
 
     QStringList problems;
     if (type == QLatin1String("Err"))

@@ -8,6 +8,7 @@
 
 namespace vdk {
 
+class Catalogue;
 class Clock;
 class Messenger;
 class ParaDat;
@@ -66,6 +67,26 @@ qint64 ReplyToRaw(quint32 reply, bool fourBytesOnWire, bool negativeLow);
 // a whole number within the parameter's width, signed or unsigned.
 bool FitsParameter(const QString& valueText, bool fourBytesOnWire);
 
+// The outcome of one exchange for a parameter: the reply word, or why there
+// is none.
+struct TransactResult {
+    enum Failure {
+        None,
+        NoParameter, // the row is not in the table
+        NotWhole,    // a value the parameter cannot hold whole: never sent
+        NoPort,      // the port is not open
+        NoAnswer,    // no reply to this request by the time-out
+        BadReply,    // the inverter refused, or the reply was not its answer
+    };
+    Failure failure = None;
+    quint32 value = 0;
+    bool ok() const { return failure == None; }
+};
+
+// The maintenance parameters open while 463 is in FB91 (RAM), and close with 0.
+inline const QString kMaintenanceAccess = QStringLiteral("FB91");
+inline const QString kMaintenanceCode = QStringLiteral("463");
+
 // The link to the inverter: owns the settings of the one port, runs every
 // exchange, the communication check and the inverter type check.
 class CommLink {
@@ -84,22 +105,31 @@ public:
     // Closes and reopens the port with the settings. 0 on success; on failure
     // message 3 is shown and the indicator goes off.
     int OpenPort();
-    // One exchange for parameter `row`; the raw reply word, or 0 with
-    // `errorFlag` set. A write whose value the parameter cannot hold whole
-    // (not an integer, or beyond its width) fails without being sent.
-    quint32 Transact(int row, const QString& valueText, bool& errorFlag, QStringView command);
+    // One exchange for parameter `row`: a read ("R") or a write of
+    // `valueText` ("P" RAM, "W" EEPROM). A write whose value the parameter
+    // cannot hold whole (not an integer, or beyond its width) fails without
+    // being sent.
+    TransactResult Transact(int row, const QString& valueText, QStringView command);
+    // Whether the last exchange failed: the communication error flag that
+    // stays set until the next exchange, or until cleared.
+    bool LastFailed() const { return errorFlag_; }
+    void ClearError() { errorFlag_ = false; }
     bool CommunicationCheck();
+    // Opens the maintenance parameters (463 to FB91 in RAM) or closes them
+    // (0). False when the exchange failed; true, with nothing sent, when the
+    // table has no FB91.
+    bool OpenMaintenanceAccess();
+    bool CloseMaintenanceAccess();
     // A reply word of parameter `row` as its raw value (four bytes travel
     // only in the inverter protocol).
     qint64 RawOf(int row, quint32 reply, bool negativeLow) const;
     // Whether `valueText` can be sent to parameter `row` whole.
     bool Fits(int row, const QString& valueText) const;
     // Warns (messages 75 to 79) when the inverter on the line is not the loaded
-    // type-form and capacity; `inverterIni` is the catalogue file.
-    void InverterTypeCheck(const QString& inverterIni, const InverterIdentity& loaded);
+    // type-form and capacity of the catalogue.
+    void InverterTypeCheck(const Catalogue& catalogue, const InverterIdentity& loaded);
 
     CommSettings settings;
-    bool errorFlag = false; // the shared communication error flag
     CommIndicator indicator;
 
 private:
@@ -113,6 +143,7 @@ private:
     const ParaDat* table_ = nullptr;
     std::function<void(bool)> commandsEnabled_;
     bool commandsOn_ = false;
+    bool errorFlag_ = false;
     qint64 lateUntil_ = -1; // a late reply may come until then (ms)
 };
 

@@ -104,7 +104,7 @@ Identity Detector::Identify(const LineFound& line, const Catalogue& c) {
     if (!Open(line))
         return id;
     const Protocol p = line.protocol;
-    Ask(p, QStringLiteral("FB91"), 'P', QStringLiteral("463"));
+    Ask(p, kMaintenanceAccess, 'P', kMaintenanceCode);
 
     const QStringList types = c.TypeForms();
     QStringList typeCodes;

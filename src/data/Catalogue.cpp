@@ -48,6 +48,24 @@ QString Catalogue::CapacityCode(const QString& typeForm, const QString& capacity
     return ini_.ReadString(typeForm, capacity, QStringLiteral("0"));
 }
 
+namespace {
+QString KeyOf(const IniFile& ini, const QString& section, const QString& value) {
+    const QStringList keys = ini.ReadSection(section);
+    for (const QString& key : keys)
+        if (ini.ReadString(section, key, QString()) == value)
+            return key;
+    return QString();
+}
+} // namespace
+
+QString Catalogue::TypeFormOf(const QString& number) const {
+    return KeyOf(ini_, QStringLiteral("Type"), number);
+}
+
+QString Catalogue::CapacityOf(const QString& typeForm, const QString& code) const {
+    return KeyOf(ini_, typeForm, code);
+}
+
 QString Catalogue::FreqCommNo(const QString& typeForm) const {
     return ini_.ReadString(QStringLiteral("Freq Comm No"), typeForm, QStringLiteral("-"));
 }

@@ -23,6 +23,10 @@ public:
     // type-form's directory for that CPU version, sorted.
     QStringList Capacities(const QString& typeForm, const QString& cpuVer) const;
     QString CapacityCode(const QString& typeForm, const QString& capacity) const;
+    // The type-form whose number, and the capacity of `typeForm` whose code,
+    // an inverter reports; empty when the catalogue has none.
+    QString TypeFormOf(const QString& number) const;
+    QString CapacityOf(const QString& typeForm, const QString& code) const;
     // The frequency command's communication number, or "-".
     QString FreqCommNo(const QString& typeForm) const;
 

@@ -233,20 +233,18 @@ bool TableEditor::LinkReady() {
 }
 
 void TableEditor::MarkTransfer(int param, bool failed) {
-    values_.At(param, UPara::CommErrIndex) = failed ? kOne : kZero;
-    QString& flag = table_.At(param, Flag);
-    if (!failed && flag != kOne)
-        flag = kZero;
+    values_.SetMark(param, UPara::CommErrIndex, failed);
+    if (!failed)
+        table_.SetTransferFlag(param, ParaDat::Transfer::Passed);
 }
 
 QString TableEditor::Write(int param, const QString& rawText, QStringView command) {
-    bool& error = link_->errorFlag;
-    const quint32 echo = link_->Transact(param, rawText, error, command);
-    values_.At(param, UPara::WriteIndex) = error ? kOne : kZero;
-    MarkTransfer(param, error);
-    if (error)
+    const TransactResult echo = link_->Transact(param, rawText, command);
+    values_.SetMark(param, UPara::WriteIndex, !echo.ok());
+    MarkTransfer(param, !echo.ok());
+    if (!echo.ok())
         return values_.At(param, UPara::Value);
-    return QString::number(link_->RawOf(param, echo, NegativeLow(table_, values_, param)));
+    return QString::number(link_->RawOf(param, echo.value, NegativeLow(table_, values_, param)));
 }
 
 void TableEditor::SelectedImport(const Selection& s) {
@@ -258,18 +256,17 @@ void TableEditor::SelectedImport(const Selection& s) {
         return;
     }
     ForMarked(s, [this](int k, int p) {
-        bool& error = link_->errorFlag;
-        const quint32 word = link_->Transact(p, QString(), error, u"R");
-        MarkTransfer(p, error);
+        const TransactResult word = link_->Transact(p, QString(), u"R");
+        MarkTransfer(p, !word.ok());
         // A failed read keeps the value the table holds.
-        if (!error) {
+        if (word.ok()) {
             values_.At(p, UPara::Value) =
-                QString::number(link_->RawOf(p, word, NegativeLow(table_, values_, p)));
+                QString::number(link_->RawOf(p, word.value, NegativeLow(table_, values_, p)));
             values_.SetUnread(p, false);
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
         }
         SetChangedMark(p, k);
-        values_.At(p, UPara::WriteIndex) = kZero;
+        values_.SetMark(p, UPara::WriteIndex, false);
     });
     grid_.ResolveLinkedLimits();
 }

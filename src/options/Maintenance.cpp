@@ -73,12 +73,9 @@ QString MaintenanceCodes::HashOf(const QString& code, const QByteArray& salt, in
 bool UseMaintenanceMode(CommLink& link, bool on) {
     if (!link.CommunicationCheck())
         return false;
-    const int row = link.Table() ? link.Table()->FindRow(u"FB91") : -1;
-    if (row < 0)
+    if (!link.Table() || link.Table()->FindRow(kMaintenanceAccess) < 0)
         return false;
-    bool error = false;
-    link.Transact(row, on ? QStringLiteral("463") : QStringLiteral("0"), error, u"P");
-    return !error;
+    return on ? link.OpenMaintenanceAccess() : link.CloseMaintenanceAccess();
 }
 
 LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes, CommLink& link,
@@ -92,12 +89,9 @@ LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes,
     const auto openInverter = [&] {
         if (!linkUp)
             return false;
-        bool error = false;
-        const int row = link.Table() ? link.Table()->FindRow(u"FB91") : -1;
-        if (row < 0)
+        if (!link.Table() || link.Table()->FindRow(kMaintenanceAccess) < 0)
             return false;
-        link.Transact(row, QStringLiteral("463"), error, u"P");
-        return !error;
+        return link.OpenMaintenanceAccess();
     };
     const QString nl = QStringLiteral("\n");
     const auto warn = [&](const QString& first, bool opened) {

@@ -15,10 +15,6 @@
 
 namespace vdk {
 
-namespace {
-const QString kAccessValue = QStringLiteral("463");
-} // namespace
-
 TransferOptions TransferOptions::From(const EnvironmentOptions& o, const OptionAvailability& a,
                                       bool maintenanceMode) {
     TransferOptions t;
@@ -61,18 +57,8 @@ std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool us
     }
     if (!useMaintenance)
         return table.NormalLastRow();
-    if (const int access = table.FindRow(u"FB91"); access >= 0)
-        link.Transact(access, kAccessValue, link.errorFlag, u"P");
+    link.OpenMaintenanceAccess();
     return table.LastRow();
-}
-
-bool CloseMaintenanceAccess(CommLink& link, const ParaDat& table) {
-    const int access = table.FindRow(u"FB91");
-    if (access < 0)
-        return true;
-    bool error = false;
-    link.Transact(access, QStringLiteral("0"), error, u"P");
-    return !error;
 }
 
 TransferRun::TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
@@ -175,10 +161,9 @@ bool TransferRun::Import(ResultReport& report) {
     QStringList read;
     QList<bool> failed;
     const bool completed = ForEachRow([&](int row) {
-        bool& error = link_.errorFlag;
-        const quint32 word = link_.Transact(row, values_.At(row, UPara::Value), error, u"R");
-        if (!error) {
-            read.append(ValueText(row, word));
+        const TransactResult word = link_.Transact(row, values_.At(row, UPara::Value), u"R");
+        if (word.ok()) {
+            read.append(ValueText(row, word.value));
             failed.append(false);
             table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
@@ -217,11 +202,10 @@ void TransferRun::ModelRule() {
     const int fe08 = table_.FindRow(u"FE08");
     if (fe08 < 0 || fe08 >= values_.Count())
         return;
-    bool error = false;
-    const quint32 word = link_.Transact(fe08, QString(), error, u"R");
-    if (error)
+    const TransactResult word = link_.Transact(fe08, QString(), u"R");
+    if (!word.ok())
         return;
-    const QString text = ValueText(fe08, word);
+    const QString text = ValueText(fe08, word.value);
     values_.At(fe08, UPara::Value) = text;
     values_.SetUnread(fe08, false);
     const int p0630 = table_.FindRow(u"0630");
@@ -248,9 +232,8 @@ bool TransferRun::Export(ResultReport& report) {
         }
         const QString& value = values_.At(row, UPara::Value);
         const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
-        bool& error = link_.errorFlag;
-        const quint32 echo = link_.Transact(row, value, error, ram ? u"P" : letter);
-        if (error || ParseWholeNumber(ValueText(row, echo)) != ParseWholeNumber(value))
+        const TransactResult echo = link_.Transact(row, value, ram ? u"P" : letter);
+        if (!echo.ok() || ParseWholeNumber(ValueText(row, echo.value)) != ParseWholeNumber(value))
             return Failed(row, report.lines);
         table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
         values_.SetMark(row, UPara::WriteIndex, false);
@@ -271,11 +254,10 @@ bool TransferRun::Compare(ResultReport& report) {
                         texts_.title);
     report.hidden.append(texts_.errors);
     const bool completed = ForEachRow([&](int row) {
-        bool& error = link_.errorFlag;
-        const quint32 word = link_.Transact(row, QString(), error, u"R");
-        if (error)
+        const TransactResult word = link_.Transact(row, QString(), u"R");
+        if (!word.ok())
             return Failed(row, report.hidden);
-        const QString inverter = ValueText(row, word);
+        const QString inverter = ValueText(row, word.value);
         const QString& value = values_.At(row, UPara::Value);
         const qint64 held = ParseWholeNumber(value).value_or(qint64(value.toDouble()));
         if (ParseWholeNumber(inverter) == held) {

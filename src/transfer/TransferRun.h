@@ -65,9 +65,6 @@ struct TransferSetup {
 // RAM) and taken in. The last row the run covers, or nothing.
 std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool useMaintenance,
                                    Messenger& messenger);
-// Closes the maintenance parameters again (0 to FB91 in RAM), for a run that
-// opened them on its own; false when the inverter did not take it.
-bool CloseMaintenanceAccess(CommLink& link, const ParaDat& table);
 
 // One whole-set run, parameter by parameter on the caller's thread: import
 // reads every parameter into the value table, export writes the table's

@@ -1,5 +1,7 @@
 #include "transfer/TransferSession.h"
 
+#include "comm/CommLink.h"
+
 namespace vdk {
 
 TransferSession::TransferSession(ParaDat& table, UPara& values, CommLink& link,
@@ -23,7 +25,7 @@ bool TransferSession::Execute() {
 
 bool TransferSession::Finish(const TransferRun::Outcome& outcome) {
     outcome_ = outcome;
-    return !config_.closeMaintenance || CloseMaintenanceAccess(link_, table_);
+    return !config_.closeMaintenance || link_.CloseMaintenanceAccess();
 }
 
 bool TransferSession::ShowsReport() const {

@@ -164,8 +164,9 @@ int ReadAll(const ParaDat& table, const SimOptions& o, int* reads = nullptr) {
         return -1;
     int errors = 0;
     for (int row = 0; row <= table.NormalLastRow(); ++row) {
-        bool error = false;
-        const quint32 value = link.Transact(row, QString(), error, u"R");
+        const TransactResult r = link.Transact(row, QString(), u"R");
+        const bool error = !r.ok();
+        const quint32 value = r.value;
         errors += error;
         if (reads)
             ++*reads;

@@ -5,6 +5,7 @@
 #include "ScriptedPort.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
+#include "data/Catalogue.h"
 
 #include <QTest>
 
@@ -90,11 +91,11 @@ void TestTransact::replyTiming() {
     QFETCH(qint64, elapsed);
     Link l;
     l.port.replies.enqueue({reply, delay});
-    bool flag = true;
     const qint64 start = l.clock.now;
-    const quint32 value = l.link.Transact(l.f.table.FindRow(comNo), QString(), flag, u"R");
-    QCOMPARE(flag, error);
-    QCOMPARE(value, error ? 0u : 600u);
+    const TransactResult r = l.link.Transact(l.f.table.FindRow(comNo), QString(), u"R");
+    QCOMPARE(!r.ok(), error);
+    QCOMPARE(l.link.LastFailed(), error);
+    QCOMPARE(r.value, error ? 0u : 600u);
     QCOMPARE(l.clock.now - start, elapsed);
     QCOMPARE(l.port.sent, QList<QByteArray>{Hex("2F520000"
                                                 "81")});
@@ -125,10 +126,9 @@ void TestTransact::modbusFrameGap() {
     Link l;
     l.link.settings.protocol = Protocol::Modbus;
     l.port.replies.enqueue({reply, 10});
-    bool flag = false;
-    const quint32 value = l.link.Transact(0, QString(), flag, u"R");
-    QCOMPARE(flag, error);
-    QCOMPARE(value, error ? 0u : 600u);
+    const TransactResult r = l.link.Transact(0, QString(), u"R");
+    QCOMPARE(!r.ok(), error);
+    QCOMPARE(r.value, error ? 0u : 600u);
     QCOMPARE(l.clock.now, elapsed);
 }
 
@@ -177,10 +177,9 @@ void TestTransact::replyMustAnswerTheRequest() {
     l.link.settings.douhou = number == 255;
     l.link.settings.id = std::max(number, 0);
     l.port.replies.enqueue({reply, 5});
-    bool flag = false;
-    const quint32 value = l.link.Transact(0, QStringLiteral("600"), flag, command);
-    QCOMPARE(flag, error);
-    QCOMPARE(value, error ? 0u : 600u);
+    const TransactResult r = l.link.Transact(0, QStringLiteral("600"), command);
+    QCOMPARE(!r.ok(), error);
+    QCOMPARE(r.value, error ? 0u : 600u);
     QCOMPARE(l.clock.now, elapsed);
 }
 
@@ -190,21 +189,20 @@ void TestTransact::replyMustAnswerTheRequest() {
 void TestTransact::lateModbusReadReplyIsDrained() {
     Link l;
     l.link.settings.protocol = Protocol::Modbus;
-    bool flag = false;
     l.port.replies.enqueue({QByteArray(), 0});
-    l.link.Transact(0, QString(), flag, u"R");
-    QVERIFY(flag);
+    QCOMPARE(l.link.Transact(0, QString(), u"R").failure, TransactResult::NoAnswer);
     QCOMPARE(l.clock.now, 201);
     // A quiet line: the next read goes out one time-out after the time-out.
     l.port.replies.enqueue({WithCrc(Hex("FB03020258")), 5});
-    QCOMPARE(l.link.Transact(0, QString(), flag, u"R"), 600u);
-    QVERIFY(!flag);
+    const TransactResult r = l.link.Transact(0, QString(), u"R");
+    QVERIFY(r.ok());
+    QCOMPARE(r.value, 600u);
     QCOMPARE(l.port.sent.size(), 2);
     QVERIFY(l.clock.now >= 201 + 200);
     // No wait after a reply that came.
     const qint64 before = l.clock.now;
     l.port.replies.enqueue({WithCrc(Hex("FB03020258")), 5});
-    l.link.Transact(0, QString(), flag, u"R");
+    l.link.Transact(0, QString(), u"R");
     QCOMPARE(l.clock.now, before + 5 + 4);
 }
 
@@ -212,18 +210,17 @@ void TestTransact::indicator() {
     Link l;
     QCOMPARE(l.link.indicator.Current(), CommIndicator::NoLink);
     l.port.replies.enqueue({kInverterReply, 5});
-    bool flag = false;
-    l.link.Transact(0, QString(), flag, u"R");
+    l.link.Transact(0, QString(), u"R");
     QCOMPARE(l.link.indicator.Current(), CommIndicator::Busy);
     QVERIFY(!l.link.indicator.Update(l.clock.now + 294)); // 299 ms after the start
     QVERIFY(l.link.indicator.Update(300));
     QCOMPARE(l.link.indicator.Current(), CommIndicator::Ready);
-    l.link.Transact(0, QString(), flag, u"R"); // silence
+    l.link.Transact(0, QString(), u"R"); // silence
     QCOMPARE(l.link.indicator.Current(), CommIndicator::NoLink);
     QCOMPARE(l.link.indicator.TimerDue(), -1);
     // A row that is not there never reaches the port.
-    l.link.Transact(-1, QString(), flag, u"R");
-    QVERIFY(flag);
+    QCOMPARE(l.link.Transact(-1, QString(), u"R").failure, TransactResult::NoParameter);
+    QVERIFY(l.link.LastFailed());
     QCOMPARE(l.port.sent.size(), 2);
 }
 
@@ -304,7 +301,7 @@ void TestTransact::inverterTypeCheck() {
         {Hex("2F50FB9101CF") + "x", 1}); // access write echo (sum is not checked here)
     l.port.replies.enqueue({reply(0xFB07, type), 1});
     l.port.replies.enqueue({reply(0xFB05, capacity), 1});
-    l.link.InverterTypeCheck(l.f.paths.InverterIni,
+    l.link.InverterTypeCheck(Catalogue(l.f.paths),
                              InverterIdentity{"AB", "-1K", "1", "English", "Eng"});
     QCOMPARE(l.port.sent.first(), EncodeInverterRequest(Request{"FB91", false, 'P', "463", {}}));
     if (text.isEmpty()) {

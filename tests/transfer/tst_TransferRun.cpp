@@ -291,11 +291,11 @@ void TestTransferRun::exportNeverWritesWhatWasNotRead() {
                           QByteArray(), restore.f.messenger);
     QCOMPARE(read.outcome, ReadOutcome::Taken);
     QVERIFY(restore.f.values.Unread(restore.Row("FE08")));
-    bool error = false; // the inverter changed meanwhile
-    restore.line->link.Transact(restore.Row("0003"), "1", error, u"W");
+    // The inverter changed meanwhile.
+    restore.line->link.Transact(restore.Row("0003"), "1", u"W");
     restore.config.lastRow = restore.f.table.LastRow();
     restore.config.options.changedOnly = false;
-    restore.line->link.Transact(restore.Row("FB91"), "463", restore.line->link.errorFlag, u"P");
+    restore.line->link.OpenMaintenanceAccess();
     const TransferRun::Outcome o = restore.Go(TransferMode::Export);
     QCOMPARE(o.errors, 0);
     QCOMPARE(o.unread, 2);

@@ -6,6 +6,7 @@
 #include "base/ProgramFlags.h"
 #include "base/ui/HelpWindow.h"
 #include "comm/CommLink.h"
+#include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
 #include "editor/ui/ParameterWindow.h"
 #include "options/EnvironmentOptions.h"
@@ -512,7 +513,7 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     bar.ShowChangedOnlyNote(mode == TransferMode::Export && setup.run.changedOnly);
     if (setup.checkType)
         bar.typeCheck = [this] {
-            p_.link.InverterTypeCheck(p_.paths.InverterIni, p_.paths.Identity());
+            p_.link.InverterTypeCheck(Catalogue(p_.paths), p_.paths.Identity());
         };
     bar.exec();
     UpdateIndicator();

@@ -311,7 +311,7 @@ void SerialSetupDialog::Apply(const CommSettings& settings) {
 void SerialSetupDialog::accept() {
     if (!Closing())
         return;
-    link_.errorFlag = false;
+    link_.ClearError();
     QDialog::accept();
 }
 

@@ -216,7 +216,7 @@ void TestSerialSetupDialog::closing() {
     QFETCH(bool, errorFlag);
     Setup s;
     SerialSetupDialog& d = s.Make();
-    s.link.errorFlag = true;
+    s.link.Transact(-1, QString(), u"R"); // a failed exchange sets the flag
     d.ProtocolButton(Protocol::Modbus)->click();
     QTest::keyClick(d.FieldWidget(SerialSetup::ParityField), Qt::Key_Down);
     QTest::keyClick(d.FieldWidget(SerialSetup::IdField), Qt::Key_Up);
@@ -227,7 +227,7 @@ void TestSerialSetupDialog::closing() {
         d.OkButton()->click();
     QVERIFY(!d.isVisible());
     QVERIFY(s.dialogs.messages.isEmpty());
-    QCOMPARE(s.link.errorFlag, errorFlag);
+    QCOMPARE(s.link.LastFailed(), errorFlag);
     QCOMPARE(s.link.settings.delay, 450);
     const CommSettings file = LoadCommSettings(s.ini);
     QCOMPARE(file.protocol, Protocol::Modbus);
