@@ -1,9 +1,9 @@
 #include "editor/TableEditor.h"
 
 #include "base/ProgramFlags.h"
-#include "comm/CommLink.h"
 #include "data/DefinitionLoader.h"
 #include "data/ParaDat.h"
+#include "data/ParameterLine.h"
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
@@ -226,25 +226,10 @@ void TableEditor::Shipment(const Selection& s) {
 // ---- single-parameter transfers ----
 
 bool TableEditor::LinkReady() {
-    if (link_ && link_->CommunicationCheck())
+    if (line_ && line_->Ready())
         return true;
     messenger_.Show(kMsgNoLink, MsgIcon::Exclamation);
     return false;
-}
-
-void TableEditor::MarkTransfer(int param, bool failed) {
-    values_.SetMark(param, UPara::CommErrIndex, failed);
-    if (!failed)
-        table_.SetTransferFlag(param, ParaDat::Transfer::Passed);
-}
-
-QString TableEditor::Write(int param, const QString& rawText, QStringView command) {
-    const TransactResult echo = link_->Transact(param, rawText, command);
-    values_.SetMark(param, UPara::WriteIndex, !echo.ok());
-    MarkTransfer(param, !echo.ok());
-    if (!echo.ok())
-        return values_.At(param, UPara::Value);
-    return QString::number(link_->RawOf(param, echo.value, NegativeLow(table_, values_, param)));
 }
 
 void TableEditor::SelectedImport(const Selection& s) {
@@ -256,15 +241,9 @@ void TableEditor::SelectedImport(const Selection& s) {
         return;
     }
     ForMarked(s, [this](int k, int p) {
-        const TransactResult word = link_->Transact(p, QString(), u"R");
-        MarkTransfer(p, !word.ok());
         // A failed read keeps the value the table holds.
-        if (word.ok()) {
-            values_.At(p, UPara::Value) =
-                QString::number(link_->RawOf(p, word.value, NegativeLow(table_, values_, p)));
-            values_.SetUnread(p, false);
+        if (line_->Read(p))
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
-        }
         SetChangedMark(p, k);
         values_.SetMark(p, UPara::WriteIndex, false);
     });
@@ -297,7 +276,7 @@ void TableEditor::TypedExport() {
         values_.At(r, UPara::OneSelectIndex) = kZero;
         return;
     }
-    const QString stored = Write(r, RawText(entry->range.value), CommandLetter());
+    const QString stored = line_->Write(r, RawText(entry->range.value), options.eepromWrite);
     PushUndo(table_.At(r, ComNo), values_.At(r, UPara::Value));
     values_.At(r, UPara::Value) = stored;
     // The marks describe the value the table now holds, sent or not.
@@ -310,20 +289,15 @@ void TableEditor::MarkedExport(const Selection& s) {
         ClearCurrentMark();
         return;
     }
-    const QString letter = CommandLetter();
     ForMarked(s, [&](int k, int p) {
         if (table_.At(p, Flag) == kOne) {
             messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
             return;
         }
-        const QString stored = Write(p, values_.At(p, UPara::Value), letter);
+        const QString stored = line_->Write(p, values_.At(p, UPara::Value), options.eepromWrite);
         values_.At(p, UPara::Value) = stored;
         SetCell(k, ParameterTable::ValueCol, Shown(p, stored.toDouble()));
     });
-}
-
-QString TableEditor::CommandLetter() const {
-    return options.eepromWrite ? QStringLiteral("W") : QStringLiteral("P");
 }
 
 // ---- undo and redo ----

@@ -9,8 +9,8 @@
 
 namespace vdk {
 
-class CommLink;
 class Messenger;
+class ParameterLine;
 class ParaDat;
 class UPara;
 struct ProgramFlags;
@@ -42,8 +42,8 @@ public:
     TableEditor(ParameterTable& grid, ParaDat& table, UPara& values, Messenger& messenger,
                 const ProgramFlags& flags);
 
-    // The link, or none when there is no port; set before the transfers run.
-    void SetLink(CommLink* link) { link_ = link; }
+    // The line of the selected transfers, or none; set before they run.
+    void SetLine(ParameterLine* line) { line_ = line; }
     ParameterTable& Grid() { return grid_; }
     const ParameterTable& Grid() const { return grid_; }
     Options options;
@@ -103,11 +103,8 @@ private:
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
     // The walk of the marked rows shared by the commands.
     template <typename F> void ForMarked(const Selection& s, F&& f);
+    // The line answers; message 4 when it does not.
     bool LinkReady();
-    QString CommandLetter() const;
-    // One write of `rawText`; the value to store, with the row's marks set.
-    QString Write(int param, const QString& rawText, QStringView command);
-    void MarkTransfer(int param, bool failed);
     void TypedExport();
     void MarkedExport(const Selection& s);
 
@@ -116,7 +113,7 @@ private:
     UPara& values_;
     Messenger& messenger_;
     const ProgramFlags& flags_;
-    CommLink* link_ = nullptr;
+    ParameterLine* line_ = nullptr;
 
     QString editBuffer_;
     bool editActive_ = false;

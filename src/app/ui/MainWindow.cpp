@@ -14,6 +14,7 @@
 #include "settings/IniFile.h"
 #include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"
+#include "transfer/SelectedTransfer.h"
 #include "transfer/TransferSession.h"
 #include "transfer/ui/ReportWindow.h"
 #include "transfer/ui/TransferDialog.h"
@@ -315,7 +316,8 @@ void MainWindow::Reload() {
         std::make_unique<ParameterTable>(p_.session.table, p_.session.values, p_.session.messenger);
     editor_ = std::make_unique<TableEditor>(*table_, p_.session.table, p_.session.values,
                                             p_.session.messenger, p_.flags);
-    editor_->SetLink(&p_.link);
+    selected_ = std::make_unique<SelectedTransfer>(p_.session.table, p_.session.values, p_.link);
+    editor_->SetLine(selected_.get());
     table_->decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
     table_->maintenance = p_.flags.MainteFlag;
     DefinitionLoader loader(p_.paths, p_.session.messenger);

@@ -24,6 +24,7 @@ class HelpWindow;
 class IniFile;
 class ParameterTable;
 class ParameterWindow;
+class SelectedTransfer;
 struct EnvironmentOptions;
 struct ProgramFlags;
 
@@ -112,6 +113,7 @@ private:
     std::map<Command, QAction*> actions_;
     std::set<Command> unbuilt_; // parts that are not built yet
     std::unique_ptr<ParameterTable> table_;
+    std::unique_ptr<SelectedTransfer> selected_;
     std::unique_ptr<TableEditor> editor_;
     ParameterWindow* tableWindow_ = nullptr;
     QList<QMenu*> menus_;

@@ -10,6 +10,7 @@
 #include "editor/ui/ParameterWindow.h"
 #include "sim/InverterSim.h"
 #include "sim/SimulatedPort.h"
+#include "transfer/SelectedTransfer.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,7 +67,7 @@ QPixmap Over(QPixmap base, const QPixmap& over) {
 
 // Pictures of the editor at work: an entry, a limited value with its message,
 // hexadecimal rows, a find, and a row whose transfer failed.
-void EditorPictures(ParameterWindow& window, TableEditor& editor, const ParaDat& table,
+void EditorPictures(ParameterWindow& window, TableEditor& editor, ParaDat& table, UPara& values,
                     Messenger& messenger, ScriptedDialogs& dialogs, const QString& dir) {
     QTableView* grid = window.Grid();
     const auto at = [grid](int row, int column) { return grid->model()->index(row, column); };
@@ -113,14 +114,15 @@ void EditorPictures(ParameterWindow& window, TableEditor& editor, const ParaDat&
     ProgramFlags flags;
     CommLink link(port, clock, messenger, flags);
     link.SetTable(&table);
-    editor.SetLink(&link);
+    SelectedTransfer transfer(table, values, link);
+    editor.SetLine(&transfer);
     grid->scrollToTop();
     grid->selectionModel()->select(QItemSelection(at(5, 3), at(9, 3)),
                                    QItemSelectionModel::ClearAndSelect);
     window.Run(ParameterWindow::Command::SelectedImport);
     grid->setCurrentIndex(at(12, 2));
     save(window.grab(), "edit-failed-read");
-    editor.SetLink(nullptr);
+    editor.SetLine(nullptr);
 }
 
 } // namespace
@@ -341,7 +343,7 @@ void TestParameterWindow::screenshots() {
         window.Finder()->grab().save(QStringLiteral("%1/find-%2.png").arg(dir, code));
         window.Finder()->hide();
         if (language == QLatin1String("English"))
-            EditorPictures(window, editor, table, messenger, dialogs, dir);
+            EditorPictures(window, editor, table, values, messenger, dialogs, dir);
     }
 }
 
