@@ -120,10 +120,6 @@ void QtSerialPort::ReleaseLine() {
     SetRts(false);
 }
 
-qint64 QtSerialPort::Milliseconds() const {
-    return clock_.Milliseconds();
-}
-
 int QtSerialPort::WaitForBytes(int count, qint64 deadline) {
     while (port_.bytesAvailable() < count) {
         const qint64 left = deadline + 1 - clock_.Milliseconds();

@@ -27,7 +27,6 @@ public:
     int WaitingCount() override;
     QByteArray ReadWaiting() override;
     void ReleaseLine() override;
-    qint64 Milliseconds() const override;
     int WaitForBytes(int count, qint64 deadline) override;
 
     // The system's text for the last failure.

@@ -50,9 +50,8 @@ public:
     virtual QByteArray ReadWaiting() = 0;
     // Drops RTS once per exchange.
     virtual void ReleaseLine() = 0;
-    virtual qint64 Milliseconds() const = 0;
-    // Returns when `count` bytes are waiting or the clock has passed
-    // `deadline` (Milliseconds() > deadline), without spinning the CPU; bytes
+    // Returns when `count` bytes are waiting or the clock of the link has
+    // passed `deadline` (ms), without spinning the CPU; bytes
     // that complete exactly at the deadline are in time. Returns the count
     // waiting.
     virtual int WaitForBytes(int count, qint64 deadline) = 0;

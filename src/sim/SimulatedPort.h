@@ -28,7 +28,6 @@ public:
     int WaitingCount() override;
     QByteArray ReadWaiting() override;
     void ReleaseLine() override { ++rtsDropped_; }
-    qint64 Milliseconds() const override { return clock_.Milliseconds(); }
     int WaitForBytes(int count, qint64 deadline) override;
 
     // Whole requests the inverter has received (its own or not).

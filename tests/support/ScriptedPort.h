@@ -40,7 +40,6 @@ public:
         return bytes;
     }
     void ReleaseLine() override { ++rtsDropped; }
-    qint64 Milliseconds() const override { return clock_.now; }
     // What arrived by the deadline counts; the clock then stands just past it.
     int WaitForBytes(int count, qint64 deadline) override {
         const bool inTime = arrival_ <= deadline;
