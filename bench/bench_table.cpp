@@ -77,7 +77,6 @@ int main(int argc, char** argv) {
                                      200,
                                      16777215,
                                      14745599,
-                                     {},
                                      {}};
     ProgramFlags flags;
     TableEditor editor(model, table, values, messenger, flags);

@@ -151,7 +151,7 @@ void TableEditor::Enter() {
         messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
     PushUndo(table_.At(r, ComNo), committed.previous);
     FinishEntry(r);
-    if (options.moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
+    if (CurrentOptions().moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
         ++currentRow;
         scroll_ = Scroll::Visible;
     }
@@ -276,7 +276,8 @@ void TableEditor::TypedExport() {
         values_.At(r, UPara::OneSelectIndex) = kZero;
         return;
     }
-    const QString stored = line_->Write(r, RawText(entry->range.value), options.eepromWrite);
+    const QString stored =
+        line_->Write(r, RawText(entry->range.value), CurrentOptions().eepromWrite);
     PushUndo(table_.At(r, ComNo), values_.At(r, UPara::Value));
     values_.At(r, UPara::Value) = stored;
     // The marks describe the value the table now holds, sent or not.
@@ -294,7 +295,8 @@ void TableEditor::MarkedExport(const Selection& s) {
             messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
             return;
         }
-        const QString stored = line_->Write(p, values_.At(p, UPara::Value), options.eepromWrite);
+        const QString stored =
+            line_->Write(p, values_.At(p, UPara::Value), CurrentOptions().eepromWrite);
         values_.At(p, UPara::Value) = stored;
         SetCell(k, ParameterTable::ValueCol, Shown(p, stored.toDouble()));
     });
@@ -305,7 +307,7 @@ void TableEditor::MarkedExport(const Selection& s) {
 void TableEditor::PushUndo(const QString& comNo, const QString& old) {
     undo_.append({comNo, old});
     redo_.clear();
-    while (undo_.size() > std::max(0, options.undoMax))
+    while (undo_.size() > std::max(0, CurrentOptions().undoMax))
         undo_.removeFirst();
 }
 

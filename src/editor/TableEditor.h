@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace vdk {
@@ -46,7 +47,9 @@ public:
     void SetLine(ParameterLine* line) { line_ = line; }
     ParameterTable& Grid() { return grid_; }
     const ParameterTable& Grid() const { return grid_; }
-    Options options;
+    // Where the editor reads its options each time it needs them (the
+    // defaults without a source).
+    void ReadOptionsFrom(std::function<Options()> source) { optionsSource_ = std::move(source); }
     int currentRow = 0;
 
     // Typing. Type returns false for a character the entry does not take.
@@ -103,6 +106,7 @@ private:
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
     // The walk of the marked rows shared by the commands.
     template <typename F> void ForMarked(const Selection& s, F&& f);
+    Options CurrentOptions() const { return optionsSource_ ? optionsSource_() : Options{}; }
     // The line answers; message 4 when it does not.
     bool LinkReady();
     void TypedExport();
@@ -114,6 +118,7 @@ private:
     Messenger& messenger_;
     const ProgramFlags& flags_;
     ParameterLine* line_ = nullptr;
+    std::function<Options()> optionsSource_;
 
     QString editBuffer_;
     bool editActive_ = false;

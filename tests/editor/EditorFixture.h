@@ -25,6 +25,7 @@ struct Editor {
         f.tree.Write("dat/AB(1)/AB(Eng).inv", kDefinitions);
         f.tree.Write("dat/AB(1)/AB-1K.cap", "0006,-5\r\n");
         f.Load();
+        editor.ReadOptionsFrom([this] { return options; });
         editor.ResetTable();
     }
     // Characters are typed; ⏎ Enter, ⌫ Backspace, ⎋ Escape, ↓ the next row.
@@ -56,5 +57,6 @@ struct Editor {
     DataFixture f;
     ParameterTable grid{f.table, f.values, f.messenger};
     ProgramFlags flags;
+    TableEditor::Options options;
     TableEditor editor{grid, f.table, f.values, f.messenger, flags};
 };

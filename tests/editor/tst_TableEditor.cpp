@@ -103,7 +103,7 @@ void TestTableEditor::typedEntries() {
     QFETCH(QString, cell);
     QFETCH(QList<int>, messages);
     Editor e;
-    e.editor.options.moveOnEnter = false;
+    e.options.moveOnEnter = false;
     e.editor.currentRow = row;
     const QString initial = e.Value(row); // every value starts at its default
     e.Keys(keys);
@@ -132,7 +132,7 @@ void TestTableEditor::typingKeepsTwelveCharacters() {
 void TestTableEditor::decimalCommaRecommits() {
     Editor e;
     e.grid.decimalComma = true;
-    e.editor.options.moveOnEnter = false;
+    e.options.moveOnEnter = false;
     e.Keys(u"60,5⏎");
     QCOMPARE(e.Value(0), "605");
     QCOMPARE(e.Cell(0), "    60,5");
@@ -152,7 +152,7 @@ void TestTableEditor::enterMovesDown() {
     e.editor.currentRow = 8; // the last row stays
     e.Keys(u"7⏎");
     QCOMPARE(e.editor.currentRow, 8);
-    e.editor.options.moveOnEnter = false;
+    e.options.moveOnEnter = false;
     e.editor.currentRow = 0;
     e.Keys(u"⏎");
     QCOMPARE(e.editor.currentRow, 0);
@@ -162,7 +162,7 @@ void TestTableEditor::enterMovesDown() {
 // a reject then must not paint a text saved by an earlier entry.
 void TestTableEditor::rejectWithoutTypingKeepsTheCell() {
     Editor e;
-    e.editor.options.moveOnEnter = false;
+    e.options.moveOnEnter = false;
     e.Keys(u"61⏎");
     e.Keys(u"⏎");
     QCOMPARE(e.editor.UndoStore().size(), 2);
@@ -206,7 +206,7 @@ void TestTableEditor::decShowsTheSixteenBitPattern() {
 
 void TestTableEditor::shipment() {
     Editor e;
-    e.editor.options.moveOnEnter = false;
+    e.options.moveOnEnter = false;
     e.Keys(u"h10⏎"); // row 0 holds 16 in hexadecimal
     e.f.values.At(0, UPara::WriteIndex) = "0";
     e.editor.Shipment(Editor::Rows(0, 1)); // row 1 holds its default
@@ -223,7 +223,7 @@ void TestTableEditor::shipment() {
 
 void TestTableEditor::undoDepthAndOrder() {
     Editor e;
-    e.editor.options.undoMax = 3;
+    e.options.undoMax = 3;
     e.Keys(u"11⏎12⏎13⏎14⏎"); // rows 0..3
     QCOMPARE(e.editor.UndoStore().size(), 3);
     e.editor.Undo();
@@ -277,7 +277,7 @@ void TestTableEditor::undoRedoUndo() {
 // tables only: no other row is painted, the current row stays.
 void TestTableEditor::undoOfAHiddenParameter() {
     Editor e;
-    e.editor.options.moveOnEnter = false;
+    e.options.moveOnEnter = false;
     e.editor.currentRow = 4;
     e.Keys(u"9⏎");
     QVERIFY(e.grid.ToggleChanged()); // 0004 is the only changed row
@@ -297,7 +297,7 @@ void TestTableEditor::undoOfAHiddenParameter() {
 
 void TestTableEditor::noUndoWithDepthZero() {
     Editor e;
-    e.editor.options.undoMax = 0;
+    e.options.undoMax = 0;
     e.Keys(u"11⏎");
     QVERIFY(!e.editor.CanUndo());
     e.editor.Undo();

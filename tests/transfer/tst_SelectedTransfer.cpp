@@ -121,7 +121,7 @@ void TestSelectedTransfer::markedExport() {
     QCOMPARE(e.editor.UndoStore().size(), 0);
 
     // Without "Export to EEPROM" the value goes to RAM only.
-    e.editor.options.eepromWrite = false;
+    e.options.eepromWrite = false;
     e.f.dialogs.messages.clear();
     e.grid.SelectClear();
     e.Value(1) = "310";

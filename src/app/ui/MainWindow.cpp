@@ -318,27 +318,26 @@ void MainWindow::Reload() {
                                             p_.session.messenger, p_.flags);
     selected_ = std::make_unique<SelectedTransfer>(p_.session.table, p_.session.values, p_.link);
     editor_->SetLine(selected_.get());
+    editor_->ReadOptionsFrom([this] {
+        return TableEditor::Options{p_.options.Entkey, p_.options.Eeprom, p_.options.UndoMax};
+    });
     table_->decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
     table_->maintenance = p_.flags.MainteFlag;
     DefinitionLoader loader(p_.paths, p_.session.messenger);
     const InverterIdentity& id = p_.paths.Identity();
-    ParameterWindow::Context context{
-        id.TypeForm,
-        id.Capacity,
-        id.CpuVer,
-        p_.paths.ParaHelpFile,
-        p_.paths.HelpFile,
-        loader.QuickCount(),
-        p_.options.MCC,
-        p_.options.MBC,
-        [this](const QString& file) {
-            const bool taken = p_.session.Open(file);
-            UpdateTitle();
-            return taken;
-        },
-        [this] {
-            return TableEditor::Options{p_.options.Entkey, p_.options.Eeprom, p_.options.UndoMax};
-        }};
+    ParameterWindow::Context context{id.TypeForm,
+                                     id.Capacity,
+                                     id.CpuVer,
+                                     p_.paths.ParaHelpFile,
+                                     p_.paths.HelpFile,
+                                     loader.QuickCount(),
+                                     p_.options.MCC,
+                                     p_.options.MBC,
+                                     [this](const QString& file) {
+                                         const bool taken = p_.session.Open(file);
+                                         UpdateTitle();
+                                         return taken;
+                                     }};
     tableWindow_ =
         new ParameterWindow(*editor_, p_.session.messenger, p_.session.texts, context, this);
     connect(tableWindow_, &ParameterWindow::Edited, this, [this] {

@@ -295,13 +295,7 @@ void ParameterWindow::Rebuilt() {
     }
 }
 
-void ParameterWindow::ReadOptions() {
-    if (context_.editorOptions)
-        editor_.options = context_.editorOptions();
-}
-
 void ParameterWindow::ResetTable() {
-    ReadOptions();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     editor_.ResetTable();
     QApplication::restoreOverrideCursor();
@@ -487,7 +481,6 @@ bool ParameterWindow::eventFilter(QObject* watched, QEvent* event) {
 bool ParameterWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         lastActive_ = true;
-        ReadOptions();
         Q_EMIT Activated();
     }
     return QWidget::event(event);

@@ -74,8 +74,6 @@ public:
         // Opens a dropped parameter file as the Open command does; true when
         // the file was taken over.
         std::function<bool(const QString&)> openFile;
-        // The editor's options, read at each reset and activation.
-        std::function<TableEditor::Options()> editorOptions;
     };
 
     ParameterWindow(TableEditor& editor, Messenger& messenger, const LanguageTexts& texts,
@@ -118,7 +116,6 @@ private:
     // Shows what the editor changed: cells, menu states, the current row.
     void Sync();
     bool HandleKey(QKeyEvent* event);
-    void ReadOptions();
     void OpenFind();
 
     TableEditor& editor_;

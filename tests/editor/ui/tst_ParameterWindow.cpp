@@ -311,16 +311,9 @@ void TestParameterWindow::screenshots() {
         ParameterTable model(table, values, messenger);
         ProgramFlags flags;
         TableEditor editor(model, table, values, messenger, flags);
-        ParameterWindow::Context context{"QM60",
-                                         "-4022",
-                                         "1.00",
-                                         paths.ParaHelpFile,
-                                         paths.HelpFile,
-                                         loader.QuickCount(),
-                                         16777215,
-                                         14745599,
-                                         {},
-                                         {}};
+        ParameterWindow::Context context{
+            "QM60",   "-4022",  "1.00", paths.ParaHelpFile, paths.HelpFile, loader.QuickCount(),
+            16777215, 14745599, {}};
         ParameterWindow window(editor, messenger, texts, context);
         window.resize(900, 520);
         window.show();
