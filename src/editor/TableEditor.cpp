@@ -3,7 +3,7 @@
 #include "base/ProgramFlags.h"
 #include "data/DefinitionLoader.h"
 #include "data/ParaDat.h"
-#include "data/ParameterLine.h"
+#include "data/ParameterLink.h"
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
@@ -226,7 +226,7 @@ void TableEditor::Shipment(const Selection& s) {
 // ---- single-parameter transfers ----
 
 bool TableEditor::LinkReady() {
-    if (line_ && line_->Ready())
+    if (link_ && link_->Ready())
         return true;
     messenger_.Show(kMsgNoLink, MsgIcon::Exclamation);
     return false;
@@ -242,7 +242,7 @@ void TableEditor::SelectedImport(const Selection& s) {
     }
     ForMarked(s, [this](int k, int p) {
         // A failed read keeps the value the table holds.
-        if (line_->Read(p))
+        if (link_->Read(p))
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
         SetChangedMark(p, k);
         values_.SetMark(p, UPara::WriteIndex, false);
@@ -277,7 +277,7 @@ void TableEditor::TypedExport() {
         return;
     }
     const QString stored =
-        line_->Write(r, RawText(entry->range.value), CurrentOptions().eepromWrite);
+        link_->Write(r, RawText(entry->range.value), CurrentOptions().eepromWrite);
     PushUndo(table_.At(r, ComNo), values_.At(r, UPara::Value));
     values_.At(r, UPara::Value) = stored;
     // The marks describe the value the table now holds, sent or not.
@@ -296,7 +296,7 @@ void TableEditor::MarkedExport(const Selection& s) {
             return;
         }
         const QString stored =
-            line_->Write(p, values_.At(p, UPara::Value), CurrentOptions().eepromWrite);
+            link_->Write(p, values_.At(p, UPara::Value), CurrentOptions().eepromWrite);
         values_.At(p, UPara::Value) = stored;
         SetCell(k, ParameterTable::ValueCol, Shown(p, stored.toDouble()));
     });

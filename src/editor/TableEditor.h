@@ -11,7 +11,7 @@
 namespace vdk {
 
 class Messenger;
-class ParameterLine;
+class ParameterLink;
 class ParaDat;
 class UPara;
 struct ProgramFlags;
@@ -43,8 +43,8 @@ public:
     TableEditor(ParameterTable& grid, ParaDat& table, UPara& values, Messenger& messenger,
                 const ProgramFlags& flags);
 
-    // The line of the selected transfers, or none; set before they run.
-    void SetLine(ParameterLine* line) { line_ = line; }
+    // The link of the selected transfers, or none; set before they run.
+    void SetLink(ParameterLink* link) { link_ = link; }
     ParameterTable& Grid() { return grid_; }
     const ParameterTable& Grid() const { return grid_; }
     // Where the editor reads its options each time it needs them (the
@@ -107,7 +107,7 @@ private:
     // The walk of the marked rows shared by the commands.
     template <typename F> void ForMarked(const Selection& s, F&& f);
     Options CurrentOptions() const { return optionsSource_ ? optionsSource_() : Options{}; }
-    // The line answers; message 4 when it does not.
+    // The link answers; message 4 when it does not.
     bool LinkReady();
     void TypedExport();
     void MarkedExport(const Selection& s);
@@ -117,7 +117,7 @@ private:
     UPara& values_;
     Messenger& messenger_;
     const ProgramFlags& flags_;
-    ParameterLine* line_ = nullptr;
+    ParameterLink* link_ = nullptr;
     std::function<Options()> optionsSource_;
 
     QString editBuffer_;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ParameterLine.h"
+#include "data/ParameterLink.h"
 
 namespace vdk {
 
@@ -11,7 +11,7 @@ class UPara;
 // The selected-parameter transfers (F3 read, F2 write) on the link: each
 // exchange leaves the transfer marks (the communication error mark, the
 // transfer flag, the write mark) and, on success, the value.
-class SelectedTransfer final : public ParameterLine {
+class SelectedTransfer final : public ParameterLink {
 public:
     SelectedTransfer(ParaDat& table, UPara& values, CommLink& link);
 

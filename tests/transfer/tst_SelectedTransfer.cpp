@@ -19,7 +19,7 @@ struct Line : SimLine {
         : SimLine(e.f.table, e.f.messenger, protocol, e.f.tree.Path("sim.txt"), state, unknown,
                   faultRate),
           transfer(e.f.table, e.f.values, link) {
-        e.editor.SetLine(&transfer);
+        e.editor.SetLink(&transfer);
     }
     SelectedTransfer transfer;
 };

@@ -317,7 +317,7 @@ void MainWindow::Reload() {
     editor_ = std::make_unique<TableEditor>(*table_, p_.session.table, p_.session.values,
                                             p_.session.messenger, p_.flags);
     selected_ = std::make_unique<SelectedTransfer>(p_.session.table, p_.session.values, p_.link);
-    editor_->SetLine(selected_.get());
+    editor_->SetLink(selected_.get());
     editor_->ReadOptionsFrom([this] {
         return TableEditor::Options{p_.options.Entkey, p_.options.Eeprom, p_.options.UndoMax};
     });

@@ -115,14 +115,14 @@ void EditorPictures(ParameterWindow& window, TableEditor& editor, ParaDat& table
     CommLink link(port, clock, messenger, flags);
     link.SetTable(&table);
     SelectedTransfer transfer(table, values, link);
-    editor.SetLine(&transfer);
+    editor.SetLink(&transfer);
     grid->scrollToTop();
     grid->selectionModel()->select(QItemSelection(at(5, 3), at(9, 3)),
                                    QItemSelectionModel::ClearAndSelect);
     window.Run(ParameterWindow::Command::SelectedImport);
     grid->setCurrentIndex(at(12, 2));
     save(window.grab(), "edit-failed-read");
-    editor.SetLine(nullptr);
+    editor.SetLink(nullptr);
 }
 
 } // namespace

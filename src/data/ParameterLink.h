@@ -6,11 +6,11 @@ namespace vdk {
 
 // One parameter at a time to and from the inverter, for the table editor's
 // selected transfers: the editor walks the rows and keeps the typed entry and
-// the undo store; the line does the exchange and leaves in the value table
+// the undo store; the link does the exchange and leaves in the value table
 // what a transfer leaves there.
-class ParameterLine {
+class ParameterLink {
 public:
-    virtual ~ParameterLine() = default;
+    virtual ~ParameterLink() = default;
     // Whether the inverter answers the communication check.
     virtual bool Ready() = 0;
     // Reads parameter `param` into the value table; false when the read
