@@ -70,7 +70,13 @@ bool AppSession::StartFromFile(const QString& path) {
     values.SaveDir = paths_.AppDir;
     MonDir = paths_.AppDir;
     fileIdentity_ = paths_.Identity().TypeForm + paths_.Identity().Capacity;
-    Loaded(true, read.Incomplete());
+    // A reading that stopped at an unknown number filled the rest of the
+    // table with defaults: the table is not the file, and Save must not
+    // write it there.
+    const bool stopped = !read.skipped.isEmpty();
+    if (stopped)
+        values.LoadName.clear();
+    Loaded(!stopped, read.Incomplete());
     return true;
 }
 
