@@ -325,19 +325,19 @@ void MainWindow::Reload() {
     table_->maintenance = p_.flags.MainteFlag;
     DefinitionLoader loader(p_.paths, p_.session.messenger);
     const InverterIdentity& id = p_.paths.Identity();
-    ParameterWindow::Context context{id.TypeForm,
-                                     id.Capacity,
-                                     id.CpuVer,
-                                     p_.paths.ParaHelpFile,
-                                     p_.paths.HelpFile,
-                                     loader.QuickCount(),
-                                     p_.options.MCC,
-                                     p_.options.MBC,
-                                     [this](const QString& file) {
-                                         const bool taken = p_.session.Open(file);
-                                         UpdateTitle();
-                                         return taken;
-                                     }};
+    ParameterWindow::Context context{
+        id.TypeForm,
+        id.Capacity,
+        id.CpuVer,
+        p_.paths.ParaHelpFile,
+        p_.paths.HelpFile,
+        loader.QuickCount(),
+        p_.options.MCC,
+        p_.options.MBC,
+        [this](const QString& file) {
+            // A drop asks about unsaved edits as Open does.
+            return p_.session.MaySetEditsAside([this] { return SaveAsDialog(); }) && OpenFile(file);
+        }};
     tableWindow_ =
         new ParameterWindow(*editor_, p_.session.messenger, p_.session.texts, context, this);
     connect(tableWindow_, &ParameterWindow::Edited, this, [this] {
@@ -405,6 +405,12 @@ bool MainWindow::SaveAsDialog() {
     return result == AppSession::SaveAsResult::Saved;
 }
 
+bool MainWindow::OpenFile(const QString& path) {
+    const bool taken = p_.session.Open(path);
+    UpdateTitle();
+    return taken;
+}
+
 void MainWindow::ShowHelp(const QString& file) {
     if (!help_)
         help_ = new HelpWindow(this, QSize(640, 560));
@@ -428,9 +434,8 @@ void MainWindow::Run(Command command) {
             QStringLiteral("VDK330Q Parameter Datas (*.vdk)|*.vdk|All Files (*.*)|*.*"));
         const auto choice = p_.session.messenger.Dialogs().OpenFileName(
             FileRequest{p_.session.values.LoadDir, filter, 1, QStringLiteral("vdk"), QString()});
-        if (choice && !choice->path.isEmpty() && p_.session.Open(choice->path))
+        if (choice && !choice->path.isEmpty() && OpenFile(choice->path))
             tableWindow_->ResetTable();
-        UpdateTitle();
         return;
     }
     case C::Save:

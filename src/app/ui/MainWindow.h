@@ -107,6 +107,8 @@ private:
     void CommunicationCheck();
     void ShowHelp(const QString& file);
     bool SaveAsDialog();
+    // Opens a parameter file into the table, once unsaved edits were asked about.
+    bool OpenFile(const QString& path);
     void Transfer(Command command, TransferMode mode);
 
     Parts p_;

@@ -75,6 +75,7 @@ private Q_SLOTS:
     void startState();
     void saveAsThroughTheDialog();
     void openThroughTheDialog();
+    void dropAsksAboutUnsavedEdits();
     void newRunsTheSelection();
     void failedCheckOffersTheSetup();
     void closing();
@@ -122,6 +123,27 @@ void TestMainWindow::openThroughTheDialog() {
     QVERIFY(w.windowTitle().contains("M2in.vdk (AB-1K)"));
     QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
              QStringLiteral("9"));
+}
+
+// A file dropped on the table asks about unsaved edits as Open does.
+void TestMainWindow::dropAsksAboutUnsavedEdits() {
+    Main m;
+    MainWindow& w = m.Make();
+    const QString file =
+        m.f.tree.Write("in.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\nF004,9\r\n");
+    QTableView* grid = w.Table()->Grid();
+    grid->setCurrentIndex(grid->model()->index(4, 3));
+    QTest::keyClicks(grid, "12");
+    QTest::keyClick(grid, Qt::Key_Return);
+    m.f.dialogs.answers.enqueue(Answer::Cancel);
+    w.Table()->DropFiles({file});
+    QCOMPARE(m.f.dialogs.Numbers(), QList<int>{89});
+    QVERIFY(!w.windowTitle().contains("in.vdk"));
+    QCOMPARE(m.session.values.At(4, UPara::Value), "12");
+    m.f.dialogs.answers.enqueue(Answer::No);
+    w.Table()->DropFiles({file});
+    QVERIFY(w.windowTitle().contains("in.vdk"));
+    QCOMPARE(m.session.values.At(4, UPara::Value), "9");
 }
 
 void TestMainWindow::newRunsTheSelection() {
