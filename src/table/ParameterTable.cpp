@@ -77,18 +77,12 @@ QString ParameterTable::ValueOf(QStringView comNo) const {
     return row >= 0 && row < values_.Count() ? values_.At(row, UPara::Value) : QString();
 }
 
-bool ParameterTable::Passes(int param, Mode mode) const {
-    switch (mode) {
-    case Mode::Changed:
-        return values_.Marked(param, UPara::ChangeIndex);
-    case Mode::Blind:
-        return !values_.Marked(param, UPara::BlindIndex);
-    case Mode::Quick:
-        return table_.At(param, Quick) != kZero;
-    case Mode::All:
-        break;
-    }
-    return true;
+// Every checked view skips its rows: after a reset in blind mode "'Changed'
+// Only" and "Quick" can be checked with "Blind", and the blind rows stay hidden.
+bool ParameterTable::Passes(int param) const {
+    return (!menu_.changedChecked || values_.Marked(param, UPara::ChangeIndex)) &&
+           (!menu_.blindChecked || !values_.Marked(param, UPara::BlindIndex)) &&
+           (!menu_.quickChecked || table_.At(param, Quick) != kZero);
 }
 
 void ParameterTable::ResetTable() {
@@ -109,10 +103,9 @@ void ParameterTable::ResetTable() {
 }
 
 void ParameterTable::BuildTable() {
-    const Mode mode = CurrentMode();
     rows_.clear();
     for (int i = 0; i <= LastShown(); ++i) {
-        if (!Passes(i, mode))
+        if (!Passes(i))
             continue;
         Row row;
         row.param = i;

@@ -104,7 +104,7 @@ public:
     static QList<int> ColumnWidths(int clientWidth);
 
 private:
-    bool Passes(int param, Mode mode) const;
+    bool Passes(int param) const;
     void FillLimits(Row& row);
 
     const ParaDat& table_;

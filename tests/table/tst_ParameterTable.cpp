@@ -70,6 +70,7 @@ private Q_SLOTS:
     void rowsOfTheAllView();
     void views_data();
     void views();
+    void viewsCombineWithBlind();
     void modesThatCannotBeEntered_data();
     void modesThatCannotBeEntered();
     void linkedLimitsFollowTheirParameters();
@@ -150,6 +151,24 @@ void TestParameterTable::views() {
     QCOMPARE(t.Numbers(), rows);
     if (mode == "blind" || mode == "all") // these views rebuild the find text
         QCOMPARE(t.table.FindText().size(), t.table.Rows().size());
+}
+
+// A set opened in blind mode: "'Changed' Only" and "Quick" filter within the
+// rows blind mode shows, never bringing a hidden row back.
+void TestParameterTable::viewsCombineWithBlind() {
+    Table t;
+    t.f.values.At(0, UPara::Value) = "50"; // 0000: quick, changed, hidden
+    t.f.values.At(1, UPara::Value) = "50"; // 0001: quick, changed
+    t.f.values.At(4, UPara::Value) = "6";  // F004: changed
+    t.f.values.BlindMode = true;
+    t.f.values.SetMark(0, UPara::BlindIndex, true);
+    t.table.ResetTable();
+    QCOMPARE(t.Numbers(), (QStringList{"0001", "0002", "F003", "F004", "0900"}));
+    QVERIFY(t.table.ToggleChanged());
+    QCOMPARE(t.Numbers(), (QStringList{"0001", "F004"}));
+    QVERIFY(t.table.ToggleChanged());
+    t.table.ToggleQuick();
+    QCOMPARE(t.Numbers(), QStringList{"0001"});
 }
 
 void TestParameterTable::modesThatCannotBeEntered_data() {
