@@ -136,7 +136,7 @@ int CommLink::OpenPort() {
 TransactResult CommLink::Transact(int row, const QString& valueText, QStringView command) {
     const auto failed = [this](TransactResult::Failure failure) {
         errorFlag_ = true;
-        return TransactResult{failure, 0};
+        return Exchanged({failure, 0});
     };
     errorFlag_ = false;
     const bool known = table_ && row >= 0 && row < table_->Count() && !command.isEmpty();
@@ -166,7 +166,13 @@ TransactResult CommLink::Transact(int row, const QString& valueText, QStringView
         indicator.Failed();
         return failed(r.timedOut ? TransactResult::NoAnswer : TransactResult::BadReply);
     }
-    return TransactResult{TransactResult::None, r.value};
+    return Exchanged({TransactResult::None, r.value});
+}
+
+TransactResult CommLink::Exchanged(TransactResult result) {
+    if (exchanged_)
+        exchanged_();
+    return result;
 }
 
 bool CommLink::OpenMaintenanceAccess() {

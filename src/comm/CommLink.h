@@ -99,6 +99,8 @@ public:
     // Called with false or true when the commands that need the inverter
     // must be disabled or enabled.
     void OnCommandsEnabled(std::function<void(bool)> f) { commandsEnabled_ = std::move(f); }
+    // Called after each exchange: the indicator may show another image.
+    void OnExchanged(std::function<void()> f) { exchanged_ = std::move(f); }
     // Whether the last communication check enabled them.
     bool CommandsEnabled() const { return commandsOn_; }
 
@@ -134,6 +136,7 @@ public:
 
 private:
     void EnableCommands(bool on);
+    TransactResult Exchanged(TransactResult result);
     bool FourBytesOnWire(int row) const;
 
     SerialPort& port_;
@@ -142,6 +145,7 @@ private:
     ProgramFlags& flags_;
     const ParaDat* table_ = nullptr;
     std::function<void(bool)> commandsEnabled_;
+    std::function<void()> exchanged_;
     bool commandsOn_ = false;
     bool errorFlag_ = false;
     qint64 lateUntil_ = -1; // a late reply may come until then (ms)

@@ -98,17 +98,24 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
     p_.link.OnCommandsEnabled([this](bool on) { EnableLinkCommands(on); });
     indicatorTimer_ = new QTimer(this);
     indicatorTimer_->setSingleShot(true);
+    // A timer that fires before the indicator's time is armed again.
     connect(indicatorTimer_, &QTimer::timeout, this, [this] {
-        if (p_.link.indicator.Update(p_.clock.Milliseconds()))
-            UpdateIndicator();
+        p_.link.indicator.Update(p_.clock.Milliseconds());
+        UpdateIndicator();
     });
+    // Every exchange shows on the lamp: selected transfers, the login, checks.
+    p_.link.OnExchanged([this] { UpdateIndicator(); });
     Reload(); // fills the tool bar, which sets the width
     setMinimumWidth(639);
     resize(std::max(639, sizeHint().width()), sizeHint().height());
     move(QApplication::primaryScreen()->availableGeometry().topLeft());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The link outlives the window.
+    p_.link.OnCommandsEnabled({});
+    p_.link.OnExchanged({});
+}
 
 namespace {
 
@@ -379,12 +386,13 @@ void MainWindow::UpdateIndicator() {
         indicatorTimer_->start(int(std::max<qint64>(0, due - p_.clock.Milliseconds())));
 }
 
-void MainWindow::CommunicationCheck() {
+bool MainWindow::CommunicationCheck() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    p_.link.CommunicationCheck();
+    const bool answered = p_.link.CommunicationCheck();
     QApplication::restoreOverrideCursor();
     checkEnded_ = p_.clock.Milliseconds();
     UpdateIndicator();
+    return answered;
 }
 
 bool MainWindow::SaveAsDialog() {
@@ -487,8 +495,7 @@ void MainWindow::Run(Command command) {
             p_.about();
         return;
     case C::CommunicationCheck:
-        CommunicationCheck();
-        if (p_.link.indicator.Current() == CommIndicator::NoLink && p_.rs232c) {
+        if (!CommunicationCheck() && !p_.flags.MonitorBusy && p_.rs232c) {
             p_.rs232c();
             CommunicationCheck();
         }

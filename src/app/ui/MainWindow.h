@@ -87,6 +87,8 @@ public:
     void Run(Command command);
     QAction* ActionFor(Command command) const { return actions_.at(command); }
     ParameterWindow* Table() const { return tableWindow_; }
+    // The communication lamp of the tool bar.
+    QAction* Indicator() const { return indicator_; }
     // Another window of the program became active: the table's commands of
     // the main menu wait until the table is active again.
     void OtherWindowActivated();
@@ -104,7 +106,8 @@ private:
     void EnableLinkCommands(bool on);
     void UpdateTitle();
     void UpdateIndicator();
-    void CommunicationCheck();
+    // The link check with the wait cursor; whether the inverter answered.
+    bool CommunicationCheck();
     void ShowHelp(const QString& file);
     bool SaveAsDialog();
     // Opens a parameter file into the table, once unsaved edits were asked about.

@@ -9,6 +9,7 @@
 #include "app/ui/StartupDialog.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
+#include "comm/FrameCodec.h"
 #include "editor/ui/ParameterWindow.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
@@ -78,6 +79,7 @@ private Q_SLOTS:
     void dropAsksAboutUnsavedEdits();
     void newRunsTheSelection();
     void failedCheckOffersTheSetup();
+    void lampFollowsEveryExchange();
     void closing();
     void tableActivationChecksTheLink();
     void maintenanceLoginShowsTheMaintenanceRows();
@@ -166,6 +168,33 @@ void TestMainWindow::failedCheckOffersTheSetup() {
     MainWindow& w = m.Make();
     w.Run(C::CommunicationCheck); // the scripted port stays silent
     QCOMPARE(m.setups, 1);
+}
+
+// The lamp shows every exchange, not only the checks, and turns from amber
+// to green even when its timer fires before the 300 ms are up.
+void TestMainWindow::lampFollowsEveryExchange() {
+    Main m;
+    MainWindow& w = m.Make();
+    const auto lamp = [&w] {
+        return QColor(w.Indicator()->icon().pixmap(24, 24).toImage().pixel(12, 12));
+    };
+    const auto green = [](const QColor& c) { return c.green() > c.red() + 40; };
+    const auto red = [](const QColor& c) { return c.red() > c.green() + 100; };
+    QVERIFY(red(lamp()));
+    QByteArray reply = QByteArray::fromHex("2F5200000258");
+    reply.append(char(ByteSum(reply.constData(), reply.size())));
+    QCOMPARE(m.link.OpenPort(), 0);
+    m.port.replies.enqueue({reply, 5});
+    m.link.Transact(0, QString(), u"R"); // as a selected read or the login does
+    const QColor busy = lamp();
+    QVERIFY(!red(busy) && !green(busy));
+    m.clock.now += 100; // the timer fires, the indicator is not due yet
+    QTest::qWait(400);
+    QCOMPARE(lamp(), busy);
+    m.clock.now += 300;
+    QTRY_VERIFY_WITH_TIMEOUT(green(lamp()), 1000);
+    m.link.Transact(0, QString(), u"R"); // silence
+    QVERIFY(red(lamp()));
 }
 
 void TestMainWindow::closing() {
