@@ -175,13 +175,17 @@ TransactResult CommLink::Exchanged(TransactResult result) {
     return result;
 }
 
+int CommLink::AccessRow() const {
+    return table_ ? table_->FindRow(kMaintenanceAccess) : -1;
+}
+
 bool CommLink::OpenMaintenanceAccess() {
-    const int row = table_ ? table_->FindRow(kMaintenanceAccess) : -1;
+    const int row = AccessRow();
     return row < 0 || Transact(row, kMaintenanceCode, u"P").ok();
 }
 
 bool CommLink::CloseMaintenanceAccess() {
-    const int row = table_ ? table_->FindRow(kMaintenanceAccess) : -1;
+    const int row = AccessRow();
     return row < 0 || Transact(row, QStringLiteral("0"), u"P").ok();
 }
 

@@ -122,6 +122,8 @@ public:
     // table has no FB91.
     bool OpenMaintenanceAccess();
     bool CloseMaintenanceAccess();
+    // Whether the loaded table has FB91, the maintenance parameters' access.
+    bool HasMaintenanceAccess() const { return AccessRow() >= 0; }
     // A reply word of parameter `row` as its raw value (four bytes travel
     // only in the inverter protocol).
     qint64 RawOf(int row, quint32 reply, bool negativeLow) const;
@@ -138,6 +140,7 @@ private:
     void EnableCommands(bool on);
     TransactResult Exchanged(TransactResult result);
     bool FourBytesOnWire(int row) const;
+    int AccessRow() const;
 
     SerialPort& port_;
     Clock& clock_;

@@ -38,6 +38,14 @@ struct Link {
 // Replies to a read of 0000 with value 600.
 const QByteArray kInverterReply = Hex("2F5200000258DB");
 
+// The inverter's reply to `command` for parameter `number` with `value`.
+QByteArray InverterReply(char command, quint16 number, int value) {
+    QByteArray r = Hex("2F");
+    r.append(command).append(char(number >> 8)).append(char(number & 0xFF));
+    r.append(char(value >> 8)).append(char(value & 0xFF));
+    return r.append(char(ByteSum(r.constData(), r.size())));
+}
+
 QByteArray WithCrc(QByteArray frame) {
     const quint16 crc = Crc16(frame.constData(), frame.size());
     frame.append(char(crc & 0xFF));
@@ -57,6 +65,10 @@ private Q_SLOTS:
     void replyMustAnswerTheRequest_data();
     void replyMustAnswerTheRequest();
     void lateModbusReadReplyIsDrained();
+    void failureReasons_data();
+    void failureReasons();
+    void maintenanceAccess_data();
+    void maintenanceAccess();
     void indicator();
     void communicationCheck_data();
     void communicationCheck();
@@ -206,6 +218,94 @@ void TestTransact::lateModbusReadReplyIsDrained() {
     QCOMPARE(l.clock.now, before + 5 + 4);
 }
 
+// Why an exchange failed, and whether the request reached the line.
+void TestTransact::failureReasons_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("portOpen");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<int>("failure");
+    QTest::addColumn<int>("sent");
+    QTest::newRow("answered") << 0 << "R"
+                              << "" << true << kInverterReply << int(TransactResult::None) << 1;
+    QTest::newRow("no such row") << -1 << "R"
+                                 << "" << true << kInverterReply << int(TransactResult::NoParameter)
+                                 << 0;
+    QTest::newRow("not a whole number")
+        << 0 << "W"
+        << "1.5" << true << kInverterReply << int(TransactResult::NotWhole) << 0;
+    QTest::newRow("beyond two bytes")
+        << 0 << "P"
+        << "70000" << true << kInverterReply << int(TransactResult::NotWhole) << 0;
+    QTest::newRow("port closed") << 0 << "R"
+                                 << "" << false << kInverterReply << int(TransactResult::NoPort)
+                                 << 0;
+    QTest::newRow("silence") << 0 << "R"
+                             << "" << true << QByteArray() << int(TransactResult::NoAnswer) << 1;
+    QTest::newRow("bad sum") << 0 << "R"
+                             << "" << true << Hex("2F5200000258DC") << int(TransactResult::BadReply)
+                             << 1;
+}
+
+void TestTransact::failureReasons() {
+    QFETCH(int, row);
+    QFETCH(QString, command);
+    QFETCH(QString, value);
+    QFETCH(bool, portOpen);
+    QFETCH(QByteArray, reply);
+    QFETCH(int, failure);
+    QFETCH(int, sent);
+    Link l;
+    if (!portOpen)
+        l.port.ClosePort();
+    l.port.replies.enqueue({reply, 5});
+    const TransactResult r = l.link.Transact(row, value, command);
+    QCOMPARE(int(r.failure), failure);
+    QCOMPARE(r.ok(), failure == TransactResult::None);
+    QCOMPARE(l.link.LastFailed(), !r.ok());
+    QCOMPARE(r.value, r.ok() ? 600u : 0u);
+    QCOMPARE(l.port.sent.size(), sent);
+}
+
+// The maintenance parameters open with 463 and close with 0, both to FB91 in
+// RAM; a table without FB91 has nothing to open, and nothing is sent.
+void TestTransact::maintenanceAccess_data() {
+    QTest::addColumn<bool>("open");
+    QTest::addColumn<bool>("withAccess");
+    QTest::addColumn<bool>("answered");
+    QTest::addColumn<QString>("written"); // empty: nothing sent
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("open") << true << true << true << "463" << true;
+    QTest::newRow("close") << false << true << true << "0" << true;
+    QTest::newRow("open, no answer") << true << true << false << "463" << false;
+    QTest::newRow("close, no answer") << false << true << false << "0" << false;
+    QTest::newRow("open, no FB91") << true << false << true << "" << true;
+    QTest::newRow("close, no FB91") << false << false << true << "" << true;
+}
+
+void TestTransact::maintenanceAccess() {
+    QFETCH(bool, open);
+    QFETCH(bool, withAccess);
+    QFETCH(bool, answered);
+    QFETCH(QString, written);
+    QFETCH(bool, ok);
+    Link l;
+    if (!withAccess) {
+        l.f.table.At(l.f.table.FindRow(kMaintenanceAccess), ComNo) = "FB92";
+        l.f.table.Finish(l.f.table.Disp());
+    }
+    QCOMPARE(l.link.HasMaintenanceAccess(), withAccess);
+    if (answered)
+        l.port.replies.enqueue({InverterReply('P', 0xFB91, written.toInt()), 1});
+    QCOMPARE(open ? l.link.OpenMaintenanceAccess() : l.link.CloseMaintenanceAccess(), ok);
+    const QList<QByteArray> frames =
+        written.isEmpty()
+            ? QList<QByteArray>{}
+            : QList<QByteArray>{EncodeInverterRequest(Request{"FB91", false, 'P', written, {}})};
+    QCOMPARE(l.port.sent, frames);
+}
+
 void TestTransact::indicator() {
     Link l;
     QCOMPARE(l.link.indicator.Current(), CommIndicator::NoLink);
@@ -291,16 +391,10 @@ void TestTransact::inverterTypeCheck() {
                                             "FB07,0,0,C,M,,2,0,0,999,0,0,#,1,-,1,0\r\n"
                                             "FB05,0,0,D,M,,2,0,0,999,0,0,#,1,-,1,0\r\n");
     l.f.Load();
-    const auto reply = [](quint16 number, int value) {
-        QByteArray r = Hex("2F52");
-        r.append(char(number >> 8)).append(char(number & 0xFF));
-        r.append(char(value >> 8)).append(char(value & 0xFF));
-        return r.append(char(ByteSum(r.constData(), r.size())));
-    };
     l.port.replies.enqueue(
         {Hex("2F50FB9101CF") + "x", 1}); // access write echo (sum is not checked here)
-    l.port.replies.enqueue({reply(0xFB07, type), 1});
-    l.port.replies.enqueue({reply(0xFB05, capacity), 1});
+    l.port.replies.enqueue({InverterReply('R', 0xFB07, type), 1});
+    l.port.replies.enqueue({InverterReply('R', 0xFB05, capacity), 1});
     l.link.InverterTypeCheck(Catalogue(l.f.paths),
                              InverterIdentity{"AB", "-1K", "1", "English", "Eng"});
     QCOMPARE(l.port.sent.first(), EncodeInverterRequest(Request{"FB91", false, 'P', "463", {}}));
