@@ -2,7 +2,6 @@
 
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
-#include "data/ParaDat.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
@@ -71,9 +70,7 @@ QString MaintenanceCodes::HashOf(const QString& code, const QByteArray& salt, in
 }
 
 bool UseMaintenanceMode(CommLink& link, bool on) {
-    if (!link.CommunicationCheck())
-        return false;
-    if (!link.Table() || link.Table()->FindRow(kMaintenanceAccess) < 0)
+    if (!link.CommunicationCheck() || !link.HasMaintenanceAccess())
         return false;
     return on ? link.OpenMaintenanceAccess() : link.CloseMaintenanceAccess();
 }
@@ -87,11 +84,7 @@ LoginResult MaintenanceLogin(const QString& code, const MaintenanceCodes& codes,
         return {};
     }
     const auto openInverter = [&] {
-        if (!linkUp)
-            return false;
-        if (!link.Table() || link.Table()->FindRow(kMaintenanceAccess) < 0)
-            return false;
-        return link.OpenMaintenanceAccess();
+        return linkUp && link.HasMaintenanceAccess() && link.OpenMaintenanceAccess();
     };
     const QString nl = QStringLiteral("\n");
     const auto warn = [&](const QString& first, bool opened) {

@@ -277,18 +277,28 @@ void TestOptions::registration() {
 void TestOptions::useMaintenanceModeWritesTheAccessValue_data() {
     QTest::addColumn<bool>("on");
     QTest::addColumn<bool>("linkUp");
+    QTest::addColumn<bool>("withAccess"); // the table has FB91
     QTest::addColumn<QString>("written"); // empty: nothing written
-    QTest::newRow("ticked") << true << true << "463";
-    QTest::newRow("unticked") << false << true << "0";
-    QTest::newRow("no link") << true << false << "";
+    QTest::addColumn<bool>("ok");
+    QTest::newRow("ticked") << true << true << true << "463" << true;
+    QTest::newRow("unticked") << false << true << true << "0" << true;
+    QTest::newRow("no link") << true << false << true << "" << false;
+    // Nothing to open is not an open maintenance mode.
+    QTest::newRow("no FB91 in the table") << true << true << false << "" << false;
 }
 
 void TestOptions::useMaintenanceModeWritesTheAccessValue() {
     QFETCH(bool, on);
     QFETCH(bool, linkUp);
+    QFETCH(bool, withAccess);
     QFETCH(QString, written);
+    QFETCH(bool, ok);
     DataFixture f;
     f.Load();
+    if (!withAccess) {
+        f.table.At(f.table.FindRow(u"FB91"), ComNo) = "FB92";
+        f.table.Finish(f.table.Disp());
+    }
     VirtualClock clock;
     ScriptedPort port(clock);
     ProgramFlags flags;
@@ -298,7 +308,7 @@ void TestOptions::useMaintenanceModeWritesTheAccessValue() {
         port.replies.enqueue({QByteArray::fromHex("2F5200000063E4"), 1});
         port.replies.enqueue({Reply(0xFB91, written.toInt()), 1});
     }
-    QCOMPARE(UseMaintenanceMode(link, on), linkUp);
+    QCOMPARE(UseMaintenanceMode(link, on), ok);
     if (written.isEmpty()) {
         QCOMPARE(port.sent.size(), 1); // only the check's read
         return;
