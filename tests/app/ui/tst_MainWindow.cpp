@@ -317,6 +317,19 @@ void TestMainWindow::importThroughTheDialog() {
     QCOMPARE(session.values.At(0, UPara::Value), "123");
     QCOMPARE(w.Table()->Grid()->model()->index(0, 3).data().toString().trimmed(), "12.3");
     QVERIFY(session.HasUnsavedEdits());
+    // An export writes the inverter, not the file: the edits still ask to be saved.
+    session.values.At(0, UPara::Value) = "200";
+    started = false;
+    QTimer::singleShot(0, [&started] {
+        if (auto* bar = qobject_cast<TransferDialog*>(QApplication::activeModalWidget())) {
+            started = true;
+            bar->Start();
+        }
+    });
+    w.Run(C::Export);
+    QVERIFY(started);
+    QCOMPARE(line.Ram("0000"), 200);
+    QVERIFY(session.HasUnsavedEdits());
 }
 
 QTEST_MAIN(TestMainWindow)
