@@ -100,7 +100,7 @@ QString AppSession::Title() const {
     if (titleFile_ == TitleFile::Opened)
         title += label + values.LoadName + QStringLiteral(" (") + fileIdentity_ + QLatin1Char(')');
     else if (titleFile_ == TitleFile::SavedAs)
-        title += label + values.SaveName;
+        title += label + values.LoadName; // the current file, never a CSV table
     return title;
 }
 
@@ -183,11 +183,14 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
         ReportWriteFailure(path, error);
         return SaveAsResult::Failed;
     }
-    // A CSV table leaves the current file and the title as they are.
+    // The next Save As starts from this name; a CSV table leaves the current
+    // file and the title as they are.
+    values.SaveDir = info.absolutePath();
+    values.SaveName = info.fileName();
     if (csv)
         return SaveAsResult::Saved;
-    values.SaveDir = values.LoadDir = info.absolutePath();
-    values.SaveName = values.LoadName = info.fileName();
+    values.LoadDir = values.SaveDir;
+    values.LoadName = values.SaveName;
     saveEnabled_ = true;
     titleFile_ = TitleFile::SavedAs;
     incompleteRead_ = false;

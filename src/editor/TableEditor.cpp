@@ -242,10 +242,13 @@ void TableEditor::SelectedImport(const Selection& s) {
     }
     ForMarked(s, [this](int k, int p) {
         // A failed read keeps the value the table holds.
-        if (link_->Read(p))
+        // A value read is the inverter's: nothing left to write. A failed
+        // read keeps the value and whether it still waits to be written.
+        if (link_->Read(p)) {
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
+            values_.SetMark(p, UPara::WriteIndex, false);
+        }
         SetChangedMark(p, k);
-        values_.SetMark(p, UPara::WriteIndex, false);
     });
     grid_.ResolveLinkedLimits();
 }

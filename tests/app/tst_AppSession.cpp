@@ -102,6 +102,10 @@ void TestAppSession::titleFollowsTheFile() {
              AppSession::SaveAsResult::Saved);
     QVERIFY(QFile::exists(s.f.tree.Path("out/table.csv")));
     QCOMPARE(s.session.Title(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1) M2other.vdk"));
+    // The next Save As offers the CSV table's name and filter again.
+    QCOMPARE(s.session.values.SaveName, QStringLiteral("table.csv"));
+    QCOMPARE(s.session.SaveAsFilterEntry(), 2);
+    QCOMPARE(s.session.values.LoadName, QStringLiteral("other.vdk"));
     // Save then overwrites the file Save As wrote, in its folder.
     s.session.values.At(4, UPara::Value) = "11";
     QCOMPARE(s.session.Save(), AppSession::SaveResult::Saved);

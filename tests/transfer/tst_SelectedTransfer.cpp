@@ -94,9 +94,11 @@ void TestSelectedTransfer::failedImportKeepsTheValues() {
     QCOMPARE(e.Cell(1), "    35.0");
     QCOMPARE(e.Cell(1, PT::Changed), "M31");
     QCOMPARE(e.Mark(1, UPara::CommErrIndex), "1");
+    QCOMPARE(e.Mark(1, UPara::WriteIndex), "1"); // 35 was typed, never written
     QCOMPARE(e.grid.StyleOf(1, PT::ValueCol).text, CellStyle::Silver);
     QCOMPARE(e.Value(4), "9"); // the next marked row still comes in
     QCOMPARE(e.Mark(4, UPara::CommErrIndex), "0");
+    QCOMPARE(e.Mark(4, UPara::WriteIndex), "0");
     QCOMPARE(e.editor.UndoStore().size(), 1);
 }
 
