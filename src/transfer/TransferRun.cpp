@@ -118,6 +118,10 @@ TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
 // run (false); after each row the user interface gets its turn.
 template <typename F> bool TransferRun::ForEachRow(F&& one) {
     for (int row = 0; row <= config_.lastRow;) {
+        if (stopRequested_) {
+            outcome_.stopped = true;
+            return false;
+        }
         const Step step = one(row);
         if (step == Step::Abort)
             return false;
@@ -135,6 +139,7 @@ void TransferRun::Progress(int done) {
 
 TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
     outcome_ = Outcome{};
+    stopRequested_ = false;
     config_.lastRow = std::min(config_.lastRow, std::min(table_.LastRow(), values_.Count() - 1));
     bool completed = false;
     switch (mode) {

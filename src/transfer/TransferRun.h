@@ -75,9 +75,10 @@ class TransferRun {
 public:
     struct Outcome {
         bool aborted = false;
-        int errors = 0;      // error lines written
-        int differences = 0; // difference lines written
-        int unread = 0;      // rows an export left out: no value was read for them
+        bool stopped = false; // aborted by RequestStop: the report says what was done
+        int errors = 0;       // error lines written
+        int differences = 0;  // difference lines written
+        int unread = 0;       // rows an export left out: no value was read for them
         // The automatic save is due (the option is on and something is listed).
         bool autoSaveDue = false;
     };
@@ -98,6 +99,9 @@ public:
     std::function<void(int)> onProgress;
 
     Outcome Run(TransferMode mode, ResultReport& report);
+    // Stops the run before its next parameter, as Abort in a prompt does; for
+    // the user interface, while the run gives it a turn.
+    void RequestStop() { stopRequested_ = true; }
 
 private:
     enum class Step { Next, Retry, Abort };
@@ -121,6 +125,7 @@ private:
     Messenger& messenger_;
     EventPump& pump_;
     Outcome outcome_;
+    bool stopRequested_ = false;
 };
 
 } // namespace vdk

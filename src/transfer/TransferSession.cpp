@@ -29,7 +29,7 @@ bool TransferSession::Finish(const TransferRun::Outcome& outcome) {
 }
 
 bool TransferSession::ShowsReport() const {
-    return !outcome_.aborted && config_.setup.ShowsReport(int(config_.mode));
+    return (!outcome_.aborted || outcome_.stopped) && config_.setup.ShowsReport(int(config_.mode));
 }
 
 } // namespace vdk

@@ -44,8 +44,9 @@ public:
 
     const TransferRun::Outcome& Outcome() const { return outcome_; }
     bool AutoSaveDue() const { return outcome_.autoSaveDue; }
-    // The report window follows a run that was not aborted, when the options
-    // ask for the report of its kind.
+    // The report window follows a run that was not aborted in a prompt (a
+    // stopped run reports what it did), when the options ask for the report
+    // of its kind.
     bool ShowsReport() const;
     Refresh RefreshAfter() const {
         return config_.mode == TransferMode::Compare ? Refresh::Repaint : Refresh::Rebuild;

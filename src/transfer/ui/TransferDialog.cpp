@@ -32,7 +32,9 @@ TransferDialog::TransferDialog(TransferRun& run, TransferMode mode, ResultReport
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 100);
     start_ = new QPushButton(text("Button1", "Start"), this);
-    cancel_ = new QPushButton(text("Button2", "Cancel"), this);
+    cancelText_ = text("Button2", "Cancel");
+    stopText_ = text("Button3", "Stop");
+    cancel_ = new QPushButton(cancelText_, this);
     start_->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -68,9 +70,12 @@ void TransferDialog::showEvent(QShowEvent* event) {
     bar_->setValue(0);
 }
 
-// While the run goes on the dialog cannot be closed; Abort in a prompt ends it.
+// While the run goes on, Stop, Escape and the close box stop it before its
+// next parameter; the dialog closes when the run has ended.
 void TransferDialog::reject() {
-    if (!running_)
+    if (running_)
+        run_.RequestStop();
+    else
         QDialog::reject();
 }
 
@@ -78,12 +83,12 @@ void TransferDialog::Start() {
     static const int kRunning[] = {kMsgImporting, kMsgExporting, kMsgComparing};
     started_ = running_ = true;
     start_->setEnabled(false);
-    cancel_->setEnabled(false);
+    cancel_->setText(stopText_);
     text_->setText(messenger_.Text(kRunning[int(mode_)]));
     outcome_ = run_.Run(mode_, report_);
     running_ = false;
     start_->setEnabled(true);
-    cancel_->setEnabled(true);
+    cancel_->setText(cancelText_);
     accept();
 }
 

@@ -30,11 +30,12 @@ public:
     void ShowChangedOnlyNote(bool on);
 
     void Start();
-    // Cancel; refused while the run goes on (Abort in a prompt ends it).
+    // Cancel; while the run goes on, Stop.
     void reject() override;
     bool Started() const { return started_; }
     const TransferRun::Outcome& Result() const { return outcome_; }
     QPushButton* StartButton() const { return start_; }
+    QPushButton* CancelButton() const { return cancel_; }
     QProgressBar* Bar() const { return bar_; }
 
 protected:
@@ -50,6 +51,7 @@ private:
     QProgressBar* bar_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    QString cancelText_, stopText_;
     bool started_ = false;
     bool running_ = false;
     TransferRun::Outcome outcome_;

@@ -45,6 +45,7 @@ class TestTransferWindows : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void dialogRunsTheTransfer();
+    void stopEndsTheRun();
     void cancelStartsNothing();
     void reportSaves();
     void reportPrintsToPdf();
@@ -68,6 +69,38 @@ void TestTransferWindows::dialogRunsTheTransfer() {
     QCOMPARE(bar.result(), int(QDialog::Accepted));
     QCOMPARE(bar.Bar()->value(), 100);
     QCOMPARE(r.report.lines.last(), "No Item.");
+}
+
+// Stop (or Escape, or the close box) ends a run before its next parameter:
+// an export writes no more, an import changes nothing in the table.
+void TestTransferWindows::stopEndsTheRun() {
+    Run r(Protocol::Inverter, "0000=700\n0001=70\n");
+    r.config.options.changedOnly = false;
+    r.Value("0000") = "650";
+    r.Value("0001") = "80";
+    TransferDialog bar(r.Make(), TransferMode::Export, r.report, r.f.messenger, r.f.texts);
+    int turns = 0;
+    r.pump = FunctionPump([&] {
+        if (++turns == 1) {
+            QCOMPARE(bar.CancelButton()->text(), "Stop");
+            QTest::mouseClick(bar.CancelButton(), Qt::LeftButton);
+        }
+    });
+    bar.show();
+    bar.Start();
+    QVERIFY(!bar.isVisible());
+    QVERIFY(bar.Result().aborted && bar.Result().stopped);
+    QCOMPARE(r.line->Ram("0000"), 650); // written before the stop
+    QCOMPARE(r.line->Ram("0001"), 70);  // not any more
+    QCOMPARE(bar.CancelButton()->text(), "Cancel");
+
+    Run i(Protocol::Inverter, "0000=700\n");
+    TransferDialog importing(i.Make(), TransferMode::Import, i.report, i.f.messenger, i.f.texts);
+    i.pump = FunctionPump([&] { importing.reject(); }); // Escape or the close box
+    importing.show();
+    importing.Start();
+    QVERIFY(importing.Result().stopped);
+    QCOMPARE(i.Value("0000"), "600"); // the table keeps its values
 }
 
 void TestTransferWindows::cancelStartsNothing() {
