@@ -205,13 +205,18 @@ void TableEditor::Dec(const Selection& s) {
 
 void TableEditor::Shipment(const Selection& s) {
     EndEntry();
-    ForMarked(s, [this](int k, int p) {
+    bool first = true;
+    ForMarked(s, [&](int k, int p) {
         bool ok = false;
         const double d =
             std::trunc(DefaultOf(table_, table_.At(p, ComNo), messenger_).toDouble(&ok));
         if (!ok)
             return; // a default that does not resolve was reported; the value stays
         QString& value = values_.At(p, UPara::Value);
+        if (value != RawText(d)) {
+            PushUndo(table_.At(p, ComNo), value, !first); // the command is one step
+            first = false;
+        }
         if (std::trunc(value.toDouble()) != d)
             values_.SetMark(p, UPara::WriteIndex, true);
         values_.SetMark(p, UPara::ChangeIndex, false);
@@ -240,11 +245,16 @@ void TableEditor::SelectedImport(const Selection& s) {
         ClearCurrentMark();
         return;
     }
-    ForMarked(s, [this](int k, int p) {
-        // A failed read keeps the value the table holds.
+    bool first = true;
+    ForMarked(s, [&](int k, int p) {
         // A value read is the inverter's: nothing left to write. A failed
         // read keeps the value and whether it still waits to be written.
+        const QString before = values_.At(p, UPara::Value);
         if (link_->Read(p)) {
+            if (values_.At(p, UPara::Value) != before) {
+                PushUndo(table_.At(p, ComNo), before, !first); // the import is one step
+                first = false;
+            }
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
             values_.SetMark(p, UPara::WriteIndex, false);
         }
@@ -307,33 +317,47 @@ void TableEditor::MarkedExport(const Selection& s) {
 
 // ---- undo and redo ----
 
-void TableEditor::PushUndo(const QString& comNo, const QString& old) {
-    undo_.append({comNo, old});
+void TableEditor::PushUndo(const QString& comNo, const QString& old, bool sameStep) {
+    const bool joins = sameStep && !undo_.isEmpty() && undo_.last().step == nextStep_ - 1;
+    undo_.append({comNo, old, joins ? nextStep_ - 1 : nextStep_++});
     redo_.clear();
-    while (undo_.size() > std::max(0, CurrentOptions().undoMax))
-        undo_.removeFirst();
+    const auto steps = [this] {
+        QList<int> ids;
+        for (const UndoEntry& e : std::as_const(undo_))
+            if (ids.isEmpty() || ids.last() != e.step)
+                ids.append(e.step);
+        return ids.size();
+    };
+    while (!undo_.isEmpty() && steps() > std::max(0, CurrentOptions().undoMax)) {
+        const int oldest = undo_.first().step;
+        while (!undo_.isEmpty() && undo_.first().step == oldest)
+            undo_.removeFirst();
+    }
 }
 
-// Undo and redo are mirror images: the newest entry of `from` is restored and
-// the value it replaces goes to `to`.
+// Undo and redo are mirror images: the newest step of `from` is restored and
+// the values it replaces go to `to`, as one step again.
 void TableEditor::Restore(QList<UndoEntry>& from, QList<UndoEntry>& to) {
     if (from.isEmpty())
         return;
     EndEntry();
-    const UndoEntry entry = from.takeLast();
-    const int r = table_.FindRow(entry.comNo);
-    if (r < 0 || r >= values_.Count())
-        return;
-    to.append({entry.comNo, values_.At(r, UPara::Value)});
-    values_.At(r, UPara::Value) = entry.value;
-    // A parameter the view does not show changes in the tables only.
-    const int g = RowOf(r);
-    if (g >= 0) {
-        currentRow = g;
-        scroll_ = Scroll::TopWhenHidden;
-        SetCell(g, ParameterTable::ValueCol, Shown(r, entry.value.toDouble()));
+    const int step = from.last().step;
+    while (!from.isEmpty() && from.last().step == step) {
+        const UndoEntry entry = from.takeLast();
+        const int r = table_.FindRow(entry.comNo);
+        if (r < 0 || r >= values_.Count())
+            continue;
+        to.append({entry.comNo, values_.At(r, UPara::Value), step});
+        values_.At(r, UPara::Value) = entry.value;
+        // A parameter the view does not show changes in the tables only.
+        const int g = RowOf(r);
+        if (g >= 0) {
+            currentRow = g;
+            scroll_ = Scroll::TopWhenHidden;
+            SetCell(g, ParameterTable::ValueCol, Shown(r, entry.value.toDouble()));
+        }
+        SetChangedMark(r, g);
     }
-    SetChangedMark(r, g);
     grid_.ResolveLinkedLimits();
 }
 

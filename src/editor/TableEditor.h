@@ -35,9 +35,13 @@ public:
     // scroll just enough, make it the top row, or make it the top row only
     // when it is out of view.
     enum class Scroll { None, Visible, Top, TopWhenHidden };
+    // One parameter's value before an edit. A command that changes several
+    // values (Shipment, a selected import) is one step: its entries share
+    // `step`, and Undo and Redo take them together.
     struct UndoEntry {
         QString comNo;
         QString value; // the value before the edit
+        int step = 0;
     };
 
     TableEditor(ParameterTable& grid, ParaDat& table, UPara& values, Messenger& messenger,
@@ -102,7 +106,9 @@ private:
     bool Accept(const Entry& entry);
     void FinishEntry(int param);
     void ClearCurrentMark();
-    void PushUndo(const QString& comNo, const QString& old);
+    // Records a value before an edit; `sameStep`: as part of the step the
+    // command began. The depth counts steps.
+    void PushUndo(const QString& comNo, const QString& old, bool sameStep = false);
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
     // The walk of the marked rows shared by the commands.
     template <typename F> void ForMarked(const Selection& s, F&& f);
@@ -125,6 +131,7 @@ private:
     QString savedCellText_;
 
     QList<UndoEntry> undo_, redo_;
+    int nextStep_ = 0;
     int findPosition_ = 0;
     Scroll scroll_ = Scroll::None;
 };

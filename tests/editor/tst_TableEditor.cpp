@@ -218,7 +218,23 @@ void TestTableEditor::shipment() {
     QCOMPARE(e.Cell(0, PT::Changed), "      ");
     QCOMPARE(e.Mark(1, UPara::WriteIndex), "0");
     QCOMPARE(e.Mark(1, UPara::ChangeIndex), "0");
-    QCOMPARE(e.editor.UndoStore().size(), 1); // shipment leaves no record
+    // Shipment is one undo step, over every row it changed.
+    e.editor.currentRow = 0;
+    e.Keys(u"7⏎↓5⏎");
+    const qsizetype before = e.editor.UndoStore().size();
+    e.editor.Shipment(Editor::Rows(0, 1));
+    QCOMPARE(e.Value(0), "600");
+    QCOMPARE(e.Value(1), "300");
+    QCOMPARE(e.editor.UndoStore().size(), before + 2);
+    e.editor.Undo();
+    QCOMPARE(e.Value(0), "70");
+    QCOMPARE(e.Value(1), "50");
+    QCOMPARE(e.Cell(1), "     5.0");
+    QCOMPARE(e.editor.UndoStore().size(), before);
+    e.editor.Redo();
+    QCOMPARE(e.Value(0), "600");
+    QCOMPARE(e.Value(1), "300");
+    QVERIFY(!e.editor.CanRedo());
 }
 
 void TestTableEditor::undoDepthAndOrder() {

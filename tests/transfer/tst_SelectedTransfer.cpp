@@ -78,7 +78,13 @@ void TestSelectedTransfer::selectedImport() {
     QCOMPARE(e.Value(7), "5"); // not marked
     QCOMPARE(e.f.values.CountMarked(UPara::CommErrIndex), 0);
     QCOMPARE(e.f.values.CountMarked(UPara::OneSelectIndex), 0);
-    QCOMPARE(e.editor.UndoStore().size(), 0);
+    // The import is one undo step over the values it changed.
+    QCOMPARE(e.editor.UndoStore().size(), 4);
+    e.editor.Undo();
+    QCOMPARE(e.Value(0), "1");
+    QCOMPARE(e.Value(3), "0");
+    QCOMPARE(e.Value(6), "-5");
+    QVERIFY(!e.editor.CanUndo());
 }
 
 // A failed read keeps the value and the cell and marks the row.
@@ -99,7 +105,7 @@ void TestSelectedTransfer::failedImportKeepsTheValues() {
     QCOMPARE(e.Value(4), "9"); // the next marked row still comes in
     QCOMPARE(e.Mark(4, UPara::CommErrIndex), "0");
     QCOMPARE(e.Mark(4, UPara::WriteIndex), "0");
-    QCOMPARE(e.editor.UndoStore().size(), 1);
+    QCOMPARE(e.editor.UndoStore().size(), 2); // the typed 35, and 0004 read
 }
 
 void TestSelectedTransfer::markedExport() {
