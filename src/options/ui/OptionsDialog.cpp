@@ -190,18 +190,11 @@ OptionsDialog::OptionsDialog(EnvironmentOptions& options, IniFile& settings,
     box(extras, "DispBuffer", &Options::DispBuffer, nullptr, "Display the Buffer Table.");
     masterForm->addRow(extras);
 
-    connect(boxes_.at("Mainte"), &QCheckBox::clicked, this, [this](bool on) {
-        if (context_.useMaintenance)
-            context_.useMaintenance(on);
-    });
-    connect(boxes_.at("RegistFile"), &QCheckBox::clicked, this, [this](bool on) {
-        if (context_.registerFileType)
-            context_.registerFileType(on);
-    });
-    connect(boxes_.at("DispBuffer"), &QCheckBox::clicked, this, [this](bool on) {
-        if (context_.showBufferTable)
-            context_.showBufferTable(on);
-    });
+    for (const Reaction& r : Reactions())
+        connect(boxes_.at(r.key), &QCheckBox::clicked, this, [this, r](bool on) {
+            if (context_.*r.react)
+                (context_.*r.react)(on);
+        });
     connect(boxes_.at("CompDisp"), &QCheckBox::clicked, this, [this](bool on) {
         edited_.SetCompDisp(on);
         boxes_.at("ResultC")->setChecked(edited_.ResultC);
@@ -215,7 +208,7 @@ OptionsDialog::OptionsDialog(EnvironmentOptions& options, IniFile& settings,
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &OptionsDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(buttons, &QDialogButtonBox::rejected, this, &OptionsDialog::reject);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(pages_);
     layout->addWidget(buttons);
@@ -292,6 +285,23 @@ bool OptionsDialog::CheckField(const char* key) {
             pages_->setCurrentIndex(i);
     edit->setFocus();
     return false;
+}
+
+const QList<OptionsDialog::Reaction>& OptionsDialog::Reactions() {
+    static const QList<Reaction> reactions{
+        {"Mainte", &Options::Mainte, &Context::useMaintenance},
+        {"RegistFile", &Options::RegistFile, &Context::registerFileType},
+        {"DispBuffer", &Options::DispBuffer, &Context::showBufferTable}};
+    return reactions;
+}
+
+// Cancel and the close box keep the options as they were: a reaction
+// already applied for a box the user changed is applied back.
+void OptionsDialog::reject() {
+    for (const Reaction& r : Reactions())
+        if (boxes_.at(r.key)->isChecked() != options_.*r.option && context_.*r.react)
+            (context_.*r.react)(options_.*r.option);
+    QDialog::reject();
 }
 
 void OptionsDialog::accept() {

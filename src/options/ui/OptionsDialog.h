@@ -41,6 +41,7 @@ public:
                   QWidget* parent = nullptr);
 
     void accept() override;
+    void reject() override;
     QCheckBox* Box(const char* key) const { return boxes_.at(key); }
     QLineEdit* Field(const char* key) const { return fields_.at(key); }
     QTabWidget* Pages() const { return pages_; }
@@ -49,6 +50,13 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The boxes whose change acts at once, and how.
+    struct Reaction {
+        const char* key;
+        bool EnvironmentOptions::*option;
+        std::function<void(bool)> Context::*react;
+    };
+    static const QList<Reaction>& Reactions();
     void FromOptions();
     void Apply(); // availability, from the boxes as they are ticked now
     // Checks one number field; false (with its message) when it is not acceptable.

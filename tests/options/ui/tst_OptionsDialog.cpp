@@ -60,6 +60,11 @@ void TestOptionsDialog::boxesFollowTheRules() {
     o.Box("RegistFile")->click();
     QCOMPARE(w.maintenance, QList<bool>{true});
     QCOMPARE(w.registration, QList<bool>{false});
+    // Cancel keeps the options as they were, and what the boxes did at once
+    // is done back: never the settings one way and the inverter the other.
+    o.reject();
+    QCOMPARE(w.maintenance, (QList<bool>{true, false}));
+    QCOMPARE(w.registration, (QList<bool>{false, true}));
 }
 
 void TestOptionsDialog::fieldsKeepTheWindowOpen_data() {
