@@ -88,8 +88,11 @@ void AppSession::Loaded(bool fromFile, bool incomplete) {
 }
 
 bool AppSession::MaySaveIncompleteRead() {
-    return !incompleteRead_ || messenger.Show(kMsgIncompleteRead, MsgIcon::Exclamation,
-                                              MsgButtons::YesNo) == Answer::Yes;
+    const auto ask = [this](int message) {
+        return messenger.Show(message, MsgIcon::Exclamation, MsgButtons::YesNo) == Answer::Yes;
+    };
+    return (!incompleteRead_ || ask(kMsgIncompleteRead)) &&
+           (values.CountFailedReads() == 0 || ask(kMsgFailedReads));
 }
 
 QString AppSession::Title() const {

@@ -61,6 +61,13 @@ int UPara::CountMarked(Col col) const {
                              [col](const Row& r) { return r[col] == kOne; }));
 }
 
+int UPara::CountFailedReads() const {
+    int n = 0;
+    for (int row = 0; row < Count(); ++row)
+        n += Unread(row) && Marked(row, CommErrIndex);
+    return n;
+}
+
 std::optional<QString> InitialValue(const ParaDat& table, int row, Messenger& messenger) {
     bool ok = false;
     const int dIndex = table.At(row, DIndex).toInt(&ok);

@@ -40,6 +40,9 @@ public:
     QString& At(int row, Col col) { return rows_[row][col]; }
     // Number of rows whose `col` mark is "1".
     int CountMarked(Col col) const;
+    // Rows whose value stands in for a read that failed (unread, and marked
+    // as a failed transfer), as a whole-set import leaves them.
+    int CountFailedReads() const;
     // A mark column (ChangeIndex to CommErrIndex) as a flag: set when it holds
     // "1". The cells stay text, as the file and the buffer window show them.
     bool Marked(int row, Col col) const { return rows_[row][col] == QLatin1String("1"); }

@@ -64,6 +64,7 @@ enum MessageId : int {
     kMsgDataFile = 88,        // "data file"
     kMsgUnsavedEdits = 89,    // save the changed parameters?
     kMsgIncompleteRead = 90,  // lines of the file were not read
+    kMsgFailedReads = 91,     // shipment values stand in for failed reads
 };
 
 } // namespace vdk

@@ -32,9 +32,9 @@ ReportTexts ReportTexts::From(const LanguageTexts& texts) {
     const auto text = [&](const char* key, const QString& def) {
         return texts.LangText(QStringLiteral("WorkingRep"), QLatin1String(key), def);
     };
-    return {text("Info1", d.errors),     text("Info2", d.differences), text("Info3", d.noItem),
-            text("Buff", d.maintenance), text("Result1", d.inverter),  text("Result2", d.table),
-            text("Result3", d.title)};
+    return {text("Info1", d.errors),  text("Info2", d.differences), text("Info3", d.noItem),
+            text("Info4", d.notRead), text("Buff", d.maintenance),  text("Result1", d.inverter),
+            text("Result2", d.table), text("Result3", d.title)};
 }
 
 TransferSetup TransferSetup::From(const EnvironmentOptions& o, bool maintenanceMode) {
@@ -183,7 +183,8 @@ bool TransferRun::Import(ResultReport& report) {
     });
     if (!completed)
         return false;
-    // The set is now the inverter's: what it did not give is marked unread.
+    // The set is now the inverter's: what it did not give is marked unread,
+    // and a failed read shows in the table as a failed transfer.
     for (int row = 0; row < values_.Count(); ++row) {
         if (row > config_.lastRow) {
             values_.SetUnread(row, true);
@@ -191,11 +192,14 @@ bool TransferRun::Import(ResultReport& report) {
         }
         values_.At(row, UPara::Value) = read[row];
         values_.SetUnread(row, failed[row]);
+        values_.SetMark(row, UPara::CommErrIndex, failed[row]);
         MarkChanged(table_, values_, row, read[row], messenger_);
     }
     ModelRule();
     if (outcome_.errors == 0)
         report.lines.append(texts_.noItem);
+    else if (const auto notRead = failed.count(true))
+        report.lines.append(texts_.notRead.arg(notRead).arg(failed.size()));
     return true;
 }
 

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void saveOfAnOlderFormRunsSaveAs();
     void saveAsksBeforeDroppingLinesNotRead_data();
     void saveAsksBeforeDroppingLinesNotRead();
+    void saveAsksBeforeKeepingFailedReads();
     void startStoppedAtAnUnknownNumberIsNotTheFile();
     void specialFileIsRefusedAsData();
     void unsavedEdits_data();
@@ -230,6 +231,25 @@ void TestAppSession::saveAsksBeforeDroppingLinesNotRead() {
     // The file now holds the table: no question any more.
     QCOMPARE(s.session.Save(), AppSession::SaveResult::Saved);
     QCOMPARE(s.f.dialogs.messages.size(), asked.size() + 3);
+}
+
+// A whole-set import whose reads failed left shipment values in their place:
+// saving such a table asks first.
+void TestAppSession::saveAsksBeforeKeepingFailedReads() {
+    Session s;
+    ParameterTable view(s.session.table, s.session.values, s.session.messenger);
+    view.ResetTable();
+    const int row = s.session.table.FindRow(u"F004");
+    s.session.values.SetUnread(row, true);
+    s.session.values.SetMark(row, UPara::CommErrIndex, true);
+    s.f.dialogs.answers.enqueue(Answer::No);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("set.vdk"), false, view),
+             AppSession::SaveAsResult::Kept);
+    QCOMPARE(s.f.dialogs.Numbers(), QList<int>{91});
+    QVERIFY(!QFile::exists(s.f.tree.Path("set.vdk")));
+    s.f.dialogs.answers.enqueue(Answer::Yes);
+    QCOMPARE(s.session.SaveAs(s.f.tree.Path("set.vdk"), false, view),
+             AppSession::SaveAsResult::Saved);
 }
 
 // A file given at the start whose reading stopped at a number the inverter

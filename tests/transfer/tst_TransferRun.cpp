@@ -85,7 +85,13 @@ void TestTransferRun::importNamesFailedParameters() {
         QCOMPARE(o.errors, 2);
         QCOMPARE(r.report.lines,
                  (QStringList{"* Communication Error Parameters", "F04: Unsigned",
-                              maintenance ? "0008: Notitle" : "0008: Maintenance Parameter"}));
+                              maintenance ? "0008: Notitle" : "0008: Maintenance Parameter",
+                              "2 of 9 parameters could not be read; the table holds their "
+                              "shipment values."}));
+        // The table shows them as failed transfers, and they are stand-ins.
+        QCOMPARE(r.Mark("0004", UPara::CommErrIndex), "1");
+        QCOMPARE(r.Mark("0001", UPara::CommErrIndex), "0");
+        QCOMPARE(r.f.values.CountFailedReads(), 2);
         QCOMPARE(r.Value("0004"), "0");
         QCOMPARE(r.Mark("0004", UPara::ChangeIndex), "0");
         QCOMPARE(r.FlagOf("0004"), "2");
@@ -117,7 +123,7 @@ void TestTransferRun::retryRepeatsTheParameter() {
     const TransferRun::Outcome o = r.Go(TransferMode::Import);
     QCOMPARE(r.line->port.RequestsSeen() - before, 9 + 2);
     QCOMPARE(o.errors, 1);
-    QCOMPARE(r.report.lines.size(), 2);
+    QCOMPARE(r.report.lines.size(), 3); // the title, the failed one, the count
     QCOMPARE(r.f.dialogs.messages.size(), 3);
 }
 
