@@ -7,6 +7,7 @@
 #include "settings/Messenger.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -238,6 +239,8 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
         {Command::Close, nullptr, "Close", {}, true, false},
     };
     menu_ = new QMenu(this);
+    commands_ = new QActionGroup(this);
+    commands_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     for (const Item& item : items) {
         QString caption = QString::fromLatin1(item.caption);
         if (item.key)
@@ -252,6 +255,7 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
             menu_->addAction(action);
         action->setShortcut(item.shortcut);
         addAction(action);
+        commands_->addAction(action);
         connect(action, &QAction::triggered, this, [this, c = item.command] { Run(c); });
         actions_[item.command] = action;
         if (item.separatorAfter)
@@ -476,6 +480,17 @@ bool ParameterWindow::eventFilter(QObject* watched, QEvent* event) {
             grid_->setColumnWidth(c, widths[c]);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// A closed table takes no commands: its items in the main menu show it.
+void ParameterWindow::closeEvent(QCloseEvent* event) {
+    commands_->setEnabled(false);
+    QWidget::closeEvent(event);
+}
+
+void ParameterWindow::showEvent(QShowEvent* event) {
+    commands_->setEnabled(true);
+    QWidget::showEvent(event);
 }
 
 bool ParameterWindow::event(QEvent* event) {

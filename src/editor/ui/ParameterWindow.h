@@ -9,6 +9,7 @@
 #include <map>
 
 class QAction;
+class QActionGroup;
 class QKeyEvent;
 class QMenu;
 class QTableView;
@@ -103,6 +104,8 @@ Q_SIGNALS:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -127,6 +130,7 @@ private:
     QTableView* grid_ = nullptr;
     QMenu* menu_ = nullptr;
     std::map<Command, QAction*> actions_;
+    QActionGroup* commands_ = nullptr; // every action; off while the window is closed
     HelpWindow* help_ = nullptr;
     FindDialog* find_ = nullptr;
     bool syncing_ = false;   // the window itself moves the current cell

@@ -266,6 +266,14 @@ void TestMainWindow::editCommandsMirrorTheTable() {
             menuItems += menu->menu()->actions();
     for (T t : {T::Undo, T::Redo, T::Copy, T::SelectedImport, T::Find})
         QVERIFY(menuItems.contains(w.Table()->ActionFor(t)));
+    // A closed table takes no commands, and shows again with its own states.
+    w.Run(C::ParameterTable);
+    w.Table()->close();
+    QVERIFY(!w.Table()->ActionFor(T::Hex)->isEnabled());
+    QVERIFY(!w.Table()->ActionFor(T::Copy)->isEnabled());
+    w.Run(C::ParameterTable);
+    QVERIFY(w.Table()->ActionFor(T::Hex)->isEnabled());
+    QVERIFY(!w.Table()->ActionFor(T::AllParameters)->isEnabled()); // its own state
     QTableView* grid = w.Table()->Grid();
     grid->setCurrentIndex(grid->model()->index(0, 3));
     QTest::keyClicks(grid, "12");
