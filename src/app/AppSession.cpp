@@ -49,9 +49,13 @@ bool AppSession::LoadSelection() {
         return false;
     }
     DefinitionLoader loader(paths_, messenger);
-    if (!loader.LoadDefinitions(table) || !loader.LoadCapacityDefaults(table) ||
-        !InitValues(table, values, messenger)) {
-        flags_.StartAborted = true;
+    loadDamaged_ = false;
+    const bool loaded = loader.LoadDefinitions(table) && loader.LoadCapacityDefaults(table);
+    if (!loaded || !InitValues(table, values, messenger)) {
+        // A file that was there but could not be converted, or a default
+        // that does not resolve, lets the user choose another inverter.
+        loadDamaged_ = loader.Damage().has_value() || loaded;
+        flags_.StartAborted = !loadDamaged_;
         return false;
     }
     values.BlindMode = false;

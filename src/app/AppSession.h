@@ -30,8 +30,11 @@ public:
     bool WriteRememberedFolders();
 
     // After a selection: the message list (first time only), definitions,
-    // capacity defaults and values. False when the start must end.
+    // capacity defaults and values. False when it failed: the start must end,
+    // unless the data could not be converted (message 68 was shown), and then
+    // the user chooses again (LoadDamaged).
     bool LoadSelection();
+    bool LoadDamaged() const { return loadDamaged_; }
     // The start from a parameter file given on the command line.
     bool StartFromFile(const QString& path);
 
@@ -85,7 +88,8 @@ private:
     IniFile& settings_;
     UserDialogs& dialogs_;
     ProgramFlags& flags_;
-    const EnvironmentOptions& options_; // "Save 'Change' Parameters only"
+    const EnvironmentOptions& options_;
+    bool loadDamaged_ = false; // "Save 'Change' Parameters only"
     bool saveEnabled_ = false;
     QString fileIdentity_;        // type-form and capacity of the opened file
     bool incompleteRead_ = false; // the file read last had lines the table does not hold

@@ -125,19 +125,26 @@ int main(int argc, char** argv) {
 
     Detector detector(port, clock);
     const auto select = [&](bool forNew) {
-        StartupSelection selection(paths, settings);
-        const QString caption =
-            forNew ? session.texts.LangMessage(kMsgCaption) : QStringLiteral("Confirmation");
-        const QString noPort = forNew ? session.texts.LangMessage(kMsgPortFailed)
-                                      : QStringLiteral("Usable serial port is not found.");
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        selection.Open(forNew, &detector, ports, dialogs, caption, noPort);
-        QApplication::restoreOverrideCursor();
-        StartupDialog window(selection, forNew);
-        window.exec();
-        selection.Commit();
-        port.ClosePort();
-        return session.LoadSelection();
+        // Data that cannot be converted (message 68) sends the user back to
+        // the selection, to choose another inverter.
+        for (;;) {
+            StartupSelection selection(paths, settings);
+            const QString caption =
+                forNew ? session.texts.LangMessage(kMsgCaption) : QStringLiteral("Confirmation");
+            const QString noPort = forNew ? session.texts.LangMessage(kMsgPortFailed)
+                                          : QStringLiteral("Usable serial port is not found.");
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            selection.Open(forNew, &detector, ports, dialogs, caption, noPort);
+            QApplication::restoreOverrideCursor();
+            StartupDialog window(selection, forNew);
+            window.exec();
+            selection.Commit();
+            port.ClosePort();
+            if (session.LoadSelection())
+                return true;
+            if (!session.LoadDamaged())
+                return false;
+        }
     };
 
     if (file.isEmpty()) {

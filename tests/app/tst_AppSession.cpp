@@ -45,6 +45,7 @@ struct Session {
 class TestAppSession : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void damagedDataReopensTheSelection();
     void oneRunningCopy();
     void staleLockIsTakenOver();
     void titleFollowsTheFile();
@@ -67,6 +68,22 @@ private Q_SLOTS:
     void selectionDetectsAndIdentifies();
     void selectionWithoutUsablePort();
 };
+
+// Definitions that cannot be converted send the user back to the selection
+// (after message 68); a data file not chosen ends the start.
+void TestAppSession::damagedDataReopensTheSelection() {
+    Session s;
+    s.f.tree.Write("dat/AB(1)/AB(Eng).inv",
+                   "0000,0,x10,Max freq,F00,Hz,2,0,0,400,0,0,#.#,10,-,0,1\r\n");
+    QVERIFY(!s.session.LoadSelection());
+    QVERIFY(s.session.LoadDamaged());
+    QVERIFY(!s.flags.StartAborted);
+    QVERIFY(s.f.dialogs.Numbers().contains(68));
+    QVERIFY(QFile::remove(s.f.tree.Path("dat/AB(1)/AB(Eng).inv")));
+    QVERIFY(!s.session.LoadSelection()); // the file dialog is cancelled
+    QVERIFY(!s.session.LoadDamaged());
+    QVERIFY(s.flags.StartAborted);
+}
 
 void TestAppSession::oneRunningCopy() {
     TempTree t;
