@@ -48,7 +48,7 @@ bool AppSession::LoadSelection() {
         flags_.StartAborted = true;
         return false;
     }
-    DefinitionLoader loader(paths_, messenger);
+    DefinitionLoader loader(paths_, messenger, DefinitionFilter(texts));
     loadDamaged_ = false;
     const bool loaded = loader.LoadDefinitions(table) && loader.LoadCapacityDefaults(table);
     if (!loaded || !InitValues(table, values, messenger)) {

@@ -18,6 +18,11 @@ const QString kDesignDefinitionFilter =
     QStringLiteral("VDK330Q Inverter Type Data (*.inv)|*.inv|VDK330Q Inverter Capa. Data "
                    "(*.cap)|*.cap");
 
+QString DefinitionFilter(const LanguageTexts& texts) {
+    return texts.LangText(QStringLiteral("Main"), QStringLiteral("OpenFile2"),
+                          kDesignDefinitionFilter);
+}
+
 namespace {
 constexpr int kDefinitionFilterEntry = 1;
 constexpr int kCapacityFilterEntry = 2;

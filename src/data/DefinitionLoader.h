@@ -7,10 +7,13 @@
 namespace vdk {
 
 class AppPaths;
+class LanguageTexts;
 class Messenger;
 
 // Filter of the definition-file dialog before the language texts are applied.
 extern const QString kDesignDefinitionFilter;
+// The filter in the selected language ([Main] OpenFile2).
+QString DefinitionFilter(const LanguageTexts& texts);
 
 // A line of a data file whose values the table cannot use.
 struct DataDamage {

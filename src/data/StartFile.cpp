@@ -91,7 +91,7 @@ bool ReadStartFile(const QString& path, StartContext& c, ReadResult* read) {
     if (!BuildMessageList(c.paths, c.texts, c.dialogs))
         return false;
     Messenger messenger(c.texts, c.dialogs);
-    DefinitionLoader loader(c.paths, messenger);
+    DefinitionLoader loader(c.paths, messenger, DefinitionFilter(c.texts));
     if (!loader.LoadDefinitions(c.table) || !loader.LoadCapacityDefaults(c.table) ||
         !InitValues(c.table, c.values, messenger))
         return false;

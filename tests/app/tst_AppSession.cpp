@@ -80,9 +80,12 @@ void TestAppSession::damagedDataReopensTheSelection() {
     QVERIFY(!s.flags.StartAborted);
     QVERIFY(s.f.dialogs.Numbers().contains(68));
     QVERIFY(QFile::remove(s.f.tree.Path("dat/AB(1)/AB(Eng).inv")));
+    s.f.tree.Write("lng/English.ini", DataFixture::General() + "[Main]\r\nOpenFile2=Typ|*.inv\r\n");
+    s.session.texts.SetLangFile(s.f.paths.LangFile, s.f.paths.FallbackEncoding());
     QVERIFY(!s.session.LoadSelection()); // the file dialog is cancelled
     QVERIFY(!s.session.LoadDamaged());
     QVERIFY(s.flags.StartAborted);
+    QCOMPARE(s.f.dialogs.fileRequests.last().filter, QStringLiteral("Typ|*.inv"));
 }
 
 void TestAppSession::oneRunningCopy() {
