@@ -37,8 +37,8 @@ struct ReportTexts {
     QString errors = QStringLiteral("* Communication Error Parameters");
     QString differences = QStringLiteral("* Different Value Parameters");
     QString noItem = QStringLiteral("No Item.");
-    QString notRead = QStringLiteral(
-        "%1 of %2 parameters could not be read; the table holds their shipment values.");
+    QString notRead =
+        QStringLiteral("%1 of %2 parameters not read (shipment values in their place).");
     QString maintenance = QStringLiteral("Maintenance Parameter");
     QString inverter = QStringLiteral("Inverter");
     QString table = QStringLiteral("VDK330Q");

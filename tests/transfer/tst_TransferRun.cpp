@@ -86,8 +86,7 @@ void TestTransferRun::importNamesFailedParameters() {
         QCOMPARE(r.report.lines,
                  (QStringList{"* Communication Error Parameters", "F04: Unsigned",
                               maintenance ? "0008: Notitle" : "0008: Maintenance Parameter",
-                              "2 of 9 parameters could not be read; the table holds their "
-                              "shipment values."}));
+                              "2 of 9 parameters not read (shipment values in their place)."}));
         // The table shows them as failed transfers, and they are stand-ins.
         QCOMPARE(r.Mark("0004", UPara::CommErrIndex), "1");
         QCOMPARE(r.Mark("0001", UPara::CommErrIndex), "0");
