@@ -313,29 +313,25 @@ void TestMainWindow::importThroughTheDialog() {
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());
     w.Run(C::CommunicationCheck);
     QVERIFY(w.ActionFor(C::Import)->isEnabled());
-    bool started = false;
-    QTimer::singleShot(0, [&started] {
-        if (auto* bar = qobject_cast<TransferDialog*>(QApplication::activeModalWidget())) {
-            started = true;
-            bar->Start();
-        }
-    });
-    w.Run(C::Import);
-    QVERIFY(started);
+    // Runs a transfer command and presses Start in its dialog.
+    const auto transfer = [&w](C command) {
+        bool started = false;
+        QTimer::singleShot(0, [&started] {
+            if (auto* bar = qobject_cast<TransferDialog*>(QApplication::activeModalWidget())) {
+                started = true;
+                bar->Start();
+            }
+        });
+        w.Run(command);
+        return started;
+    };
+    QVERIFY(transfer(C::Import));
     QCOMPARE(session.values.At(0, UPara::Value), "123");
     QCOMPARE(w.Table()->Grid()->model()->index(0, 3).data().toString().trimmed(), "12.3");
     QVERIFY(session.HasUnsavedEdits());
     // An export writes the inverter, not the file: the edits still ask to be saved.
     session.values.At(0, UPara::Value) = "200";
-    started = false;
-    QTimer::singleShot(0, [&started] {
-        if (auto* bar = qobject_cast<TransferDialog*>(QApplication::activeModalWidget())) {
-            started = true;
-            bar->Start();
-        }
-    });
-    w.Run(C::Export);
-    QVERIFY(started);
+    QVERIFY(transfer(C::Export));
     QCOMPARE(line.Ram("0000"), 200);
     QVERIFY(session.HasUnsavedEdits());
 }
