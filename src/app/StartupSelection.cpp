@@ -105,6 +105,17 @@ void StartupSelection::Open(bool forNew, Detector* detector, const QStringList& 
     SelectCapacity(id.capacityIndex);
 }
 
+StartupSelection::NoPortTexts StartupSelection::NoPortTextsFor(bool forNew,
+                                                               const LanguageTexts& texts) {
+    const NoPortTexts defaults{QStringLiteral("Confirmation"),
+                               QStringLiteral("Usable serial port is not found.")};
+    if (!forNew)
+        return defaults;
+    const QString general = QStringLiteral("General");
+    return {texts.LangText(general, QStringLiteral("Message1"), defaults.caption),
+            texts.LangText(general, QStringLiteral("Message3"), defaults.text)};
+}
+
 bool StartupSelection::Commit() {
     const QString name = languages.value(language);
     paths_.SelectLanguage(name);

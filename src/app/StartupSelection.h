@@ -15,6 +15,8 @@ class UserDialogs;
 // The start-up selection without its window: the four lists, what they start
 // at (the remembered selection, or what detection and identification found),
 // the list changes, and what OK writes and leaves behind.
+class LanguageTexts;
+
 class StartupSelection {
 public:
     StartupSelection(AppPaths& paths, IniFile& settings);
@@ -24,6 +26,14 @@ public:
     // "Usable serial port is not found." through `dialogs`.
     void Open(bool forNew, Detector* detector, const QStringList& ports, UserDialogs& dialogs,
               const QString& caption, const QString& noPortText);
+
+    // The caption and the text of that box, read before the message list
+    // exists: by key from [General] of the run's language for New, the
+    // defaults at program start, when no language is fixed yet.
+    struct NoPortTexts {
+        QString caption, text;
+    };
+    static NoPortTexts NoPortTextsFor(bool forNew, const LanguageTexts& texts);
 
     void SelectLanguage(int index);
     void SelectType(int index);

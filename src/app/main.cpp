@@ -25,7 +25,6 @@
 #include "options/ui/OptionsDialog.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
-#include "settings/MessageIds.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -129,12 +128,9 @@ int main(int argc, char** argv) {
         // the selection, to choose another inverter.
         for (;;) {
             StartupSelection selection(paths, settings);
-            const QString caption =
-                forNew ? session.texts.LangMessage(kMsgCaption) : QStringLiteral("Confirmation");
-            const QString noPort = forNew ? session.texts.LangMessage(kMsgPortFailed)
-                                          : QStringLiteral("Usable serial port is not found.");
+            const auto noPort = StartupSelection::NoPortTextsFor(forNew, session.texts);
             QApplication::setOverrideCursor(Qt::WaitCursor);
-            selection.Open(forNew, &detector, ports, dialogs, caption, noPort);
+            selection.Open(forNew, &detector, ports, dialogs, noPort.caption, noPort.text);
             QApplication::restoreOverrideCursor();
             StartupDialog window(selection, forNew);
             window.exec();

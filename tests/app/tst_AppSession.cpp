@@ -67,6 +67,7 @@ private Q_SLOTS:
     void selectionUsesTheRememberedInverter();
     void selectionDetectsAndIdentifies();
     void selectionWithoutUsablePort();
+    void noPortTextsAreReadByKey();
 };
 
 // Definitions that cannot be converted send the user back to the selection
@@ -423,6 +424,20 @@ void TestAppSession::selectionWithoutUsablePort() {
     for (const char* key : {"Commport", "Prtocol", "Baudrate", "Parity"})
         QCOMPARE(settings.ReadInteger("Comms", key, -1), -1);
     QCOMPARE(paths.Identity().TypeForm, QStringLiteral("QM40"));
+}
+
+// The "no usable port" box is shown before the message list exists: for New
+// its texts are read by key, whatever their place in [General].
+void TestAppSession::noPortTextsAreReadByKey() {
+    DataFixture f;
+    f.tree.Write("lng/English.ini", "[General]\r\nMessage3=No port here\r\nMessage1=Caption\r\n");
+    f.texts.SetLangFile(f.paths.LangFile, f.paths.FallbackEncoding());
+    const auto atNew = StartupSelection::NoPortTextsFor(true, f.texts);
+    QCOMPARE(atNew.caption, QStringLiteral("Caption"));
+    QCOMPARE(atNew.text, QStringLiteral("No port here"));
+    const auto atStart = StartupSelection::NoPortTextsFor(false, f.texts);
+    QCOMPARE(atStart.caption, QStringLiteral("Confirmation"));
+    QCOMPARE(atStart.text, QStringLiteral("Usable serial port is not found."));
 }
 
 QTEST_GUILESS_MAIN(TestAppSession)
