@@ -474,6 +474,13 @@ bool ParameterWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_ && event->type() == QEvent::KeyPress &&
         HandleKey(static_cast<QKeyEvent*>(event)))
         return true;
+    // Any click ends an entry, the cell being typed into too; a click on
+    // another cell then makes that one current.
+    if (watched == grid_->viewport() && event->type() == QEvent::MouseButtonPress &&
+        editor_.EditActive()) {
+        editor_.EndEntry();
+        model_.CellsChanged();
+    }
     if (watched == grid_->viewport() && event->type() == QEvent::Resize) {
         const QList<int> widths = ParameterTable::ColumnWidths(grid_->viewport()->width());
         for (int c = 0; c < widths.size(); ++c)

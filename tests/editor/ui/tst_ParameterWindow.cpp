@@ -256,6 +256,14 @@ void TestParameterWindow::keysReachTheEditor() {
     grid->setCurrentIndex(grid->model()->index(4, 3));
     QTest::keyClick(grid, Qt::Key_Delete); // Shipment
     QCOMPARE(w.f.values.At(4, UPara::Value), "5");
+    // A click on the cell being typed into ends the entry as well.
+    grid->setCurrentIndex(grid->model()->index(2, 3));
+    const QString shown = grid->model()->index(2, 3).data().toString();
+    QTest::keyClicks(grid, "44");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(2, 3)).center());
+    QVERIFY(!w.editor.EditActive());
+    QCOMPARE(grid->model()->index(2, 3).data().toString(), shown);
     // A view switch ends an entry; the new view's top row is current.
     QTest::keyClicks(grid, "3");
     t.Run(Command::Quick);
