@@ -348,6 +348,7 @@ void MainWindow::Reload() {
     tableWindow_ =
         new ParameterWindow(*editor_, p_.session.messenger, p_.session.texts, context, this);
     connect(tableWindow_, &ParameterWindow::Edited, this, [this] {
+        UpdateTitle();
         if (!p_.showStores)
             return;
         const auto pairs = [](const QList<TableEditor::UndoEntry>& store) {
@@ -372,8 +373,10 @@ void MainWindow::Reload() {
     UpdateTitle();
 }
 
+// The title carries a "*" while the table holds edits no file holds.
 void MainWindow::UpdateTitle() {
-    setWindowTitle(p_.session.Title());
+    setWindowTitle(p_.session.Title() + QStringLiteral("[*]"));
+    setWindowModified(p_.session.HasUnsavedEdits());
     actions_[C::Save]->setEnabled(p_.session.SaveEnabled());
 }
 

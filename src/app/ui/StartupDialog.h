@@ -16,6 +16,10 @@ class StartupDialog final : public QDialog {
 public:
     StartupDialog(StartupSelection& selection, bool forNew, QWidget* parent = nullptr);
 
+    // The selection has no Cancel: Escape leaves the window open rather
+    // than taking the lists as they stand.
+    void reject() override {}
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -216,8 +216,7 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
     };
     const Item items[] = {
         {Command::Undo, "Menu22", "Undo", QKeySequence(Qt::CTRL | Qt::Key_Z), false, false},
-        {Command::Redo, "Menu23", "Redo", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z), false,
-         true},
+        {Command::Redo, "Menu23", "Redo", {}, false, true}, // its keys follow
         {Command::Copy, "Menu24", "Copy", QKeySequence(Qt::CTRL | Qt::Key_C), true, true},
         {Command::SelectedImport, "Menu27", "Selected Parameter Import", QKeySequence(Qt::Key_F3),
          false, false},
@@ -263,6 +262,10 @@ void ParameterWindow::BuildMenu(const LanguageTexts& texts) {
     }
     for (Command c : {Command::ChangedOnly, Command::Quick, Command::Blind})
         actions_[c]->setCheckable(true);
+    // Redo answers the keys other programs use for it too.
+    actions_[Command::Redo]->setShortcuts({QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Z),
+                                           QKeySequence(Qt::CTRL | Qt::Key_Y),
+                                           QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     actions_[Command::Quick]->setVisible(context_.quickCount > 0);
     actions_[Command::ParameterHelp]->setEnabled(QFileInfo::exists(context_.paraHelpFile));
 }

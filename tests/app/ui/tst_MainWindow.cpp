@@ -91,7 +91,8 @@ private Q_SLOTS:
 void TestMainWindow::startState() {
     Main m;
     MainWindow& w = m.Make();
-    QCOMPARE(w.windowTitle(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("VDK330Q AB-1K (CPU Ver.1)[*]"));
+    QVERIFY(!w.isWindowModified());
     QVERIFY(!w.ActionFor(C::Save)->isEnabled());
     QVERIFY(w.Table()->ActionFor(T::Quick)->isVisible()); // the fixture declares two quick rows
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());        // until the link answers
@@ -112,7 +113,7 @@ void TestMainWindow::saveAsThroughTheDialog() {
     w.Run(C::SaveAs);
     QVERIFY(QFile::exists(m.f.tree.Path("out/set.vdk")));
     QVERIFY(w.ActionFor(C::Save)->isEnabled());
-    QVERIFY(w.windowTitle().endsWith("M2set.vdk"));
+    QVERIFY(w.windowTitle().endsWith("M2set.vdk[*]"));
     QCOMPARE(m.f.dialogs.fileRequests.first().filterIndex, 1);
 }
 
@@ -137,6 +138,7 @@ void TestMainWindow::dropAsksAboutUnsavedEdits() {
     grid->setCurrentIndex(grid->model()->index(4, 3));
     QTest::keyClicks(grid, "12");
     QTest::keyClick(grid, Qt::Key_Return);
+    QVERIFY(w.isWindowModified()); // the "*" of unsaved edits
     m.f.dialogs.answers.enqueue(Answer::Cancel);
     w.Table()->DropFiles({file});
     QCOMPARE(m.f.dialogs.Numbers(), QList<int>{89});
@@ -146,6 +148,7 @@ void TestMainWindow::dropAsksAboutUnsavedEdits() {
     w.Table()->DropFiles({file});
     QVERIFY(w.windowTitle().contains("in.vdk"));
     QCOMPARE(m.session.values.At(4, UPara::Value), "9");
+    QVERIFY(!w.isWindowModified());
 }
 
 void TestMainWindow::newRunsTheSelection() {
@@ -249,6 +252,9 @@ void TestMainWindow::startupWindowFollowsTheLists() {
     QCOMPARE(boxes[2]->currentText(), QStringLiteral("-4007"));
     QCOMPARE(boxes[3]->currentText(), QStringLiteral("1.00"));
     boxes[2]->setCurrentIndex(3);
+    window.show();
+    QTest::keyClick(&window, Qt::Key_Escape); // not an OK
+    QVERIFY(window.isVisible());
     QVERIFY(selection.Commit());
     QCOMPARE(paths.Identity().Capacity, QStringLiteral("-4040"));
 }

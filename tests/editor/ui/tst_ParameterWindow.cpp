@@ -252,6 +252,10 @@ void TestParameterWindow::keysReachTheEditor() {
     QCOMPARE(w.f.values.At(0, UPara::Value), "99");
     QCOMPARE(grid->currentIndex().row(), 0);
     QVERIFY(t.ActionFor(Command::Redo)->isEnabled());
+    QTest::keyClick(grid, Qt::Key_Y, Qt::ControlModifier); // Redo, as elsewhere
+    QCOMPARE(w.f.values.At(0, UPara::Value), "120");
+    QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(w.f.values.At(0, UPara::Value), "99");
     w.f.values.At(4, UPara::Value) = "8";
     grid->setCurrentIndex(grid->model()->index(4, 3));
     QTest::keyClick(grid, Qt::Key_Delete); // Shipment
