@@ -65,6 +65,7 @@ enum MessageId : int {
     kMsgUnsavedEdits = 89,    // save the changed parameters?
     kMsgIncompleteRead = 90,  // lines of the file were not read
     kMsgFailedReads = 91,     // shipment values stand in for failed reads
+    kMsgNoReply = 92,         // no answer, or a damaged one
 };
 
 } // namespace vdk

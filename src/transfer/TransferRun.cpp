@@ -102,10 +102,12 @@ TransferRun::Step TransferRun::Prompt(int message, int label, int row) {
 
 // A parameter that failed: the prompt when the option asks for it, then its
 // error line unless the answer was Retry or Abort.
-TransferRun::Step TransferRun::Failed(int row, QStringList& list) {
+TransferRun::Step TransferRun::Failed(int row, QStringList& list, TransactResult::Failure failure) {
     table_.SetTransferFlag(row, ParaDat::Transfer::Failed);
+    // The prompt says what happened: no answer on the line, or data that is wrong.
+    const bool line = failure == TransactResult::NoAnswer || failure == TransactResult::BadReply;
     const Step step = config_.options.errorPrompt
-                          ? Prompt(kMsgDataError, kMsgTransferParameter, row)
+                          ? Prompt(line ? kMsgNoReply : kMsgDataError, kMsgTransferParameter, row)
                           : Step::Next;
     if (step == Step::Next) {
         list.append(TitleOf(row) + QStringLiteral(": ") + NameOf(row));
@@ -173,7 +175,7 @@ bool TransferRun::Import(ResultReport& report) {
             table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
         }
-        const Step step = Failed(row, report.lines);
+        const Step step = Failed(row, report.lines, word.failure);
         if (step == Step::Next) {
             const auto def = table_.ResolveDefault(table_.At(row, ComNo));
             read.append(def ? *def : values_.At(row, UPara::Value));
@@ -243,7 +245,7 @@ bool TransferRun::Export(ResultReport& report) {
         const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
         const TransactResult echo = link_.Transact(row, value, ram ? u"P" : letter);
         if (!echo.ok() || ParseWholeNumber(ValueText(row, echo.value)) != ParseWholeNumber(value))
-            return Failed(row, report.lines);
+            return Failed(row, report.lines, echo.failure);
         table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
         values_.SetMark(row, UPara::WriteIndex, false);
         values_.SetMark(row, UPara::CommErrIndex, false);
@@ -265,7 +267,7 @@ bool TransferRun::Compare(ResultReport& report) {
     const bool completed = ForEachRow([&](int row) {
         const TransactResult word = link_.Transact(row, QString(), u"R");
         if (!word.ok())
-            return Failed(row, report.hidden);
+            return Failed(row, report.hidden, word.failure);
         const QString inverter = ValueText(row, word.value);
         const QString& value = values_.At(row, UPara::Value);
         const qint64 held = ParseWholeNumber(value).value_or(qint64(value.toDouble()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comm/CommLink.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -7,7 +9,6 @@
 
 namespace vdk {
 
-class CommLink;
 class EventPump;
 class LanguageTexts;
 class Messenger;
@@ -111,7 +112,7 @@ private:
     QString NameOf(int row) const;
     QString ValueText(int row, quint32 word) const;
     Step Prompt(int message, int label, int row);
-    Step Failed(int row, QStringList& list);
+    Step Failed(int row, QStringList& list, TransactResult::Failure failure);
     void Progress(int done);
     template <typename F> bool ForEachRow(F&& one);
     bool Import(ResultReport& report);

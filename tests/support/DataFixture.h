@@ -41,7 +41,7 @@ struct DataFixture {
     // Message n of the fixture's language file is "M<n>".
     static QByteArray General() {
         QByteArray general = "[General]\r\n";
-        for (int n = 1; n <= 91; ++n)
+        for (int n = 1; n <= 92; ++n)
             general += "Message" + QByteArray::number(n) + "=M" + QByteArray::number(n) + "\r\n";
         return general;
     }

@@ -111,7 +111,7 @@ void TestTransferRun::importAbortChangesNothing() {
     QCOMPARE(r.report.lines, QStringList{"* Communication Error Parameters"});
     const Message& m = r.f.dialogs.messages.first();
     QCOMPARE(m.buttons, MsgButtons::AbortRetryIgnore);
-    QCOMPARE(m.text, "M68\nM69 F03\n\nM70\nM71\nM72");
+    QCOMPARE(m.text, "M92\nM69 F03\n\nM70\nM71\nM72"); // no answer for 0003
 }
 
 void TestTransferRun::retryRepeatsTheParameter() {
