@@ -138,6 +138,15 @@ bool TableEditor::Accept(const Entry& entry) {
     return true;
 }
 
+// "Out of range", with the limit the value was set to, in display units.
+void TableEditor::ShowClamped(int param, double limit) {
+    messenger_.ShowText(kMsgClamped,
+                        messenger_.Text(kMsgClamped) + QLatin1Char('\n') +
+                            Shown(param, limit).trimmed() + QLatin1Char(' ') +
+                            table_.At(param, Unit),
+                        MsgIcon::Exclamation);
+}
+
 void TableEditor::Enter() {
     const int r = ParamOf(currentRow);
     if (r < 0)
@@ -148,7 +157,7 @@ void TableEditor::Enter() {
     if (!Accept(committed.entry))
         return;
     if (committed.entry.range.clamped)
-        messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
+        ShowClamped(r, committed.entry.range.value);
     PushUndo(table_.At(r, ComNo), committed.previous);
     FinishEntry(r);
     if (CurrentOptions().moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
@@ -279,7 +288,7 @@ void TableEditor::TypedExport() {
         return;
     const int r = ParamOf(currentRow);
     if (entry->range.clamped) {
-        messenger_.Show(kMsgClamped, MsgIcon::Exclamation);
+        ShowClamped(r, entry->range.value);
         return; // nothing is sent; the entry goes on
     }
     if (!LinkReady())

@@ -102,6 +102,7 @@ private:
     void SetChangedMark(int param, int row);
     void Reject(int message);
     std::optional<Entry> ReadEntry();
+    void ShowClamped(int param, double limit);
     // Shows why an entry is not taken (false), or that a limit could not be read.
     bool Accept(const Entry& entry);
     void FinishEntry(int param);

@@ -110,6 +110,10 @@ void TestTableEditor::typedEntries() {
     QCOMPARE(e.Value(row), value);
     QCOMPARE(e.Cell(row), cell);
     QCOMPARE(e.Messages(), messages);
+    // "Out of range" names the limit the value was set to, with its unit.
+    if (messages == QList<int>{42})
+        QCOMPARE(e.f.dialogs.messages.first().text,
+                 "M42\n" + cell.trimmed() + ' ' + e.f.table.At(row, Unit));
     QVERIFY(!e.editor.EditActive());
     QCOMPARE(e.editor.TypedCount(), 0);
     const bool changed = value != initial;
