@@ -19,8 +19,10 @@ const QString kDesignDefinitionFilter =
                    "(*.cap)|*.cap");
 
 QString DefinitionFilter(const LanguageTexts& texts) {
-    return texts.LangText(QStringLiteral("Main"), QStringLiteral("OpenFile2"),
-                          kDesignDefinitionFilter);
+    return texts.LangText(
+        QStringLiteral("Main"), QStringLiteral("OpenFile2"),
+        QStringLiteral(
+            "VDK330Q Inv Type Datas (*.inv)|*.inv|VDK330Q Inv Capa Datas (*.cap)|*.cap"));
 }
 
 namespace {
