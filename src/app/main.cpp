@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
         [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); }});
     dialogs.SetParent(&main);
     main.show();
-    main.Table()->move(main.frameGeometry().bottomLeft());
+    main.PlaceTable();
     main.Table()->resize(main.width(), main.Table()->height() + 80);
     main.Table()->show();
     return QApplication::exec();

@@ -560,6 +560,20 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     UpdateTitle();
 }
 
+void MainWindow::PlaceTable() {
+    // Before the window manager frames the window, the frame is the bare
+    // window: placing by it would put the table over the tool bar.
+    tableFramed_ = frameGeometry() != geometry();
+    if (tableWindow_)
+        tableWindow_->move(frameGeometry().bottomLeft() + QPoint(0, 1));
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (!tableFramed_ && isVisible())
+        PlaceTable();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (p_.flags.MonitorBusy || !p_.session.MaySetEditsAside([this] { return SaveAsDialog(); })) {
         event->ignore();

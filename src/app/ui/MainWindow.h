@@ -94,9 +94,13 @@ public:
     void OtherWindowActivated();
     // Rebuilds the table window for the session's current inverter.
     void Reload();
+    // Puts the table window right under this window's frame; again once the
+    // window manager has framed this window, so it never covers the tool bar.
+    void PlaceTable();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void BuildCommands();
@@ -127,7 +131,8 @@ private:
     QAction* indicator_ = nullptr;
     QTimer* indicatorTimer_ = nullptr;
     HelpWindow* help_ = nullptr;
-    qint64 checkEnded_ = -1; // when the last communication check returned
+    qint64 checkEnded_ = -1;   // when the last communication check returned
+    bool tableFramed_ = false; // the table was placed under the finished frame
 };
 
 } // namespace vdk
