@@ -126,9 +126,15 @@ void CommLink::EnableCommands(bool on) {
 }
 
 int CommLink::OpenPort() {
-    if (port_.OpenPort(settings.port) == 0)
+    if (port_.OpenPort(settings.port) == 0) {
+        portFailed_ = false;
         return 0;
-    messenger_.Show(kMsgPortFailed, MsgIcon::None);
+    }
+    // Working without an inverter, every check would say it again: the
+    // message comes when the port stops opening, the lamp shows it after.
+    if (!portFailed_)
+        messenger_.Show(kMsgPortFailed, MsgIcon::None);
+    portFailed_ = true;
     indicator.Failed();
     return 1;
 }

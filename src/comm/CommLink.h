@@ -105,7 +105,8 @@ public:
     bool CommandsEnabled() const { return commandsOn_; }
 
     // Closes and reopens the port with the settings. 0 on success; on failure
-    // message 3 is shown and the indicator goes off.
+    // the indicator goes off, and message 3 is shown when the last opening
+    // had not failed too.
     int OpenPort();
     // One exchange for parameter `row`: a read ("R") or a write of
     // `valueText` ("P" RAM, "W" EEPROM). A write whose value the parameter
@@ -151,7 +152,8 @@ private:
     std::function<void()> exchanged_;
     bool commandsOn_ = false;
     bool errorFlag_ = false;
-    qint64 lateUntil_ = -1; // a late reply may come until then (ms)
+    bool portFailed_ = false; // the last opening failed (message 3 was shown)
+    qint64 lateUntil_ = -1;   // a late reply may come until then (ms)
 };
 
 } // namespace vdk

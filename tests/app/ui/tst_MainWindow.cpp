@@ -224,6 +224,20 @@ void TestMainWindow::tableActivationChecksTheLink() {
     m.clock.Advance(1000);
     QApplication::sendEvent(w.Table(), &activate);
     QCOMPARE(m.port.opens, opens + 2);
+    // Without a port, the failure is said once, not at every activation.
+    m.port.failOpen = true;
+    for (int i = 0; i < 3; ++i) {
+        m.clock.Advance(1000);
+        QApplication::sendEvent(w.Table(), &activate);
+    }
+    QCOMPARE(m.f.dialogs.Numbers().count(3), 1);
+    m.port.failOpen = false;
+    m.clock.Advance(1000);
+    QApplication::sendEvent(w.Table(), &activate); // the port is back
+    m.port.failOpen = true;
+    m.clock.Advance(1000);
+    QApplication::sendEvent(w.Table(), &activate);
+    QCOMPARE(m.f.dialogs.Numbers().count(3), 2);
 }
 
 void TestMainWindow::maintenanceLoginShowsTheMaintenanceRows() {
