@@ -144,7 +144,7 @@ bool SameFile(const QString& a, const QString& b) {
 }
 
 qint64 RawOf(const Session& s, int row, quint32 reply) {
-    return s.link.RawOf(row, reply, NegativeLow(s.table, s.values, row));
+    return s.link.RawOf(row, reply, s.values);
 }
 
 const char* const kSelectionOptions[] = {"type", "cpu", "capacity", "lang", "from"};

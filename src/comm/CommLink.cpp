@@ -5,6 +5,7 @@
 #include "comm/SerialPort.h"
 #include "data/Catalogue.h"
 #include "data/ParaDat.h"
+#include "data/ParameterValue.h"
 #include "settings/AppPaths.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
@@ -136,6 +137,7 @@ int CommLink::OpenPort() {
         messenger_.Show(kMsgPortFailed, MsgIcon::None);
     portFailed_ = true;
     indicator.Failed();
+    IndicatorChanged();
     return 1;
 }
 
@@ -176,9 +178,13 @@ TransactResult CommLink::Transact(int row, const QString& valueText, QStringView
 }
 
 TransactResult CommLink::Exchanged(TransactResult result) {
-    if (exchanged_)
-        exchanged_();
+    IndicatorChanged();
     return result;
+}
+
+void CommLink::IndicatorChanged() {
+    if (indicatorChanged_)
+        indicatorChanged_();
 }
 
 int CommLink::AccessRow() const {
@@ -200,8 +206,8 @@ bool CommLink::FourBytesOnWire(int row) const {
            table_->At(row, Byte) == QLatin1String("4");
 }
 
-qint64 CommLink::RawOf(int row, quint32 reply, bool negativeLow) const {
-    return ReplyToRaw(reply, FourBytesOnWire(row), negativeLow);
+qint64 CommLink::RawOf(int row, quint32 reply, const UPara& values) const {
+    return ReplyToRaw(reply, FourBytesOnWire(row), table_ && NegativeLow(*table_, values, row));
 }
 
 bool CommLink::Fits(int row, const QString& valueText) const {

@@ -14,6 +14,7 @@ class Messenger;
 class ParaDat;
 class SerialPort;
 struct InverterIdentity;
+class UPara;
 struct ProgramFlags;
 
 // The communication indicator: busy during an exchange, off after a failure,
@@ -99,8 +100,9 @@ public:
     // Called with false or true when the commands that need the inverter
     // must be disabled or enabled.
     void OnCommandsEnabled(std::function<void(bool)> f) { commandsEnabled_ = std::move(f); }
-    // Called after each exchange: the indicator may show another image.
-    void OnExchanged(std::function<void()> f) { exchanged_ = std::move(f); }
+    // Called after each exchange and each port that does not open: the
+    // indicator may show another image.
+    void OnIndicatorChanged(std::function<void()> f) { indicatorChanged_ = std::move(f); }
     // Whether the last communication check enabled them.
     bool CommandsEnabled() const { return commandsOn_; }
 
@@ -125,9 +127,10 @@ public:
     bool CloseMaintenanceAccess();
     // Whether the loaded table has FB91, the maintenance parameters' access.
     bool HasMaintenanceAccess() const { return AccessRow() >= 0; }
-    // A reply word of parameter `row` as its raw value (four bytes travel
-    // only in the inverter protocol).
-    qint64 RawOf(int row, quint32 reply, bool negativeLow) const;
+    // A reply word of parameter `row` as its raw value: signed when the
+    // parameter's low limit is negative in `values`; four bytes travel only
+    // in the inverter protocol.
+    qint64 RawOf(int row, quint32 reply, const UPara& values) const;
     // Whether `valueText` can be sent to parameter `row` whole.
     bool Fits(int row, const QString& valueText) const;
     // Warns (messages 75 to 79) when the inverter on the line is not the loaded
@@ -140,6 +143,7 @@ public:
 private:
     void EnableCommands(bool on);
     TransactResult Exchanged(TransactResult result);
+    void IndicatorChanged();
     bool FourBytesOnWire(int row) const;
     int AccessRow() const;
 
@@ -149,7 +153,7 @@ private:
     ProgramFlags& flags_;
     const ParaDat* table_ = nullptr;
     std::function<void(bool)> commandsEnabled_;
-    std::function<void()> exchanged_;
+    std::function<void()> indicatorChanged_;
     bool commandsOn_ = false;
     bool errorFlag_ = false;
     bool portFailed_ = false; // the last opening failed (message 3 was shown)

@@ -2,7 +2,6 @@
 
 #include "comm/CommLink.h"
 #include "data/ParaDat.h"
-#include "data/ParameterValue.h"
 #include "data/UPara.h"
 
 namespace vdk {
@@ -25,8 +24,7 @@ bool SelectedTransfer::Read(int param) {
     MarkTransfer(param, !word.ok());
     if (!word.ok())
         return false;
-    values_.At(param, UPara::Value) =
-        QString::number(link_.RawOf(param, word.value, NegativeLow(table_, values_, param)));
+    values_.At(param, UPara::Value) = QString::number(link_.RawOf(param, word.value, values_));
     values_.SetUnread(param, false);
     return true;
 }
@@ -37,7 +35,7 @@ QString SelectedTransfer::Write(int param, const QString& rawText, bool eeprom) 
     MarkTransfer(param, !echo.ok());
     if (!echo.ok())
         return values_.At(param, UPara::Value);
-    return QString::number(link_.RawOf(param, echo.value, NegativeLow(table_, values_, param)));
+    return QString::number(link_.RawOf(param, echo.value, values_));
 }
 
 } // namespace vdk

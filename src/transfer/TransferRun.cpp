@@ -81,7 +81,7 @@ QString TransferRun::NameOf(int row) const {
 }
 
 QString TransferRun::ValueText(int row, quint32 word) const {
-    return QString::number(link_.RawOf(row, word, NegativeLow(table_, values_, row)));
+    return QString::number(link_.RawOf(row, word, values_));
 }
 
 TransferRun::Step TransferRun::Prompt(int message, int label, int row) {

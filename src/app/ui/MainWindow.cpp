@@ -103,8 +103,9 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
         p_.link.indicator.Update(p_.clock.Milliseconds());
         UpdateIndicator();
     });
-    // Every exchange shows on the lamp: selected transfers, the login, checks.
-    p_.link.OnExchanged([this] { UpdateIndicator(); });
+    // Every exchange shows on the lamp: selected transfers, the login,
+    // checks, transfers, and a port that does not open.
+    p_.link.OnIndicatorChanged([this] { UpdateIndicator(); });
     Reload(); // fills the tool bar, which sets the width
     setMinimumWidth(639);
     resize(std::max(639, sizeHint().width()), sizeHint().height());
@@ -114,7 +115,7 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
 MainWindow::~MainWindow() {
     // The link outlives the window.
     p_.link.OnCommandsEnabled({});
-    p_.link.OnExchanged({});
+    p_.link.OnIndicatorChanged({});
 }
 
 namespace {
@@ -394,7 +395,6 @@ bool MainWindow::CommunicationCheck() {
     const bool answered = p_.link.CommunicationCheck();
     QApplication::restoreOverrideCursor();
     checkEnded_ = p_.clock.Milliseconds();
-    UpdateIndicator();
     return answered;
 }
 
@@ -520,9 +520,7 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     TransferSession transfer(
         s.table, s.values, p_.link, s.messenger, pump,
         {mode, setup, p_.paths.Identity().TypeForm, table_->decimalComma, false});
-    const bool prepared = transfer.Prepare();
-    UpdateIndicator();
-    if (!prepared)
+    if (!transfer.Prepare())
         return;
     ResultReport& report = transfer.Report();
     TransferDialog bar(transfer.Run(), mode, report, s.messenger, s.texts, this);
@@ -532,7 +530,6 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
             p_.link.InverterTypeCheck(Catalogue(p_.paths), p_.paths.Identity());
         };
     bar.exec();
-    UpdateIndicator();
     if (!bar.Started())
         return;
     transfer.Finish(bar.Result());
