@@ -17,8 +17,6 @@ namespace vdk {
 namespace {
 
 constexpr int kMaxTyped = 12;
-const QString kZero = QStringLiteral("0");
-const QString kOne = QStringLiteral("1");
 const QString kNotChanged = QStringLiteral("      ");
 
 bool Accepted(QChar c, bool first) {
@@ -158,7 +156,7 @@ void TableEditor::Enter() {
         return;
     if (committed.entry.range.clamped)
         ShowClamped(r, committed.entry.range.value);
-    PushUndo(table_.At(r, ComNo), committed.previous);
+    PushUndo(table_.At(r, ComNo), committed.previous, NewStep());
     FinishEntry(r);
     if (CurrentOptions().moveOnEnter && currentRow + 1 < grid_.Rows().size()) {
         ++currentRow;
@@ -214,7 +212,7 @@ void TableEditor::Dec(const Selection& s) {
 
 void TableEditor::Shipment(const Selection& s) {
     EndEntry();
-    bool first = true;
+    const int step = NewStep(); // the command is one step
     ForMarked(s, [&](int k, int p) {
         bool ok = false;
         const double d =
@@ -222,10 +220,8 @@ void TableEditor::Shipment(const Selection& s) {
         if (!ok)
             return; // a default that does not resolve was reported; the value stays
         QString& value = values_.At(p, UPara::Value);
-        if (value != RawText(d)) {
-            PushUndo(table_.At(p, ComNo), value, !first); // the command is one step
-            first = false;
-        }
+        if (value != RawText(d))
+            PushUndo(table_.At(p, ComNo), value, step);
         if (std::trunc(value.toDouble()) != d)
             values_.SetMark(p, UPara::WriteIndex, true);
         values_.SetMark(p, UPara::ChangeIndex, false);
@@ -254,16 +250,14 @@ void TableEditor::SelectedImport(const Selection& s) {
         ClearCurrentMark();
         return;
     }
-    bool first = true;
+    const int step = NewStep(); // the import is one step
     ForMarked(s, [&](int k, int p) {
         // A value read is the inverter's: nothing left to write. A failed
         // read keeps the value and whether it still waits to be written.
         const QString before = values_.At(p, UPara::Value);
         if (link_->Read(p)) {
-            if (values_.At(p, UPara::Value) != before) {
-                PushUndo(table_.At(p, ComNo), before, !first); // the import is one step
-                first = false;
-            }
+            if (values_.At(p, UPara::Value) != before)
+                PushUndo(table_.At(p, ComNo), before, step);
             SetCell(k, ParameterTable::ValueCol, Shown(p, values_.At(p, UPara::Value).toDouble()));
             values_.SetMark(p, UPara::WriteIndex, false);
         }
@@ -293,14 +287,14 @@ void TableEditor::TypedExport() {
     }
     if (!LinkReady())
         return;
-    if (table_.At(r, Flag) == kOne) {
+    if (table_.WriteProtected(r)) {
         messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
-        values_.At(r, UPara::OneSelectIndex) = kZero;
+        values_.SetMark(r, UPara::OneSelectIndex, false);
         return;
     }
     const QString stored =
         link_->Write(r, RawText(entry->range.value), CurrentOptions().eepromWrite);
-    PushUndo(table_.At(r, ComNo), values_.At(r, UPara::Value));
+    PushUndo(table_.At(r, ComNo), values_.At(r, UPara::Value), NewStep());
     values_.At(r, UPara::Value) = stored;
     // The marks describe the value the table now holds, sent or not.
     FinishEntry(r);
@@ -313,7 +307,7 @@ void TableEditor::MarkedExport(const Selection& s) {
         return;
     }
     ForMarked(s, [&](int k, int p) {
-        if (table_.At(p, Flag) == kOne) {
+        if (table_.WriteProtected(p)) {
             messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
             return;
         }
@@ -326,9 +320,8 @@ void TableEditor::MarkedExport(const Selection& s) {
 
 // ---- undo and redo ----
 
-void TableEditor::PushUndo(const QString& comNo, const QString& old, bool sameStep) {
-    const bool joins = sameStep && !undo_.isEmpty() && undo_.last().step == nextStep_ - 1;
-    undo_.append({comNo, old, joins ? nextStep_ - 1 : nextStep_++});
+void TableEditor::PushUndo(const QString& comNo, const QString& old, int step) {
+    undo_.append({comNo, old, step});
     redo_.clear();
     const auto steps = [this] {
         QList<int> ids;

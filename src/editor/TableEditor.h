@@ -107,9 +107,10 @@ private:
     bool Accept(const Entry& entry);
     void FinishEntry(int param);
     void ClearCurrentMark();
-    // Records a value before an edit; `sameStep`: as part of the step the
-    // command began. The depth counts steps.
-    void PushUndo(const QString& comNo, const QString& old, bool sameStep = false);
+    // Records a value before an edit, as part of `step` (one NewStep for
+    // each command). The depth counts steps.
+    int NewStep() { return nextStep_++; }
+    void PushUndo(const QString& comNo, const QString& old, int step);
     void Restore(QList<UndoEntry>& from, QList<UndoEntry>& to);
     // The walk of the marked rows shared by the commands.
     template <typename F> void ForMarked(const Selection& s, F&& f);
