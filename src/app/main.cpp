@@ -11,6 +11,7 @@
 #include "app/ui/StartupDialog.h"
 #include "base/Clock.h"
 #include "base/ProgramFlags.h"
+#include "base/ui/ScreenPlacement.h"
 #include "comm/CommLink.h"
 #include "comm/QtSerialPort.h"
 #include "comm/ui/SerialSetupDialog.h"
@@ -69,6 +70,8 @@ int main(int argc, char** argv) {
     QIcon icon(QStringLiteral(":/icons/vdk330q.svg"));
     icon.addFile(QStringLiteral(":/icons/vdk330q.png"));
     QApplication::setWindowIcon(icon);
+    ScreenPlacement placement;
+    app.installEventFilter(&placement);
 
     QCommandLineParser parser;
     parser.addOptions({

@@ -1,8 +1,10 @@
 #include "app/ui/QtDialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace vdk {
 
@@ -71,14 +73,45 @@ QStringList QtFilters(const QString& filter) {
 
 } // namespace
 
+// A box belongs to the window the user was working in: it opens over that
+// window and, once closed, gives the keyboard back to the control that had
+// it, so typing goes on where it was.
+class QtDialogs::Owner {
+public:
+    explicit Owner(QWidget* fallback)
+        : focus_(QApplication::focusWidget()), window_(QApplication::activeModalWidget()) {
+        if (!window_)
+            window_ = QApplication::activeWindow();
+        if (!window_)
+            window_ = fallback;
+    }
+    Owner(const Owner&) = delete;
+    Owner& operator=(const Owner&) = delete;
+    ~Owner() {
+        if (window_) {
+            window_->activateWindow();
+            window_->raise();
+        }
+        if (focus_)
+            focus_->setFocus(Qt::PopupFocusReason);
+    }
+    QWidget* Window() const { return window_; }
+
+private:
+    QPointer<QWidget> focus_;
+    QPointer<QWidget> window_;
+};
+
 Answer QtDialogs::ShowMessage(const Message& m) {
-    QMessageBox box(IconOf(m.icon), m.caption, m.text, ButtonsOf(m.buttons), parent_);
+    const Owner owner(parent_);
+    QMessageBox box(IconOf(m.icon), m.caption, m.text, ButtonsOf(m.buttons), owner.Window());
     return AnswerOf(box.exec());
 }
 
 std::optional<FileChoice> QtDialogs::AskFile(const FileRequest& request, bool save) {
     const QStringList filters = QtFilters(request.filter);
-    QFileDialog dialog(parent_, QString(), request.directory);
+    const Owner owner(parent_);
+    QFileDialog dialog(owner.Window(), QString(), request.directory);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
@@ -102,7 +135,8 @@ std::optional<FileChoice> QtDialogs::SaveFileName(const FileRequest& request) {
 
 std::optional<quint32> QtDialogs::ChooseColour(quint32 initial) {
     const QColor start(int(initial & 0xFF), int(initial >> 8 & 0xFF), int(initial >> 16 & 0xFF));
-    const QColor chosen = QColorDialog::getColor(start, parent_);
+    const Owner owner(parent_);
+    const QColor chosen = QColorDialog::getColor(start, owner.Window());
     if (!chosen.isValid())
         return std::nullopt;
     return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
