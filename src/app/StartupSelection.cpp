@@ -69,7 +69,7 @@ void StartupSelection::Open(bool forNew, Detector* detector, const QStringList& 
     else
         language = checkLang && langNo != kNone ? Bounded(langNo, languages) : 0;
 
-    if (checkInv && invType != kNone && invForm != kNone && invCpu != kNone) {
+    if (!alwaysDetect && checkInv && invType != kNone && invForm != kNone && invCpu != kNone) {
         // Stored indexes beyond the lists fall back to the first entries.
         SelectType(invType);
         SelectCpu(invCpu);

@@ -47,6 +47,10 @@ public:
     QStringList languages, types, cpus, capacities;
     int language = 0, type = 0, cpu = 0, capacity = 0;
     bool detectionRan = false;
+    // Set before Open when the line is known to hold an inverter (the
+    // demonstration's simulator): it is detected and identified even when
+    // the inverter is remembered, which would otherwise keep a dead line.
+    bool alwaysDetect = false;
     std::optional<LineFound> found;
     QStringList usablePorts;
 

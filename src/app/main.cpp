@@ -35,6 +35,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
+
 using namespace vdk;
 
 namespace {
@@ -46,6 +51,10 @@ public:
         QStringList args;
         if (!type.isEmpty())
             args << QStringLiteral("--type") << type;
+#ifdef Q_OS_LINUX
+        // However this program ends, crashed or killed, its simulator ends too.
+        process_.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
+#endif
         process_.start(program, args);
         if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
             return {};
@@ -117,12 +126,15 @@ int main(int argc, char** argv) {
     EnvironmentOptions options; // the one options object; loaded once the inverter is known
     AppSession session(paths, settings, dialogs, flags, options);
 
+    // The demonstration works on its own simulator only, whatever line was
+    // remembered from an earlier run.
     DemoInverter demo;
     QStringList ports = QtSerialPort::AvailablePorts();
+    QString demoPort;
     if (demoMode) {
-        const QString pty = demo.Start(exeDir + QStringLiteral("/vdk330q-sim"), demoType);
-        if (!pty.isEmpty())
-            ports.prepend(pty);
+        demoPort = demo.Start(exeDir + QStringLiteral("/vdk330q-sim"), demoType);
+        if (!demoPort.isEmpty())
+            ports = QStringList{demoPort};
     }
 
     Detector detector(port, clock);
@@ -131,11 +143,12 @@ int main(int argc, char** argv) {
         // the selection, to choose another inverter.
         for (;;) {
             StartupSelection selection(paths, settings);
+            selection.alwaysDetect = !demoPort.isEmpty();
             const auto noPort = StartupSelection::NoPortTextsFor(forNew, session.texts);
             QApplication::setOverrideCursor(Qt::WaitCursor);
             selection.Open(forNew, &detector, ports, dialogs, noPort.caption, noPort.text);
             QApplication::restoreOverrideCursor();
-            StartupDialog window(selection, forNew);
+            StartupDialog window(selection, forNew, QApplication::activeWindow());
             window.exec();
             selection.Commit();
             port.ClosePort();
@@ -186,18 +199,20 @@ int main(int argc, char** argv) {
             return true;
         },
         [&] {
-            SerialSetupDialog setup(link, settings, session.texts, session.messenger);
+            SerialSetupDialog setup(link, settings, session.texts, session.messenger,
+                                    QApplication::activeWindow());
             setup.exec();
         },
         [&] {
             AboutBox about(Catalogue(paths), paths.Identity().TypeForm, paths.Identity().CpuVer,
-                           session.texts);
+                           session.texts, QApplication::activeWindow());
             about.exec();
         },
         [&] {
             MaintenanceCodes codes;
             codes.Load(paths.AppDir + QStringLiteral("/dat/Maintenance.ini"));
-            MaintenanceLoginDialog login(codes, link, session.messenger, flags, session.texts);
+            MaintenanceLoginDialog login(codes, link, session.messenger, flags, session.texts,
+                                         QApplication::activeWindow());
             if (login.exec() != QDialog::Accepted)
                 return false;
             programOptions.MaintenanceLoggedIn();
@@ -209,7 +224,8 @@ int main(int argc, char** argv) {
             OptionsDialog window(options, settings, session.texts, session.messenger, flags,
                                  {fc91, fc90, [&](bool on) { programOptions.UseMaintenance(on); },
                                   [&](bool on) { programOptions.UseRegistration(on); },
-                                  [&](bool on) { programOptions.ShowBuffers(on); }});
+                                  [&](bool on) { programOptions.ShowBuffers(on); }},
+                                 QApplication::activeWindow());
             window.exec();
         },
         [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); }});

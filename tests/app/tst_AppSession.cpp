@@ -9,6 +9,7 @@
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
 #include "base/ProgramFlags.h"
+#include "comm/CommSettings.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
 #include "sim/InverterSim.h"
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void rememberedFolders();
     void selectionUsesTheRememberedInverter();
     void selectionDetectsAndIdentifies();
+    void demonstrationLineOutranksTheRememberedOne();
     void selectionWithoutUsablePort();
     void noPortTextsAreReadByKey();
 };
@@ -401,6 +403,32 @@ void TestAppSession::selectionDetectsAndIdentifies() {
     QCOMPARE(settings.ReadInteger("Comms", "Prtocol", -1), 1);
     QCOMPARE(settings.ReadInteger("Comms", "Commport", -1), 1); // ttyA, the first that answered
     QCOMPARE(settings.ReadInteger("Default", "InvType", -1), 2);
+}
+
+// A second demonstration start: the inverter and a line (the first run's
+// simulator, gone now) are remembered, yet the new simulator is the line.
+void TestAppSession::demonstrationLineOutranksTheRememberedOne() {
+    TempTree t;
+    t.CopyTree(QStringLiteral(VDK_SHARE_DIR "/dat"), "dat");
+    AppPaths paths(t.Path(), t.Path("VDK330Q.ini"));
+    IniFile settings(paths.SettingsFile);
+    t.Write("VDK330Q.ini",
+            "[Language]\r\nJapanese=0\r\nEnglish=0\r\n[Default]\r\nLangNo=1\r\nInvType=0\r\n"
+            "InvForm=5\r\nInvCpu=1\r\n[Options]\r\nCheckLang=1\r\nCheckInv=1\r\n"
+            "[Comms]\r\nCommportName=absent-pts-4\r\nBaudrate=3\r\nParity=1\r\nPrtocol=0\r\n");
+    const ParaDat table = ShippedTable("QS20", "1.20", "-S2004");
+    InverterSim sim(table, SimOptions{});
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    Detector detector(port, clock);
+    StartupSelection selection(paths, settings);
+    selection.alwaysDetect = true;
+    ScriptedDialogs dialogs;
+    selection.Open(false, &detector, {"pts-9"}, dialogs, "Confirmation", "none");
+    QVERIFY(selection.Commit());
+    QCOMPARE(paths.Identity().TypeForm, QStringLiteral("QS20"));
+    QCOMPARE(paths.Identity().Language, QStringLiteral("English"));
+    QCOMPARE(LoadCommSettings(settings).port.portName, QStringLiteral("pts-9"));
 }
 
 void TestAppSession::selectionWithoutUsablePort() {

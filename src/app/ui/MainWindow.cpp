@@ -318,6 +318,8 @@ void MainWindow::OtherWindowActivated() {
 }
 
 void MainWindow::Reload() {
+    // A new table keeps the old one's place and size.
+    const QRect kept = tableWindow_ ? tableWindow_->geometry() : QRect();
     delete tableWindow_;
     editor_.reset();
     table_ =
@@ -360,6 +362,8 @@ void MainWindow::Reload() {
         };
         p_.showStores(pairs(editor_->UndoStore()), pairs(editor_->RedoStore()));
     });
+    if (kept.isValid())
+        tableWindow_->setGeometry(kept);
     tableWindow_->OtherWindowActivated(); // until the user brings it up
     connect(tableWindow_, &ParameterWindow::Activated, this, [this] {
         // A message box of the check itself gives the table its activation
@@ -561,8 +565,14 @@ void MainWindow::PlaceTable() {
     // Before the window manager frames the window, the frame is the bare
     // window: placing by it would put the table over the tool bar.
     tableFramed_ = frameGeometry() != geometry();
-    if (tableWindow_)
-        tableWindow_->move(frameGeometry().bottomLeft() + QPoint(0, 1));
+    if (!tableWindow_)
+        return;
+    QPoint below = frameGeometry().bottomLeft() + QPoint(0, 1);
+    // A window not framed yet is moved by its inside: leave room for a frame
+    // like ours.
+    if (tableWindow_->frameGeometry() == tableWindow_->geometry())
+        below += geometry().topLeft() - frameGeometry().topLeft();
+    tableWindow_->move(below);
 }
 
 void MainWindow::moveEvent(QMoveEvent* event) {

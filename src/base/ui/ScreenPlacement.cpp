@@ -10,10 +10,10 @@
 namespace vdk {
 
 QPoint FitOnScreen(const QRect& frame, const QRect& available) {
-    const int x = std::max(available.left(),
-                           std::min(frame.left(), available.right() + 1 - frame.width()));
-    const int y = std::max(available.top(),
-                           std::min(frame.top(), available.bottom() + 1 - frame.height()));
+    const int x =
+        std::max(available.left(), std::min(frame.left(), available.right() + 1 - frame.width()));
+    const int y =
+        std::max(available.top(), std::min(frame.top(), available.bottom() + 1 - frame.height()));
     return {x, y};
 }
 
@@ -38,8 +38,8 @@ QMargins FrameMargins(const QWidget* window) {
     }
     const QRect outer = sample->frameGeometry();
     const QRect inner = sample->geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(),
-            outer.right() - inner.right(), outer.bottom() - inner.bottom()};
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
 }
 
 } // namespace

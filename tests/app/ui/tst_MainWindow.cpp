@@ -158,12 +158,15 @@ void TestMainWindow::newRunsTheSelection() {
     m.f.dialogs.answers.enqueue(Answer::Cancel);
     w.Run(C::New);
     QCOMPARE(m.newSelections, 0);
+    const QRect place(40, 300, 700, 420);
+    w.Table()->setGeometry(place);
     m.f.dialogs.answers.enqueue(Answer::No);
     w.Run(C::New);
     QCOMPARE(m.newSelections, 1);
     QCOMPARE(m.f.dialogs.Numbers(), (QList<int>{89, 89}));
     QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
              QStringLiteral("5"));
+    QCOMPARE(w.Table()->geometry(), place); // the new table stays where the user had it
 }
 
 void TestMainWindow::failedCheckOffersTheSetup() {
