@@ -377,7 +377,7 @@ std::optional<int> Cli::Load(const QCommandLineParser& parser, Session& s, const
                                 .arg(QLatin1String(option)));
         const StartFileCheck check = CheckStartFile(from, LanguagesOf(s.settings), catalogue);
         if (check.error != StartFileError::None)
-            return Fail(QStringLiteral("%1: Data is incorrect. (%2)").arg(from, check.detail));
+            return Fail(QStringLiteral("%1: Data is incorrect. %2").arg(from, check.detail));
         id = InverterIdentity{check.file.TypeForm, check.file.Capacity, check.file.CpuVer,
                               check.file.Language, check.file.Language.left(3)};
     } else {
@@ -440,7 +440,7 @@ int Cli::Info(Session& s) {
 std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r, bool whole) {
     const InverterIdentity& id = s.paths.Identity();
     ParameterFile header;
-    LoadParameterFile(path, s.paths.FallbackEncoding(), header);
+    const FileProblem problem = LoadParameterFile(path, s.paths.FallbackEncoding(), header);
     r = ReadParameterFile(path, s.table, s.values, id, s.paths.FallbackEncoding(), s.messenger);
     switch (r.outcome) {
     case ReadOutcome::Taken:
@@ -448,18 +448,11 @@ std::optional<int> Cli::ReadFile(Session& s, const QString& path, ReadResult& r,
     case ReadOutcome::CannotOpen:
         return Fail(QStringLiteral("cannot read %1").arg(path));
     case ReadOutcome::NotRegularFile:
-        return Fail(QStringLiteral("%1: Data is incorrect. (not a regular file)").arg(path));
     case ReadOutcome::TooLarge:
-        return Fail(QStringLiteral("%1: Data is incorrect. (larger than %2 KB, too large for a "
-                                   "parameter file)")
-                        .arg(path)
-                        .arg(kMaxParameterFileBytes / 1024));
     case ReadOutcome::NotParameterFile:
-        return Fail(QStringLiteral("%1: Data is incorrect. (not a parameter file)").arg(path));
     case ReadOutcome::Damaged:
-        return Fail(QStringLiteral("%1: Data is incorrect. (a header line or a value is not a "
-                                   "whole number)")
-                        .arg(path));
+        return Fail(QStringLiteral("%1: Data is incorrect. %2")
+                        .arg(path, FileProblemReason(problem, header.damagedLine)));
     case ReadOutcome::OtherTypeForm:
         return Fail(QStringLiteral("%1 is for type-form %2, the selection is %3")
                         .arg(path, header.TypeForm, id.TypeForm));

@@ -130,8 +130,12 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
     else
         return FileProblem::NotParameterFile;
     const int header = file.HeaderLines();
-    if (lines.size() < header)
+    const auto damagedAt = [&file](qsizetype index) {
+        file.damagedLine = int(index) + 1;
         return FileProblem::Damaged;
+    };
+    if (lines.size() < header)
+        return damagedAt(lines.size());
 
     file.TypeForm = lines[1];
     file.Capacity = lines[2];
@@ -148,9 +152,10 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
     file.CommentBytes = byteLines.size() == lines.size() ? byteLines[comment] : QByteArray();
     if (file.form != ParameterFile::Oldest) {
         int mode = 0;
-        if (!ReadHeaderInt(lines[comment + 1], mode) ||
-            !ReadHeaderInt(lines[comment + 2], file.BlindCount))
-            return FileProblem::Damaged;
+        if (!ReadHeaderInt(lines[comment + 1], mode))
+            return damagedAt(comment + 1);
+        if (!ReadHeaderInt(lines[comment + 2], file.BlindCount))
+            return damagedAt(comment + 2);
         file.BlindMode = mode != 0;
     }
 
@@ -171,10 +176,51 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
             continue;
         }
         if (!parameter)
-            return FileProblem::Damaged;
+            return damagedAt(i);
         file.lines.append(std::move(*parameter));
     }
     return FileProblem::None;
+}
+
+int ReasonMessage(FileProblem problem) {
+    switch (problem) {
+    case FileProblem::NotRegularFile:
+        return kMsgNotRegularFile;
+    case FileProblem::TooLarge:
+        return kMsgFileTooLarge;
+    case FileProblem::NotParameterFile:
+        return kMsgNotParameterFile;
+    case FileProblem::Damaged:
+        return kMsgDamagedLine;
+    case FileProblem::None:
+    case FileProblem::CannotOpen:
+        break;
+    }
+    return 0;
+}
+
+QString FileProblemReason(FileProblem problem, int line, QString text) {
+    if (text.isEmpty()) {
+        switch (problem) {
+        case FileProblem::CannotOpen:
+            return QStringLiteral("The file cannot be read.");
+        case FileProblem::NotRegularFile:
+            return QStringLiteral("It is not a regular file.");
+        case FileProblem::TooLarge:
+            return QStringLiteral("The file is too large for a parameter file.");
+        case FileProblem::NotParameterFile:
+            text = QStringLiteral("It is not a parameter file: the first line is not \"###\", "
+                                  "\"##\" or \"#\".");
+            break;
+        case FileProblem::Damaged:
+            text = QStringLiteral("Line %1 cannot be read: a header line is missing, or a "
+                                  "number in it is not a whole number.");
+            break;
+        case FileProblem::None:
+            break;
+        }
+    }
+    return problem == FileProblem::Damaged ? text.arg(line) : text;
 }
 
 bool WriteParameterFile(const QString& path, const ParaDat& table, const UPara& values,
@@ -244,7 +290,12 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
     case FileProblem::TooLarge:
     case FileProblem::NotParameterFile:
     case FileProblem::Damaged:
-        messenger.Show(kMsgDataError, MsgIcon::Exclamation);
+        messenger.ShowText(kMsgDataError,
+                           messenger.Text(kMsgDataError) + QLatin1Char('\n') + path +
+                               QLatin1Char('\n') +
+                               FileProblemReason(problem, file.damagedLine,
+                                                 messenger.Text(ReasonMessage(problem))),
+                           MsgIcon::Exclamation);
         result.outcome = problem == FileProblem::NotRegularFile ? ReadOutcome::NotRegularFile
                          : problem == FileProblem::TooLarge     ? ReadOutcome::TooLarge
                          : problem == FileProblem::Damaged      ? ReadOutcome::Damaged

@@ -35,6 +35,8 @@ struct ParameterFile {
     // Lines (from 1) that look like parameter lines but are not read: after
     // the empty line that ends the list, or past the 2000 parameter lines.
     QList<int> passedOver;
+    // The line (from 1) a Damaged file could not be read at.
+    int damagedLine = 0;
 
     // TypeForm + Capacity [+ " (" + CpuVer + ")"]: how questions name the file.
     QString Identity() const;
@@ -47,6 +49,12 @@ struct ParameterFile {
 constexpr qint64 kMaxParameterFileBytes = 1024 * 1024;
 
 enum class FileProblem { None, CannotOpen, NotRegularFile, TooLarge, NotParameterFile, Damaged };
+
+// Why a file cannot be read, in the words of message `ReasonMessage(problem)`
+// (`text`), or in English when `text` is empty (before a language is known,
+// and on the command line). `line` is ParameterFile::damagedLine.
+int ReasonMessage(FileProblem problem);
+QString FileProblemReason(FileProblem problem, int line, QString text = {});
 
 // Reads and checks a parameter file. A first line other than "###", "##" or "#"
 // is NotParameterFile; a missing header line, header numbers or a value that

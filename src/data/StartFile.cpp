@@ -38,34 +38,25 @@ StartFileCheck CheckStartFile(const QString& path, const QStringList& languages,
         return check;
     };
     if (QFileInfo(path).suffix().toUpper() != QLatin1String("VDK"))
-        return refuse(StartFileError::FileType, QStringLiteral("not a .vdk parameter file"));
+        return refuse(StartFileError::FileType, QStringLiteral("It is not a .vdk parameter file."));
     // The language line is plain ASCII; the comment is decoded again once the
     // language, and with it the code page of the file's origin, is known.
     FileProblem problem = LoadParameterFile(path, "windows-1252", check.file);
     if (problem == FileProblem::None)
         problem =
             LoadParameterFile(path, FallbackEncodingFor(check.file.Language.left(3)), check.file);
-    if (problem == FileProblem::CannotOpen)
-        return refuse(StartFileError::Data, QStringLiteral("the file cannot be read"));
-    if (problem == FileProblem::NotRegularFile)
-        return refuse(StartFileError::Data, QStringLiteral("not a regular file"));
-    if (problem == FileProblem::TooLarge)
-        return refuse(StartFileError::Data, QStringLiteral("larger than %1 KB, too large for a "
-                                                           "parameter file")
-                                                .arg(kMaxParameterFileBytes / 1024));
-    if (problem == FileProblem::NotParameterFile || check.file.form != ParameterFile::Current)
-        return refuse(StartFileError::Data, QStringLiteral("the first line is not \"###\""));
-    if (problem == FileProblem::Damaged)
-        return refuse(StartFileError::Data,
-                      QStringLiteral("a header line or a value is not a whole number"));
+    if (problem != FileProblem::None)
+        return refuse(StartFileError::Data, FileProblemReason(problem, check.file.damagedLine));
+    if (check.file.form != ParameterFile::Current)
+        return refuse(StartFileError::Data, QStringLiteral("The first line is not \"###\"."));
     if (!languages.contains(check.file.Language))
         return refuse(
             StartFileError::Language,
-            QStringLiteral("the language \"%1\" is not installed").arg(check.file.Language));
+            QStringLiteral("The language \"%1\" is not installed.").arg(check.file.Language));
     const ParameterFile& f = check.file;
     if (!catalogue.Knows(f.TypeForm, f.CpuVer, f.Capacity))
         return refuse(StartFileError::Data,
-                      QStringLiteral("the inverter %1%2 (%3) is not in the catalogue")
+                      QStringLiteral("The inverter %1%2 (%3) is not in the catalogue.")
                           .arg(f.TypeForm, f.Capacity, f.CpuVer));
     return check;
 }
@@ -77,9 +68,9 @@ bool ReadStartFile(const QString& path, StartContext& c, ReadResult* read) {
     const QStringList languages = c.settings.ReadSection(QStringLiteral("Language"));
     const StartFileCheck check = CheckStartFile(path, languages, Catalogue(c.paths));
     if (check.error != StartFileError::None) {
-        c.dialogs.ShowMessage(Message{0, QStringLiteral("Data is incorrect."),
-                                      StartFileCaption(check.error), MsgIcon::Exclamation,
-                                      MsgButtons::Ok});
+        c.dialogs.ShowMessage(Message{
+            0, QStringLiteral("Data is incorrect.\n") + path + QLatin1Char('\n') + check.detail,
+            StartFileCaption(check.error), MsgIcon::Exclamation, MsgButtons::Ok});
         return false;
     }
     const ParameterFile& file = check.file;

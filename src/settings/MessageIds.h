@@ -66,6 +66,10 @@ enum MessageId : int {
     kMsgIncompleteRead = 90,  // lines of the file were not read
     kMsgFailedReads = 91,     // shipment values stand in for failed reads
     kMsgNoReply = 92,         // no answer, or a damaged one
+    kMsgNotRegularFile = 93,  // why a file cannot be read: 93 to 96
+    kMsgFileTooLarge = 94,
+    kMsgNotParameterFile = 95,
+    kMsgDamagedLine = 96, // "%1" is the line
 };
 
 } // namespace vdk

@@ -294,38 +294,46 @@ void TestParameterFile::otherTypeFormIsRefused() {
 void TestParameterFile::damagedFilesChangeNothing_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<ReadOutcome>("outcome");
+    QTest::addColumn<QString>("reason"); // after "Data is incorrect." and the file
     QByteArray garbage;
     for (int i = 0; i < 4096; ++i)
         garbage += char((i * 131 + 7) % 256);
-    QTest::newRow("binary") << garbage << ReadOutcome::NotParameterFile;
-    QTest::newRow("empty") << QByteArray() << ReadOutcome::NotParameterFile;
-    QTest::newRow("first line") << QByteArray("####\r\nAB\r\n") << ReadOutcome::NotParameterFile;
+    QTest::newRow("binary") << garbage << ReadOutcome::NotParameterFile << "M95";
+    QTest::newRow("empty") << QByteArray() << ReadOutcome::NotParameterFile << "M95";
+    QTest::newRow("first line") << QByteArray("####\r\nAB\r\n") << ReadOutcome::NotParameterFile
+                                << "M95";
     QTest::newRow("missing header line")
-        << QByteArray("###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n") << ReadOutcome::Damaged;
+        << QByteArray("###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n") << ReadOutcome::Damaged
+        << "M96 8";
     QTest::newRow("blind mode not a number")
         << FileText({"0000,1"}, {"AB", "-1K", "1", "English", "x", "on", "0"})
-        << ReadOutcome::Damaged;
+        << ReadOutcome::Damaged << "M96 7";
     QTest::newRow("blind count not a number")
         << FileText({"0000,1"}, {"AB", "-1K", "1", "English", "x", "0", "z"})
-        << ReadOutcome::Damaged;
-    QTest::newRow("value not a number") << FileText({"0000,1", "F004,1.5"}) << ReadOutcome::Damaged;
-    QTest::newRow("value missing") << FileText({"0000"}) << ReadOutcome::Damaged;
-    QTest::newRow("value beyond 32 bits") << FileText({"0000,4294967296"}) << ReadOutcome::Damaged;
-    QTest::newRow("value below 32 bits") << FileText({"0000,-2147483649"}) << ReadOutcome::Damaged;
-    QTest::newRow("missing file") << QByteArray("<none>") << ReadOutcome::CannotOpen;
+        << ReadOutcome::Damaged << "M96 8";
+    QTest::newRow("value not a number")
+        << FileText({"0000,1", "F004,1.5"}) << ReadOutcome::Damaged << "M96 10";
+    QTest::newRow("value missing") << FileText({"0000"}) << ReadOutcome::Damaged << "M96 9";
+    QTest::newRow("value beyond 32 bits")
+        << FileText({"0000,4294967296"}) << ReadOutcome::Damaged << "M96 9";
+    QTest::newRow("value below 32 bits")
+        << FileText({"0000,-2147483649"}) << ReadOutcome::Damaged << "M96 9";
+    QTest::newRow("missing file") << QByteArray("<none>") << ReadOutcome::CannotOpen << "";
     // A FIFO would block until a writer came, /dev/zero would never end.
-    QTest::newRow("FIFO") << QByteArray("<fifo>") << ReadOutcome::NotRegularFile;
-    QTest::newRow("endless device") << QByteArray("/dev/zero") << ReadOutcome::NotRegularFile;
-    QTest::newRow("folder") << QByteArray("<folder>") << ReadOutcome::NotRegularFile;
+    QTest::newRow("FIFO") << QByteArray("<fifo>") << ReadOutcome::NotRegularFile << "M93";
+    QTest::newRow("endless device")
+        << QByteArray("/dev/zero") << ReadOutcome::NotRegularFile << "M93";
+    QTest::newRow("folder") << QByteArray("<folder>") << ReadOutcome::NotRegularFile << "M93";
     QByteArray big = FileText({"0000,1"});
     while (big.size() <= kMaxParameterFileBytes)
         big += "F004,9,0,0\r\n";
-    QTest::newRow("larger than a parameter file can be") << big << ReadOutcome::TooLarge;
+    QTest::newRow("larger than a parameter file can be") << big << ReadOutcome::TooLarge << "M94";
 }
 
 void TestParameterFile::damagedFilesChangeNothing() {
     QFETCH(QByteArray, text);
     QFETCH(ReadOutcome, outcome);
+    QFETCH(QString, reason);
     DataFixture f;
     f.Load();
     f.values.Comment = "mine";
@@ -345,6 +353,8 @@ void TestParameterFile::damagedFilesChangeNothing() {
     QCOMPARE(r.outcome, outcome);
     QCOMPARE(f.dialogs.Numbers(),
              outcome == ReadOutcome::CannotOpen ? QList<int>{} : QList<int>{68});
+    if (!reason.isEmpty())
+        QCOMPARE(f.dialogs.messages.first().text, "M68\n" + path + '\n' + reason);
     QVERIFY(Snapshot(f.values) == before);
 }
 

@@ -32,34 +32,52 @@ private Q_SLOTS:
     void goodFileFixesTheSelection();
 };
 
+// Each refusal names the file and says what is wrong with it.
 void TestStartFile::refusals_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("caption");
-    QTest::newRow("extension") << "set.txt" << StartText() << "Confirmation (File-type error)";
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("extension") << "set.txt" << StartText() << "Confirmation (File-type error)"
+                               << "It is not a .vdk parameter file.";
     QTest::newRow("older form") << "set.vdk" << QByteArray("##\r\nAB\r\n-1K\r\nx\r\n0\r\n0\r\n")
-                                << "Confirmation (Data error)";
+                                << "Confirmation (Data error)"
+                                << "The first line is not \"###\".";
     QTest::newRow("value not a number") << "set.vdk" << StartText() + "F003,x\r\n"
-                                        << "Confirmation (Data error)";
+                                        << "Confirmation (Data error)"
+                                        << "Line 12 cannot be read";
+    QTest::newRow("header cut short")
+        << "set.vdk" << QByteArray("###\r\nAB\r\n-2K\r\n1\r\nEnglish\r\n")
+        << "Confirmation (Data error)"
+        << "Line 6 cannot be read";
     QTest::newRow("language not installed")
-        << "set.vdk" << StartText("AB", "1", "-2K", "Klingon") << "Confirmation (Language error)";
+        << "set.vdk" << StartText("AB", "1", "-2K", "Klingon") << "Confirmation (Language error)"
+        << "The language \"Klingon\" is not installed.";
     QTest::newRow("type-form outside the catalogue")
-        << "set.vdk" << StartText("..\\..\\x") << "Confirmation (Data error)";
+        << "set.vdk" << StartText("..\\..\\x") << "Confirmation (Data error)"
+        << "is not in the catalogue.";
     QTest::newRow("capacity naming another folder")
-        << "set.vdk" << StartText("AB", "1", "/../../../etc/passwd") << "Confirmation (Data error)";
-    QTest::newRow("unknown cpu") << "set.vdk" << StartText("AB", "9")
-                                 << "Confirmation (Data error)";
+        << "set.vdk" << StartText("AB", "1", "/../../../etc/passwd") << "Confirmation (Data error)"
+        << "is not in the catalogue.";
+    QTest::newRow("unknown cpu") << "set.vdk" << StartText("AB", "9") << "Confirmation (Data error)"
+                                 << "is not in the catalogue.";
 }
 
 void TestStartFile::refusals() {
     QFETCH(QString, name);
     QFETCH(QByteArray, text);
     QFETCH(QString, caption);
+    QFETCH(QString, reason);
     Start s;
-    QVERIFY(!ReadStartFile(s.f.tree.Write(name, text), s.context));
+    const QString path = s.f.tree.Write(name, text);
+    QVERIFY(!ReadStartFile(path, s.context));
     QCOMPARE(s.f.dialogs.messages.size(), 1);
     const Message& m = s.f.dialogs.messages.first();
-    QCOMPARE(m.text, QStringLiteral("Data is incorrect."));
+    const QStringList lines = m.text.split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0], QStringLiteral("Data is incorrect."));
+    QCOMPARE(lines[1], path);
+    QVERIFY2(lines[2].contains(reason), qPrintable(lines[2]));
     QCOMPARE(m.caption, caption);
     QCOMPARE(m.icon, MsgIcon::Exclamation);
     QCOMPARE(s.f.table.Count(), 0);

@@ -38,11 +38,13 @@ struct DataFixture {
         texts.LoadMessageList();
     }
 
-    // Message n of the fixture's language file is "M<n>".
+    // Message n of the fixture's language file is "M<n>", and "M<n> %1" for
+    // a message that takes a value.
     static QByteArray General() {
         QByteArray general = "[General]\r\n";
-        for (int n = 1; n <= 92; ++n)
-            general += "Message" + QByteArray::number(n) + "=M" + QByteArray::number(n) + "\r\n";
+        for (int n = 1; n <= 96; ++n)
+            general += "Message" + QByteArray::number(n) + "=M" + QByteArray::number(n) +
+                       (n == 96 ? " %1" : "") + "\r\n";
         return general;
     }
 
