@@ -8,8 +8,10 @@
 #include "app/AppSession.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
+#include "app/StatusLine.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommSettings.h"
+#include "data/UPara.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
 #include "sim/InverterSim.h"
@@ -70,6 +72,7 @@ private Q_SLOTS:
     void demonstrationLineOutranksTheRememberedOne();
     void selectionWithoutUsablePort();
     void noPortTextsAreReadByKey();
+    void statusLineSaysWhereAndWhat();
 };
 
 // Definitions that cannot be converted send the user back to the selection
@@ -469,4 +472,36 @@ void TestAppSession::noPortTextsAreReadByKey() {
 }
 
 QTEST_GUILESS_MAIN(TestAppSession)
+void TestAppSession::statusLineSaysWhereAndWhat() {
+    Session s;
+    CommSettings comms;
+    comms.port.portName = "ttyUSB0";
+    comms.port.baudIndex = 5;
+    comms.port.parityIndex = 2;
+    comms.protocol = Protocol::Modbus;
+    comms.id = 7;
+    s.session.values.SetMark(2, UPara::ChangeIndex, true);
+    s.session.values.SetMark(4, UPara::ChangeIndex, true);
+    s.session.values.SetMark(4, UPara::WriteIndex, true);
+    using F = StatusLine::Field;
+    QStringList fields =
+        StatusLine::Fields(comms, s.f.paths.Identity(), CommIndicator::Ready,
+                           ParameterTable::Mode::Changed, s.session.values, s.session.texts);
+    QCOMPARE(fields[F::Line], QStringLiteral("ttyUSB0  38400 bps  Odd"));
+    QCOMPARE(fields[F::Address], QStringLiteral("MODBUS-RTU, Inverter number 7"));
+    QCOMPARE(fields[F::Inverter], QStringLiteral("AB-1K (CPU Ver.1)"));
+    QCOMPARE(fields[F::Link], QStringLiteral("Linked"));
+    QCOMPARE(fields[F::View], QStringLiteral("'Changed' Only"));
+    QCOMPARE(fields[F::Changed], QStringLiteral("Changed: 2"));
+    QCOMPARE(fields[F::Unwritten], QStringLiteral("Not written: 1"));
+    // Broadcast addresses every inverter; a port not chosen says so.
+    comms.douhou = true;
+    comms.port.portName.clear();
+    fields = StatusLine::Fields(comms, s.f.paths.Identity(), CommIndicator::NoLink,
+                                ParameterTable::Mode::All, s.session.values, s.session.texts);
+    QCOMPARE(fields[F::Line], QStringLiteral("No port  38400 bps  Odd"));
+    QCOMPARE(fields[F::Address], QStringLiteral("MODBUS-RTU, Broadcast"));
+    QCOMPARE(fields[F::Link], QStringLiteral("No link"));
+}
+
 #include "tst_AppSession.moc"

@@ -1,8 +1,10 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/AppSession.h"
+#include "app/StatusLine.h"
 #include "base/Clock.h"
 #include "base/EventPump.h"
+#include "base/Mnemonics.h"
 #include "base/ProgramFlags.h"
 #include "base/ui/HelpWindow.h"
 #include "comm/CommLink.h"
@@ -22,11 +24,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -95,6 +99,12 @@ const QColor kFile(0x3A, 0x6E, 0xA5), kTable(0x2E, 0x8B, 0x57), kLink(0xB8, 0x6B
 
 MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(std::move(parts)) {
     BuildCommands();
+    for (QLabel*& field : status_) {
+        field = new QLabel(this);
+        field->setContentsMargins(4, 0, 4, 0);
+        statusBar()->addWidget(field);
+    }
+    statusBar()->setSizeGripEnabled(false);
     p_.link.OnCommandsEnabled([this](bool on) { EnableLinkCommands(on); });
     indicatorTimer_ = new QTimer(this);
     indicatorTimer_->setSingleShot(true);
@@ -300,6 +310,19 @@ void MainWindow::LayOutCommands() {
         if (item.separatorAfter)
             menus_[item.menu]->addSeparator();
     }
+    MarkMnemonics(menuBar()->actions());
+    for (QMenu* menu : std::as_const(menus_))
+        MarkMnemonics(menu->actions());
+}
+
+// Language files carry no Alt-letters; English menus get them here.
+void MainWindow::MarkMnemonics(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* action : actions)
+        texts.append(action->text());
+    const QStringList marked = WithMnemonics(texts);
+    for (qsizetype i = 0; i < actions.size(); ++i)
+        actions[i]->setText(marked[i]);
 }
 
 // The communication check enables the commands that need the inverter when
@@ -383,12 +406,24 @@ void MainWindow::UpdateTitle() {
     setWindowTitle(p_.session.Title() + QStringLiteral("[*]"));
     setWindowModified(p_.session.HasUnsavedEdits());
     actions_[C::Save]->setEnabled(p_.session.SaveEnabled());
+    UpdateStatus();
+}
+
+void MainWindow::UpdateStatus() {
+    if (!table_)
+        return;
+    const QStringList fields =
+        StatusLine::Fields(p_.link.settings, p_.paths.Identity(), p_.link.indicator.Current(),
+                           table_->CurrentMode(), p_.session.values, p_.session.texts);
+    for (int i = 0; i < StatusLine::FieldCount; ++i)
+        status_[i]->setText(fields[i]);
 }
 
 void MainWindow::UpdateIndicator() {
     static const QColor kColours[] = {QColor(0xC0, 0x30, 0x30), QColor(0x2E, 0xA0, 0x44),
                                       QColor(0xE0, 0xA0, 0x20)};
     indicator_->setIcon(Lamp(kColours[p_.link.indicator.Current()]));
+    UpdateStatus();
     const qint64 due = p_.link.indicator.TimerDue();
     if (due >= 0)
         indicatorTimer_->start(int(std::max<qint64>(0, due - p_.clock.Milliseconds())));

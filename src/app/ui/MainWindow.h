@@ -1,14 +1,17 @@
 #pragma once
 
+#include "app/StatusLine.h"
 #include "editor/TableEditor.h"
 #include "transfer/TransferRun.h"
 
 #include <QMainWindow>
+#include <array>
 #include <functional>
 #include <map>
 #include <set>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QToolBar;
 class QTimer;
@@ -107,9 +110,12 @@ private:
     // Fills the menus and the tool bar: this window's actions and the table
     // window's, which change with each table window.
     void LayOutCommands();
+    static void MarkMnemonics(const QList<QAction*>& actions);
     void EnableLinkCommands(bool on);
     void UpdateTitle();
     void UpdateIndicator();
+    // The status bar: line, inverter, link, view, counts of unsaved work.
+    void UpdateStatus();
     // The link check with the wait cursor; whether the inverter answered.
     bool CommunicationCheck();
     void ShowHelp(const QString& file);
@@ -130,6 +136,7 @@ private:
     QAction* keyPadItem_ = nullptr; // the key pad: an item of the menu bar itself
     QAction* indicator_ = nullptr;
     QTimer* indicatorTimer_ = nullptr;
+    std::array<QLabel*, StatusLine::FieldCount> status_{};
     HelpWindow* help_ = nullptr;
     qint64 checkEnded_ = -1;   // when the last communication check returned
     bool tableFramed_ = false; // the table was placed under the finished frame

@@ -18,8 +18,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -139,6 +141,13 @@ void TestMainWindow::dropAsksAboutUnsavedEdits() {
     QTest::keyClicks(grid, "12");
     QTest::keyClick(grid, Qt::Key_Return);
     QVERIFY(w.isWindowModified()); // the "*" of unsaved edits
+    const auto status = [&w] {
+        QStringList texts;
+        for (const QLabel* field : w.statusBar()->findChildren<QLabel*>())
+            texts.append(field->text());
+        return texts.join('|');
+    };
+    QVERIFY2(status().contains("Changed: 1|Not written: 1"), qPrintable(status()));
     m.f.dialogs.answers.enqueue(Answer::Cancel);
     w.Table()->DropFiles({file});
     QCOMPARE(m.f.dialogs.Numbers(), QList<int>{89});
