@@ -25,6 +25,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPrinterInfo>
@@ -102,6 +103,7 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
     for (QLabel*& field : status_) {
         field = new QLabel(this);
         field->setContentsMargins(4, 0, 4, 0);
+        field->setMinimumWidth(1); // a long field is cut, it does not widen the window
         statusBar()->addWidget(field);
     }
     statusBar()->setSizeGripEnabled(false);
@@ -118,7 +120,16 @@ MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(s
     p_.link.OnIndicatorChanged([this] { UpdateIndicator(); });
     Reload(); // fills the tool bar, which sets the width
     setMinimumWidth(639);
-    resize(std::max(639, sizeHint().width()), sizeHint().height());
+    // Wide enough for the tool bar and the status bar, within the screen.
+    int statusWidth = 0;
+    for (const QLabel* field : status_)
+        statusWidth += field->sizeHint().width() + statusBar()->layout()->spacing() + 4;
+    const int wanted = std::max({639, sizeHint().width(), statusWidth});
+    resize(std::min(wanted, QApplication::primaryScreen()->availableGeometry().width()),
+           sizeHint().height());
+    // The window is a bar: a height the window manager may change would let
+    // it re-place the window under the screen's top edge.
+    setFixedHeight(height());
     move(QApplication::primaryScreen()->availableGeometry().topLeft());
 }
 
@@ -415,8 +426,10 @@ void MainWindow::UpdateStatus() {
     const QStringList fields =
         StatusLine::Fields(p_.link.settings, p_.paths.Identity(), p_.link.indicator.Current(),
                            table_->CurrentMode(), p_.session.values, p_.session.texts);
-    for (int i = 0; i < StatusLine::FieldCount; ++i)
+    for (int i = 0; i < StatusLine::FieldCount; ++i) {
         status_[i]->setText(fields[i]);
+        status_[i]->setToolTip(fields[i]); // whole, when the field is cut
+    }
 }
 
 void MainWindow::UpdateIndicator() {
