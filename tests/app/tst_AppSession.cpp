@@ -6,6 +6,7 @@
 #include "FullDisk.h"
 #include "VirtualClock.h"
 #include "app/AppSession.h"
+#include "app/RecentFiles.h"
 #include "app/SingleInstance.h"
 #include "app/StartupSelection.h"
 #include "app/StatusLine.h"
@@ -73,6 +74,7 @@ private Q_SLOTS:
     void selectionWithoutUsablePort();
     void noPortTextsAreReadByKey();
     void statusLineSaysWhereAndWhat();
+    void recentFilesKeepTheNewestEight();
 };
 
 // Definitions that cannot be converted send the user back to the selection
@@ -502,6 +504,21 @@ void TestAppSession::statusLineSaysWhereAndWhat() {
     QCOMPARE(fields[F::Line], QStringLiteral("No port  38400 bps  Odd"));
     QCOMPARE(fields[F::Address], QStringLiteral("MODBUS-RTU, Broadcast"));
     QCOMPARE(fields[F::Link], QStringLiteral("No link"));
+}
+
+void TestAppSession::recentFilesKeepTheNewestEight() {
+    Session s;
+    RecentFiles recent(s.settings);
+    QVERIFY(recent.Files().isEmpty());
+    for (int i = 1; i <= 9; ++i)
+        recent.Add(QStringLiteral("/data/f%1.vdk").arg(i));
+    recent.Add("/data/f5.vdk"); // used again: first, and only once
+    const QStringList expected{"/data/f5.vdk", "/data/f9.vdk", "/data/f8.vdk", "/data/f7.vdk",
+                               "/data/f6.vdk", "/data/f4.vdk", "/data/f3.vdk", "/data/f2.vdk"};
+    QCOMPARE(RecentFiles(s.settings).Files(), expected); // stored
+    recent.Remove("/data/f9.vdk");
+    QCOMPARE(recent.Files().size(), 7);
+    QVERIFY(!recent.Files().contains("/data/f9.vdk"));
 }
 
 #include "tst_AppSession.moc"

@@ -1,6 +1,7 @@
 #include "app/ui/MainWindow.h"
 
 #include "app/AppSession.h"
+#include "app/RecentFiles.h"
 #include "app/StatusLine.h"
 #include "base/Clock.h"
 #include "base/EventPump.h"
@@ -253,6 +254,8 @@ void MainWindow::BuildCommands() {
                                                                     {"Menu5", "Tools"},
                                                                     {"Menu6", "Help"}})
         menus_.append(menuBar()->addMenu(text(key, def)));
+    recent_ = new QMenu(text("Menu1a", "Recent Files"), this);
+    connect(menus_[0], &QMenu::aboutToShow, this, [this] { FillRecentFiles(); });
 
     bar_ = addToolBar(QStringLiteral("Tools"));
     bar_->setMovable(false);
@@ -318,6 +321,8 @@ void MainWindow::LayOutCommands() {
                 bar_->addSeparator();
         }
         menus_[item.menu]->addAction(action);
+        if (action == actions_[C::SaveAs])
+            menus_[item.menu]->addMenu(recent_);
         if (item.separatorAfter)
             menus_[item.menu]->addSeparator();
     }
@@ -465,13 +470,39 @@ bool MainWindow::SaveAsDialog() {
     const auto result = p_.session.SaveAs(choice->path, choice->filterIndex == 2, *table_);
     QApplication::restoreOverrideCursor();
     UpdateTitle();
+    if (result == AppSession::SaveAsResult::Saved)
+        RecentFiles(p_.settings).Add(choice->path);
     return result == AppSession::SaveAsResult::Saved;
 }
 
 bool MainWindow::OpenFile(const QString& path) {
     const bool taken = p_.session.Open(path);
     UpdateTitle();
+    if (taken)
+        RecentFiles(p_.settings).Add(path);
     return taken;
+}
+
+void MainWindow::FillRecentFiles() {
+    recent_->clear();
+    const QStringList files = RecentFiles(p_.settings).Files();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        QString shown = files[i];
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* entry = recent_->addAction(QStringLiteral("&%1 ").arg(i + 1) + shown);
+        connect(entry, &QAction::triggered, this, [this, path = files[i]] { OpenRecent(path); });
+    }
+    recent_->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::OpenRecent(const QString& path) {
+    if (!p_.session.MaySetEditsAside([this] { return SaveAsDialog(); }))
+        return;
+    if (OpenFile(path))
+        tableWindow_->ResetTable();
+    else if (!QFileInfo::exists(path))
+        RecentFiles(p_.settings).Remove(path); // gone: it leaves the list
+    FillRecentFiles();
 }
 
 void MainWindow::ShowHelp(const QString& file) {

@@ -122,6 +122,9 @@ private:
     bool SaveAsDialog();
     // Opens a parameter file into the table, once unsaved edits were asked about.
     bool OpenFile(const QString& path);
+    // The Files menu's list of the files used last.
+    void FillRecentFiles();
+    void OpenRecent(const QString& path);
     void Transfer(Command command, TransferMode mode);
 
     Parts p_;
@@ -132,6 +135,7 @@ private:
     std::unique_ptr<TableEditor> editor_;
     ParameterWindow* tableWindow_ = nullptr;
     QList<QMenu*> menus_;
+    QMenu* recent_ = nullptr;
     QToolBar* bar_ = nullptr;
     QAction* keyPadItem_ = nullptr; // the key pad: an item of the menu bar itself
     QAction* indicator_ = nullptr;

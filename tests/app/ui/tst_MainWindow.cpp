@@ -128,6 +128,23 @@ void TestMainWindow::openThroughTheDialog() {
     QVERIFY(w.windowTitle().contains("M2in.vdk (AB-1K)"));
     QCOMPARE(w.Table()->Grid()->model()->index(4, 3).data().toString().trimmed(),
              QStringLiteral("9"));
+
+    // The file is first in Recent Files; chosen there once it is gone, it
+    // leaves the list.
+    QMenu* files = w.menuBar()->actions().first()->menu();
+    Q_EMIT files->aboutToShow();
+    QMenu* recent = nullptr;
+    for (QAction* a : files->actions())
+        if (a->menu() && a->text().contains("Recent"))
+            recent = a->menu();
+    QVERIFY(recent);
+    QCOMPARE(recent->actions().size(), 1);
+    QVERIFY(recent->actions().first()->text().endsWith(m.f.tree.Path("in.vdk")));
+    QVERIFY(QFile::remove(m.f.tree.Path("in.vdk")));
+    recent->actions().first()->trigger();
+    Q_EMIT files->aboutToShow();
+    QVERIFY(recent->actions().isEmpty());
+    QVERIFY(!recent->isEnabled());
 }
 
 // A file dropped on the table asks about unsaved edits as Open does.
