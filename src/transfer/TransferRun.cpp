@@ -32,9 +32,12 @@ ReportTexts ReportTexts::From(const LanguageTexts& texts) {
     const auto text = [&](const char* key, const QString& def) {
         return texts.LangText(QStringLiteral("WorkingRep"), QLatin1String(key), def);
     };
-    return {text("Info1", d.errors),  text("Info2", d.differences), text("Info3", d.noItem),
-            text("Info4", d.notRead), text("Buff", d.maintenance),  text("Result1", d.inverter),
-            text("Result2", d.table), text("Result3", d.title)};
+    return {text("Info1", d.errors),           text("Info2", d.differences),
+            text("Info3", d.noItem),           text("Info4", d.notRead),
+            text("Buff", d.maintenance),       text("Result1", d.inverter),
+            text("Result2", d.table),          text("Result3", d.title),
+            text("Summary1", d.importSummary), text("Summary2", d.exportSummary),
+            text("Summary3", d.compareSummary)};
 }
 
 TransferSetup TransferSetup::From(const EnvironmentOptions& o, bool maintenanceMode) {
@@ -156,6 +159,14 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
         break;
     }
     outcome_.aborted = !completed;
+    if (completed || outcome_.stopped) {
+        const Outcome& o = outcome_;
+        report.lines.prepend(
+            mode == TransferMode::Import ? texts_.importSummary.arg(o.done).arg(o.errors)
+            : mode == TransferMode::Export
+                ? texts_.exportSummary.arg(o.done).arg(o.errors)
+                : texts_.compareSummary.arg(o.done).arg(o.differences).arg(o.errors));
+    }
     outcome_.autoSaveDue =
         completed && config_.options.autoSave && (outcome_.errors > 0 || outcome_.differences > 0);
     return outcome_;
@@ -172,6 +183,7 @@ bool TransferRun::Import(ResultReport& report) {
         if (word.ok()) {
             read.append(ValueText(row, word.value));
             failed.append(false);
+            ++outcome_.done;
             table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
         }
@@ -246,6 +258,7 @@ bool TransferRun::Export(ResultReport& report) {
         const TransactResult echo = link_.Transact(row, value, ram ? u"P" : letter);
         if (!echo.ok() || ParseWholeNumber(ValueText(row, echo.value)) != ParseWholeNumber(value))
             return Failed(row, report.lines, echo.failure);
+        ++outcome_.done;
         table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
         values_.SetMark(row, UPara::WriteIndex, false);
         values_.SetMark(row, UPara::CommErrIndex, false);
@@ -272,6 +285,7 @@ bool TransferRun::Compare(ResultReport& report) {
         const QString& value = values_.At(row, UPara::Value);
         const qint64 held = ParseWholeNumber(value).value_or(qint64(value.toDouble()));
         if (ParseWholeNumber(inverter) == held) {
+            ++outcome_.done;
             table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
             return Step::Next;
         }

@@ -44,6 +44,10 @@ struct ReportTexts {
     QString inverter = QStringLiteral("Inverter");
     QString table = QStringLiteral("VDK330Q");
     QString title = QStringLiteral("Title");
+    // The report's first line, by operation.
+    QString importSummary = QStringLiteral("%1 parameters read, %2 not read.");
+    QString exportSummary = QStringLiteral("%1 parameters written, %2 not written.");
+    QString compareSummary = QStringLiteral("%1 parameters equal, %2 different, %3 not read.");
 
     // The texts of [WorkingRep] of the language file.
     static ReportTexts From(const LanguageTexts& texts);
@@ -79,6 +83,7 @@ public:
     struct Outcome {
         bool aborted = false;
         bool stopped = false; // aborted by RequestStop: the report says what was done
+        int done = 0;         // parameters read, written, or found equal
         int errors = 0;       // error lines written
         int differences = 0;  // difference lines written
         int unread = 0;       // rows an export left out: no value was read for them

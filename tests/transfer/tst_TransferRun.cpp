@@ -59,7 +59,8 @@ void TestTransferRun::importReadsEverything() {
     const TransferRun::Outcome o = r.Go(TransferMode::Import);
     QVERIFY(!o.aborted);
     QCOMPARE(o.errors, 0);
-    QCOMPARE(r.report.lines, (QStringList{"* Communication Error Parameters", "No Item."}));
+    QCOMPARE(r.report.lines, (QStringList{"9 parameters read, 0 not read.",
+                                          "* Communication Error Parameters", "No Item."}));
     QCOMPARE(r.Value("0000"), "700");
     QCOMPARE(r.Mark("0000", UPara::ChangeIndex), "1");
     QCOMPARE(r.Value("0003"), "-1");
@@ -84,7 +85,8 @@ void TestTransferRun::importNamesFailedParameters() {
         const TransferRun::Outcome o = r.Go(TransferMode::Import);
         QCOMPARE(o.errors, 2);
         QCOMPARE(r.report.lines,
-                 (QStringList{"* Communication Error Parameters", "F04: Unsigned",
+                 (QStringList{"7 parameters read, 2 not read.", "* Communication Error Parameters",
+                              "F04: Unsigned",
                               maintenance ? "0008: Notitle" : "0008: Maintenance Parameter",
                               "2 of 9 parameters not read (shipment values in their place)."}));
         // The table shows them as failed transfers, and they are stand-ins.
@@ -122,7 +124,7 @@ void TestTransferRun::retryRepeatsTheParameter() {
     const TransferRun::Outcome o = r.Go(TransferMode::Import);
     QCOMPARE(r.line->port.RequestsSeen() - before, 9 + 2);
     QCOMPARE(o.errors, 1);
-    QCOMPARE(r.report.lines.size(), 3); // the title, the failed one, the count
+    QCOMPARE(r.report.lines.size(), 4); // the summary, the title, the failed one, the count
     QCOMPARE(r.f.dialogs.messages.size(), 3);
 }
 
@@ -172,7 +174,8 @@ void TestTransferRun::exportSkipRules() {
     const int before = r.line->port.RequestsSeen();
     TransferRun::Outcome o = r.Go(TransferMode::Export);
     QCOMPARE(o.errors, 0);
-    QCOMPARE(r.report.lines, (QStringList{"* Communication Error Parameters", "No Item."}));
+    QCOMPARE(r.report.lines, (QStringList{"3 parameters written, 0 not written.",
+                                          "* Communication Error Parameters", "No Item."}));
     QCOMPARE(r.line->port.RequestsSeen() - before, 3);
     QCOMPARE(r.line->Eeprom("0000"), 650);
     QCOMPARE(r.line->Eeprom("0004"), 4);
@@ -201,7 +204,8 @@ void TestTransferRun::exportFailures() {
     r.Value("0000") = "0600"; // echoed as 600: the same number
     const TransferRun::Outcome o = r.Go(TransferMode::Export);
     QCOMPARE(o.errors, 3);
-    QCOMPARE(r.report.lines, (QStringList{"* Communication Error Parameters", "F03: Signed",
+    QCOMPARE(r.report.lines, (QStringList{"5 parameters written, 3 not written.",
+                                          "* Communication Error Parameters", "F03: Signed",
                                           "F04: Unsigned", "F06: Wide"}));
     QCOMPARE(r.FlagOf("0000"), "0");
     QCOMPARE(r.line->Ram("0006"), -5);
@@ -214,7 +218,8 @@ void TestTransferRun::comparisonWithoutDifferences() {
     const TransferRun::Outcome o = r.Go(TransferMode::Compare);
     QCOMPARE(o.differences, 0);
     QCOMPARE(r.report.lines,
-             (QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+             (QStringList{"9 parameters equal, 0 different, 0 not read.",
+                          "* Different Value Parameters", "        Inverter     VDK330Q  Title",
                           "No Item.", "", "* Communication Error Parameters", "No Item."}));
 }
 
@@ -234,7 +239,8 @@ void TestTransferRun::comparisonReport() {
     QCOMPARE(o.errors, 1);
     QVERIFY(o.autoSaveDue);
     QCOMPARE(r.report.lines,
-             (QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+             (QStringList{"6 parameters equal, 2 different, 1 not read.",
+                          "* Different Value Parameters", "        Inverter     VDK330Q  Title",
                           " F00:       65.5 ,      60.0  (Maxfreq)",
                           " F03:         -1 ,         5  (Signed)", "",
                           "* Communication Error Parameters", "F04: Unsigned"}));
