@@ -38,7 +38,8 @@ bool FileTypeRegistration::IsRegistered() const {
     return QFile::exists(MimeFile());
 }
 
-// Another program's mime package that claims *.vdk.
+// Another program's mime package that claims *.vdk. Ours, installed with
+// the program, names our type.
 bool FileTypeRegistration::OwnedElsewhere() const {
     for (const QString& folder : QStringList{dataHome_} + systemData_) {
         const QDir packages(folder + QStringLiteral("/mime/packages"));
@@ -47,7 +48,10 @@ bool FileTypeRegistration::OwnedElsewhere() const {
             if (path == MimeFile())
                 continue;
             QFile file(path);
-            if (file.open(QIODevice::ReadOnly) && QString::fromUtf8(file.readAll()).contains(kGlob))
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString package = QString::fromUtf8(file.readAll());
+            if (package.contains(kGlob) && !package.contains(QLatin1String(kMimeType)))
                 return true;
         }
     }

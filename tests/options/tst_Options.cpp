@@ -265,6 +265,13 @@ void TestOptions::registration() {
     QCOMPARE(t.Read("config/mimeapps.list"),
              QByteArray("[Default Applications]\r\ntext/plain=editor.desktop\r\n"));
 
+    // The package installed with the program is ours, not another program's.
+    QVERIFY(QDir().mkpath(t.Path("system/mime/packages")));
+    QVERIFY(QFile::copy(QStringLiteral(VDK_SHARE_DIR "/desktop/vdk330q.xml"),
+                        t.Path("system/mime/packages/vdk330q.xml")));
+    QCOMPARE(reg.Register(false), FileTypeRegistration::Result::Written);
+    QCOMPARE(reg.Unregister(), FileTypeRegistration::Result::Written);
+
     // Another program owns *.vdk: the tick box leaves it alone, the button does not.
     t.Write("system/mime/packages/other.xml", "<mime-type><glob pattern=\"*.vdk\"/></mime-type>");
     QCOMPARE(reg.Register(false), FileTypeRegistration::Result::OwnedElsewhere);
