@@ -167,6 +167,7 @@ int main(int argc, char** argv) {
     }
     if (flags.StartAborted)
         return 1;
+    UseQtTranslations(paths.Identity().LangCode); // the language stays for the run
 
     CommLink link(port, clock, session.messenger, flags);
     link.settings = LoadCommSettings(settings);

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTranslator>
 
 namespace vdk {
 
@@ -72,6 +75,17 @@ QStringList QtFilters(const QString& filter) {
 }
 
 } // namespace
+
+bool UseQtTranslations(const QString& langCode) {
+    static QTranslator translator;
+    QCoreApplication::removeTranslator(&translator);
+    if (langCode != QLatin1String("Jap"))
+        return true;
+    if (!translator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    return QCoreApplication::installTranslator(&translator);
+}
 
 // A box belongs to the window the user was working in: it opens over that
 // window and, once closed, gives the keyboard back to the control that had

@@ -6,6 +6,11 @@ class QWidget;
 
 namespace vdk {
 
+// Qt's own buttons and dialogs (Yes, No, Cancel, the file dialog) in the
+// run's language: Qt's translations for the language code ("Jap"), or
+// Qt's English for any other. False when they are not installed.
+bool UseQtTranslations(const QString& langCode);
+
 // The dialog seam on Qt's message boxes and file and colour dialogs. Each
 // opens over the active window; `SetParent` names the window used when none
 // is active.

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -18,6 +19,7 @@ private Q_SLOTS:
     void boxBelongsToTheActiveWindow();
     void fitOnScreen_data();
     void fitOnScreen();
+    void qtTextsFollowTheLanguage();
 };
 
 void TestQtDialogs::boxBelongsToTheActiveWindow() {
@@ -64,6 +66,17 @@ void TestQtDialogs::fitOnScreen() {
     QFETCH(QRect, frame);
     QFETCH(QPoint, placed);
     QCOMPARE(FitOnScreen(frame, QRect(0, 0, 1280, 800)), placed);
+}
+
+void TestQtDialogs::qtTextsFollowTheLanguage() {
+    const auto yes = [] {
+        QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No);
+        return box.button(QMessageBox::Yes)->text();
+    };
+    QVERIFY2(UseQtTranslations("Jap"), "qt6-translations-l10n is not installed");
+    QVERIFY2(yes().contains(QStringLiteral("はい")), qPrintable(yes()));
+    QVERIFY(UseQtTranslations("Eng"));
+    QCOMPARE(yes(), QStringLiteral("&Yes"));
 }
 
 QTEST_MAIN(TestQtDialogs)
