@@ -27,9 +27,7 @@ QMargins FrameMargins(const QWidget* window) {
     const auto framed = [](const QWidget* w) {
         return w && w->isVisible() && w->frameGeometry() != w->geometry();
     };
-    const QWidget* sample = window;
-    if (!framed(sample))
-        sample = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    const QWidget* sample = window->parentWidget() ? window->parentWidget()->window() : nullptr;
     if (!framed(sample))
         sample = QApplication::activeWindow();
     if (!framed(sample)) {
@@ -53,8 +51,24 @@ bool ScreenPlacement::eventFilter(QObject* watched, QEvent* event) {
     const QScreen* screen = window->screen();
     if (!screen)
         return false;
-    const QRect frame(window->pos(), window->size().grownBy(FrameMargins(window)));
-    window->move(FitOnScreen(frame, screen->availableGeometry()));
+    const QRect available = screen->availableGeometry();
+    if (window->frameGeometry() != window->geometry()) {
+        window->move(FitOnScreen(window->frameGeometry(), available));
+        return false;
+    }
+    // Not framed yet: a move places the window's inside, the frame comes
+    // around it.
+    const QMargins margins = FrameMargins(window);
+    QRect frame = window->geometry().marginsAdded(margins);
+    if (!window->testAttribute(Qt::WA_Moved)) {
+        // Where the dialog would centre itself: over the window that opened
+        // it, else on the screen.
+        const QWidget* over = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+        frame.moveCenter(over && over->isVisible() ? over->frameGeometry().center()
+                                                   : available.center());
+    }
+    const QPoint inside(margins.left(), margins.top());
+    window->move(FitOnScreen(frame, available) + inside);
     return false;
 }
 
