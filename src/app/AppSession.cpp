@@ -101,8 +101,7 @@ bool AppSession::MaySaveIncompleteRead() {
 
 QString AppSession::Title() const {
     const InverterIdentity& id = paths_.Identity();
-    QString title = kProduct + QLatin1Char(' ') + id.TypeForm + id.Capacity +
-                    QStringLiteral(" (CPU Ver.") + id.CpuVer + QLatin1Char(')');
+    QString title = kProduct + QLatin1Char(' ') + id.Named();
     const QString label = QLatin1Char(' ') + texts.LangMessage(kMsgFileLabel);
     if (titleFile_ == TitleFile::Opened)
         title += label + values.LoadName + QStringLiteral(" (") + fileIdentity_ + QLatin1Char(')');

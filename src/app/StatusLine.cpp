@@ -32,8 +32,7 @@ QStringList StatusLine::Fields(const CommSettings& comms, const InverterIdentity
     fields[Address] =
         item("RS232C", "ProtocolItems", int(comms.protocol), {"KESTRAN Inverter", "MODBUS-RTU"}) +
         QStringLiteral(", ") + number;
-    fields[Inverter] =
-        id.TypeForm + id.Capacity + QStringLiteral(" (CPU Ver.") + id.CpuVer + QLatin1Char(')');
+    fields[Inverter] = id.Named();
     fields[Link] = item("Main", "Status", 1 + int(link), {"No port", "No link", "Linked", "Busy"});
     switch (view) {
     case ParameterTable::Mode::All:

@@ -7,6 +7,10 @@
 
 namespace vdk {
 
+QString InverterIdentity::Named() const {
+    return TypeForm + Capacity + QStringLiteral(" (CPU Ver.") + CpuVer + QLatin1Char(')');
+}
+
 namespace {
 const QString kProduct = QStringLiteral("VDK330Q");
 

@@ -12,6 +12,10 @@ struct InverterIdentity {
     QString CpuVer;
     QString Language;
     QString LangCode; // first three characters of Language
+
+    // "QM40-2004 (CPU Ver.2.10)": how titles, the status bar and printed
+    // headings name the inverter.
+    QString Named() const;
 };
 
 // Where AppDir may come from, in order of precedence.

@@ -626,10 +626,10 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     }
     if (transfer.ShowsReport()) {
         const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
-        ReportWindow form(
-            report, s.texts, s.messenger.Dialogs(),
-            {p_.paths.AppDir, documents, setup.run.autoSave, !setup.checkPrinter || printers},
-            this);
+        ReportWindow form(report, s.texts, s.messenger.Dialogs(),
+                          {p_.paths.AppDir, documents, setup.run.autoSave,
+                           !setup.checkPrinter || printers, p_.paths.Identity().Named()},
+                          this);
         OtherWindowActivated();
         form.exec();
     }

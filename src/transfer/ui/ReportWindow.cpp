@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QLocale>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -29,18 +30,22 @@ const QString kSection = QStringLiteral("WorkingRep");
 
 } // namespace
 
-void PrintReport(QPrinter& printer, const QString& title, const QStringList& lines) {
+void PrintReport(QPrinter& printer, const QStringList& heading, const QStringList& lines) {
     QTextDocument document;
     document.setDefaultFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     QTextCursor cursor(&document);
-    QTextCharFormat heading;
-    heading.setFontWeight(QFont::Bold);
-    heading.setFontPointSize(12);
-    cursor.insertText(title, heading);
+    QTextCharFormat title;
+    title.setFontWeight(QFont::Bold);
+    title.setFontPointSize(12);
+    cursor.insertText(heading.value(0), title);
+    for (const QString& line : heading.mid(1)) {
+        cursor.insertBlock();
+        cursor.insertText(line, QTextCharFormat());
+    }
     cursor.insertBlock();
     cursor.insertBlock();
     cursor.insertText(lines.join(QLatin1Char('\n')), QTextCharFormat());
-    printer.setDocName(title);
+    printer.setDocName(heading.value(0));
     document.print(&printer);
 }
 
@@ -152,7 +157,14 @@ void ReportWindow::Print() {
         if (dialog.exec() != QDialog::Accepted)
             return;
     }
-    PrintReport(printer, title_, Lines());
+    PrintReport(printer, PrintHeading(), Lines());
+}
+
+QStringList ReportWindow::PrintHeading() const {
+    QStringList about{windowTitle(), QLocale().toString(made_, QLocale::ShortFormat)};
+    if (!context_.inverter.isEmpty())
+        about.prepend(context_.inverter);
+    return {title_, about.join(QStringLiteral("    "))};
 }
 
 } // namespace vdk

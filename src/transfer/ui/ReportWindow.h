@@ -2,6 +2,7 @@
 
 #include "transfer/ResultReport.h"
 
+#include <QDateTime>
 #include <QDialog>
 
 class QPlainTextEdit;
@@ -23,6 +24,7 @@ public:
         QString documentsDir;  // when AppDir cannot be written to
         bool autoSave = false; // "Save Comm./Comp. Result", available and on
         bool printEnabled = true;
+        QString inverter; // type-form, capacity and CPU version, for the printed heading
     };
 
     ReportWindow(const ResultReport& report, const LanguageTexts& texts, UserDialogs& dialogs,
@@ -36,6 +38,9 @@ public:
     QString Save();
     // The "Print" button: the print dialog, or a PDF file when no printer exists.
     void Print();
+    // The printed page's heading: the title, then the inverter, the
+    // operation and the time of the report.
+    QStringList PrintHeading() const;
 
 private:
     void ReportFailure(const QString& path, const QString& error);
@@ -45,12 +50,14 @@ private:
     UserDialogs& dialogs_;
     Context context_;
     QString title_;
+    QDateTime made_ = QDateTime::currentDateTime();
     QPlainTextEdit* list_ = nullptr;
     QPushButton* print_ = nullptr;
     QPushButton* save_ = nullptr;
 };
 
-// Prints report lines as one document headed by `title`, in a fixed-pitch font.
-void PrintReport(QPrinter& printer, const QString& title, const QStringList& lines);
+// Prints report lines as one document under `heading` (its first line in
+// bold), in a fixed-pitch font.
+void PrintReport(QPrinter& printer, const QStringList& heading, const QStringList& lines);
 
 } // namespace vdk

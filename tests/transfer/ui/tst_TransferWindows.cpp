@@ -36,7 +36,7 @@ QStringList Labels(const QWidget& w) {
 }
 
 ReportWindow::Context Context(const DataFixture& f, bool autoSave = false) {
-    return {f.tree.Path("app"), f.tree.Path("docs"), autoSave, true};
+    return {f.tree.Path("app"), f.tree.Path("docs"), autoSave, true, "AB-1K (CPU Ver.1)"};
 }
 
 } // namespace
@@ -182,6 +182,13 @@ void TestTransferWindows::reportPrintsToPdf() {
         QDir(Pictures().isEmpty() ? temp.path() : Pictures()).filePath("comparison-report.pdf");
     QFile::remove(pdf);
     f.dialogs.files.enqueue(pdf);
+    // The heading says which inverter, which operation, and when.
+    const QStringList heading = form.PrintHeading();
+    QCOMPARE(heading.size(), 2);
+    QCOMPARE(heading[0], QStringLiteral("VDK330Q"));
+    QVERIFY2(heading[1].startsWith("AB-1K (CPU Ver.1)    Comparison Result    "),
+             qPrintable(heading[1]));
+    QVERIFY(heading[1].contains(QString::number(QDate::currentDate().year() % 100)));
     form.Print();
     QFile file(pdf);
     QVERIFY(file.open(QIODevice::ReadOnly));
