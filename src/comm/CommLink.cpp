@@ -27,6 +27,11 @@ void CommIndicator::Failed() {
     timerRunning_ = false;
 }
 
+void CommIndicator::Answered() {
+    image_ = Ready;
+    timerRunning_ = false;
+}
+
 bool CommIndicator::Update(qint64 now) {
     if (!timerRunning_ || now - timerStart_ < kReadyAfterMs)
         return false;
@@ -66,8 +71,9 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
         // The silent interval counts from the reply's last byte.
         const qint64 replyEnd = clock.Microseconds();
         const bool checked = modbus ? CheckModbusReply(reply, n) : CheckInverterReply(reply, n);
-        // The panel block's checksum is not reliable on every inverter.
-        result.ok = checked || IsFc10(request.comNo);
+        // The panel block's checksum is not reliable on every inverter; the
+        // key pad's own read of it insists.
+        result.ok = checked || (IsFc10(request.comNo) && !request.panel);
         if (modbus) {
             clock.SleepUntilMicroseconds(replyEnd + frameGapMs * 1000 + kGapMarginUs);
             // A read reply names no register: a second frame on its heels
@@ -76,7 +82,9 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
             if (request.command == 'R' && (reply.size() > n || port.WaitingCount() > 0))
                 result.ok = false;
         }
-        if (result.ok) {
+        if (result.ok && request.panel) {
+            result.panel = PanelData(protocol, reply, n);
+        } else if (result.ok) {
             bool error = false;
             result.value =
                 modbus ? DecodeModbusReply(reply, error) : DecodeInverterReply(reply, request);
@@ -160,6 +168,37 @@ TransactResult CommLink::Transact(int row, const QString& valueText, QStringView
     }
     const Request request{table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
                           char(command.front().toUpper().unicode()), valueText, settings.Address()};
+    const ExchangeResult r = Run(request, settings.delay);
+    if (!r.ok) {
+        indicator.Failed();
+        return failed(r.timedOut ? TransactResult::NoAnswer : TransactResult::BadReply);
+    }
+    return Exchanged({TransactResult::None, r.value});
+}
+
+std::optional<QByteArray> CommLink::ReadPanel() {
+    indicator.ExchangeStarted(clock_.Milliseconds());
+    if (!port_.IsOpen()) {
+        indicator.Failed();
+        IndicatorChanged();
+        return std::nullopt;
+    }
+    const Request request{QStringLiteral("FC10"), false, 'R', QString(), settings.Address(), true};
+    const bool modbus = settings.protocol == Protocol::Modbus;
+    const ExchangeResult r = Run(request, modbus ? settings.delay : 2 * settings.delay);
+    if (r.ok)
+        indicator.Answered();
+    else
+        indicator.Failed();
+    IndicatorChanged();
+    if (!r.ok)
+        return std::nullopt;
+    return r.panel;
+}
+
+// A late reply to an earlier read would pass for this read's reply in
+// MODBUS: the line is heard out first.
+ExchangeResult CommLink::Run(const Request& request, int timeoutMs) {
     const int frameGap = FrameGap(settings.port.baudIndex);
     const qint64 now = clock_.Milliseconds();
     if (settings.protocol == Protocol::Modbus && request.command == 'R' && lateUntil_ > now) {
@@ -167,14 +206,10 @@ TransactResult CommLink::Transact(int row, const QString& valueText, QStringView
         lateUntil_ = -1;
     }
     const ExchangeResult r =
-        Exchange(port_, clock_, settings.protocol, request, settings.delay, frameGap);
+        Exchange(port_, clock_, settings.protocol, request, timeoutMs, frameGap);
     if (r.timedOut)
-        lateUntil_ = clock_.Milliseconds() + settings.delay;
-    if (!r.ok) {
-        indicator.Failed();
-        return failed(r.timedOut ? TransactResult::NoAnswer : TransactResult::BadReply);
-    }
-    return Exchanged({TransactResult::None, r.value});
+        lateUntil_ = clock_.Milliseconds() + timeoutMs;
+    return r;
 }
 
 TransactResult CommLink::Exchanged(TransactResult result) {

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace vdk {
 
@@ -26,6 +27,8 @@ public:
 
     void ExchangeStarted(qint64 now);
     void Failed();
+    // Ready at once, without the 300 ms (the key pad's panel read).
+    void Answered();
     // The one-shot timer: call when the user interface gets a turn; true when
     // the image changed.
     bool Update(qint64 now);
@@ -48,6 +51,7 @@ struct ExchangeResult {
     bool ok = false;
     bool timedOut = false; // no reply to this request by the time-out
     quint32 value = 0;
+    QByteArray panel; // the data bytes of a panel block read
 };
 constexpr qint64 kGapMarginUs = 10; // "more than the frame gap"
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
@@ -118,6 +122,10 @@ public:
     // Whether the last exchange failed: the communication error flag that
     // stays set until the next exchange, or until cleared.
     bool LastFailed() const { return errorFlag_; }
+    // The key pad's read of the panel display block: its ten data bytes, or
+    // nothing when the read failed. The inverter protocol waits twice the
+    // time-out.
+    std::optional<QByteArray> ReadPanel();
     void ClearError() { errorFlag_ = false; }
     bool CommunicationCheck();
     // Opens the maintenance parameters (463 to FB91 in RAM) or closes them
@@ -142,6 +150,7 @@ public:
 
 private:
     void EnableCommands(bool on);
+    ExchangeResult Run(const Request& request, int timeoutMs);
     TransactResult Exchanged(TransactResult result);
     void IndicatorChanged();
     bool FourBytesOnWire(int row) const;

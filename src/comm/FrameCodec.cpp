@@ -99,6 +99,8 @@ QByteArray EncodeInverterRequest(const Request& r) {
 }
 
 int InverterReplyLength(const Request& r) {
+    if (r.panel)
+        return 5 + kPanelBytes + (HasAddressByte(r) ? 1 : 0);
     if (r.command == 'R' && IsFc10(r.comNo))
         return 15; // the panel block; waited for with or without a number byte
     return (r.wide ? 10 : 7) + (HasAddressByte(r) ? 1 : 0);
@@ -130,7 +132,7 @@ QList<int> ReplyHead(Protocol protocol, const Request& r) {
         // and a broadcast say nothing about who answers.
         head.append(r.addressing.mode == Addressing::Number ? r.addressing.number : -1);
         if (r.command == 'R')
-            head << 0x03 << 0x02;
+            head << 0x03 << (r.panel ? kPanelBytes : 0x02);
         else
             head << 0x06 << (number >> 8) << (number & 0xFF);
         return head;
@@ -171,7 +173,8 @@ QByteArray EncodeModbusRequest(const Request& r) {
     }
     frame.append(char(r.command == 'R' ? 0x03 : 0x06));
     AppendWord(frame, ComNoBytes(r.comNo));
-    AppendWord(frame, r.command == 'R' ? quint16(1) : quint16(quint64(ValueFromText(r.valueText))));
+    const quint16 registers = r.panel ? kPanelBytes / 2 : 1;
+    AppendWord(frame, r.command == 'R' ? registers : quint16(quint64(ValueFromText(r.valueText))));
     const quint16 crc = Crc16(frame.constData(), frame.size());
     frame.append(char(crc & 0xFF));
     frame.append(char(crc >> 8));
@@ -179,7 +182,15 @@ QByteArray EncodeModbusRequest(const Request& r) {
 }
 
 int ModbusReplyLength(const Request& r) {
+    if (r.panel)
+        return 5 + kPanelBytes;
     return r.command == 'R' ? 7 : 8;
+}
+
+QByteArray PanelData(Protocol protocol, const QByteArray& reply, int n) {
+    // Both end in the data and a one- or two-byte check.
+    const int check = protocol == Protocol::Modbus ? 2 : 1;
+    return reply.mid(n - check - kPanelBytes, kPanelBytes);
 }
 
 bool CheckModbusReply(const QByteArray& reply, int n) {

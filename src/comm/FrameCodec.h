@@ -23,7 +23,12 @@ struct Request {
     char command = 'R'; // 'R' read, 'W' write to EEPROM, 'P' write to RAM
     QString valueText;  // decimal text of the raw value, for writes
     Addressing addressing;
+    // The key pad's read of the whole panel display block (FC10): ten data
+    // bytes, five registers in MODBUS, and a checksum that must hold.
+    bool panel = false;
 };
+
+constexpr int kPanelBytes = 10;
 
 // The value text of a write: leading white space, an optional sign, digits up
 // to the first non-digit; no digits give 0. Every value a 32-bit register can
@@ -38,6 +43,9 @@ bool IsFc10(QStringView comNo);
 // Standard MODBUS CRC-16 (initial 0xFFFF, reflected polynomial 0xA001).
 quint16 Crc16(const char* data, qsizetype size);
 quint8 ByteSum(const char* data, qsizetype size);
+
+// The ten data bytes of a panel block reply of `n` bytes.
+QByteArray PanelData(Protocol protocol, const QByteArray& reply, int n);
 
 // The maker's binary protocol.
 QByteArray EncodeInverterRequest(const Request& request);

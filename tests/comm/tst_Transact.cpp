@@ -76,6 +76,8 @@ private Q_SLOTS:
     void inverterTypeCheck();
     void replyToRaw_data();
     void replyToRaw();
+    void panelRead_data();
+    void panelRead();
 };
 
 void TestTransact::replyTiming_data() {
@@ -425,6 +427,67 @@ void TestTransact::replyToRaw() {
     QFETCH(bool, negativeLow);
     QFETCH(qint64, raw);
     QCOMPARE(ReplyToRaw(reply, wide, negativeLow), raw);
+}
+
+// The key pad's panel read: its own frames, ten data bytes, a check that
+// must hold, and twice the time-out in the inverter protocol.
+void TestTransact::panelRead_data() {
+    QTest::addColumn<Protocol>("protocol");
+    QTest::addColumn<int>("id"); // -1 no number
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<qint64>("delay");
+    QTest::addColumn<bool>("read");
+    const QByteArray data = Hex("0607083F0000000001FF");
+    const auto inverter = [&](const QByteArray& head, bool damaged = false) {
+        QByteArray r = head + data;
+        r.append(char(ByteSum(r.constData(), r.size()) + (damaged ? 1 : 0)));
+        return r;
+    };
+    QTest::newRow("inverter") << Protocol::Inverter << -1 << Hex("2F52FC108D")
+                              << inverter(Hex("2F52FC10")) << qint64(0) << true;
+    QTest::newRow("inverter, number byte") << Protocol::Inverter << 5 << Hex("2F0552FC1092")
+                                           << inverter(Hex("2F0552FC10")) << qint64(0) << true;
+    QTest::newRow("inverter, damaged checksum")
+        << Protocol::Inverter << -1 << Hex("2F52FC108D") << inverter(Hex("2F52FC10"), true)
+        << qint64(0) << false;
+    QTest::newRow("inverter, within twice the time-out")
+        << Protocol::Inverter << -1 << Hex("2F52FC108D") << inverter(Hex("2F52FC10")) << qint64(390)
+        << true;
+    QTest::newRow("inverter, beyond twice the time-out")
+        << Protocol::Inverter << -1 << Hex("2F52FC108D") << inverter(Hex("2F52FC10")) << qint64(410)
+        << false;
+    QTest::newRow("modbus") << Protocol::Modbus << 5 << WithCrc(Hex("0503FC100005"))
+                            << WithCrc(Hex("05030A") + data) << qint64(0) << true;
+    QTest::newRow("modbus, one time-out only")
+        << Protocol::Modbus << 5 << WithCrc(Hex("0503FC100005")) << WithCrc(Hex("05030A") + data)
+        << qint64(210) << false;
+    QByteArray badCrc = WithCrc(Hex("05030A") + data);
+    badCrc[badCrc.size() - 1] = char(badCrc.back() ^ 1);
+    QTest::newRow("modbus, damaged CRC")
+        << Protocol::Modbus << 5 << WithCrc(Hex("0503FC100005")) << badCrc << qint64(0) << false;
+}
+
+void TestTransact::panelRead() {
+    QFETCH(Protocol, protocol);
+    QFETCH(int, id);
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, reply);
+    QFETCH(qint64, delay);
+    QFETCH(bool, read);
+    Link l;
+    l.link.settings.protocol = protocol;
+    l.link.settings.delay = 200;
+    l.link.settings.appendNo = id >= 0;
+    l.link.settings.id = std::max(id, 0);
+    l.port.replies.enqueue({reply, delay});
+    const auto block = l.link.ReadPanel();
+    QCOMPARE(l.port.sent, QList<QByteArray>{request});
+    QCOMPARE(block.has_value(), read);
+    if (read)
+        QCOMPARE(*block, Hex("0607083F0000000001FF"));
+    QCOMPARE(l.link.indicator.Current(), read ? CommIndicator::Ready : CommIndicator::NoLink);
+    QCOMPARE(l.port.rtsDropped, 1);
 }
 
 QTEST_GUILESS_MAIN(TestTransact)
