@@ -70,6 +70,7 @@ enum MessageId : int {
     kMsgFileTooLarge = 94,
     kMsgNotParameterFile = 95,
     kMsgDamagedLine = 96, // "%1" is the line
+    kMsgKeyNotSent = 97,  // a key press that did not reach the inverter
 };
 
 } // namespace vdk

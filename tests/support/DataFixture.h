@@ -42,7 +42,7 @@ struct DataFixture {
     // a message that takes a value.
     static QByteArray General() {
         QByteArray general = "[General]\r\n";
-        for (int n = 1; n <= 96; ++n)
+        for (int n = 1; n <= 97; ++n)
             general += "Message" + QByteArray::number(n) + "=M" + QByteArray::number(n) +
                        (n == 96 ? " %1" : "") + "\r\n";
         return general;

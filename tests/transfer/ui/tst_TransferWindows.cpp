@@ -165,7 +165,7 @@ void TestTransferWindows::reportSaves() {
         form.Save();
         QCOMPARE(f.dialogs.fileRequests.size(), asked + 1);
     }
-    ReportWindow noPrinter(report, f.texts, f.dialogs, {QString(), QString(), false, false});
+    ReportWindow noPrinter(report, f.texts, f.dialogs, {QString(), QString(), false, false, {}});
     QVERIFY(!noPrinter.PrintButton()->isEnabled());
 }
 
