@@ -10,6 +10,7 @@
 #include "app/ui/QtDialogs.h"
 #include "app/ui/StartupDialog.h"
 #include "base/Clock.h"
+#include "base/EventPump.h"
 #include "base/ProgramFlags.h"
 #include "base/ui/ScreenPlacement.h"
 #include "comm/CommLink.h"
@@ -18,6 +19,8 @@
 #include "data/Catalogue.h"
 #include "data/ui/BufferTableWindow.h"
 #include "editor/ui/ParameterWindow.h"
+#include "keypad/KeyPadSession.h"
+#include "keypad/ui/KeyPadWindow.h"
 #include "options/EnvironmentOptions.h"
 #include "options/FileTypeRegistration.h"
 #include "options/Maintenance.h"
@@ -229,7 +232,23 @@ int main(int argc, char** argv) {
                                  QApplication::activeWindow());
             window.exec();
         },
-        [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); }});
+        [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); },
+        [&] {
+            const InverterIdentity& id = paths.Identity();
+            KeyPadSession::Config config;
+            config.freqCommNo = Catalogue(paths).FreqCommNo(id.TypeForm);
+            config.decimalComma = DecimalCommaOf(settings, id.Language);
+            config.eeprom = [&] { return options.Eeprom; };
+            FunctionPump pump([] { QApplication::processEvents(); });
+            KeyPadSession keyPad(link, clock, pump, session.messenger, session.values, config);
+            KeyPadWindow window(
+                keyPad, session.texts,
+                {IniFile(paths.InfoIni)
+                         .ReadInteger(QStringLiteral("Setup"), QStringLiteral("Unit"), 0) != 0,
+                 [&] { return options.PanelTime1; }},
+                QApplication::activeWindow());
+            window.exec();
+        }});
     dialogs.SetParent(&main);
     main.show();
     main.PlaceTable();

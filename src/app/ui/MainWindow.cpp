@@ -286,7 +286,7 @@ void MainWindow::BuildCommands() {
     menuBar()->insertAction(menus_[3]->menuAction(), keyPadItem_);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup, C::Print, C::KeyPad, C::Monitor, C::InverterInfo};
+    unbuilt_ = {C::PageSetup, C::Print, C::Monitor, C::InverterInfo};
     for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +
@@ -579,6 +579,11 @@ void MainWindow::Run(Command command) {
         OtherWindowActivated();
         if (p_.about)
             p_.about();
+        return;
+    case C::KeyPad:
+        OtherWindowActivated();
+        if (p_.keyPad)
+            p_.keyPad();
         return;
     case C::CommunicationCheck:
         if (!CommunicationCheck() && !p_.flags.MonitorBusy && p_.rs232c) {

@@ -82,6 +82,8 @@ public:
         std::function<void(const QList<std::pair<QString, QString>>&,
                            const QList<std::pair<QString, QString>>&)>
             showStores;
+        // Opens the key pad (modal) on the link.
+        std::function<void()> keyPad;
     };
 
     explicit MainWindow(Parts parts, QWidget* parent = nullptr);

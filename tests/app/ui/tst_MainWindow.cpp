@@ -53,7 +53,8 @@ struct Main {
             {},
             [this] { return flags.MainteFlag = true; },
             {},
-            [this](const auto& undo, const auto&) { undoShown = int(undo.size()); }});
+            [this](const auto& undo, const auto&) { undoShown = int(undo.size()); },
+            [this] { ++keyPads; }});
         return *window;
     }
     DataFixture f;
@@ -67,6 +68,7 @@ struct Main {
     int newSelections = 0;
     int undoShown = -1;
     int setups = 0;
+    int keyPads = 0;
     std::unique_ptr<MainWindow> window;
 };
 
@@ -358,10 +360,12 @@ void TestMainWindow::importThroughTheDialog() {
                  "0000=123\n");
     options.Result = false; // no report window after the import
     MainWindow w(MainWindow::Parts{
-        session, f.paths, settings, line.link, line.clock, flags, options, {}, {}, {}, {}, {}, {}});
+        session, f.paths, settings, line.link, line.clock, flags, options, {}, {}, {}, {}, {}, {}, {}});
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());
+    QVERIFY(!w.ActionFor(C::KeyPad)->isEnabled());
     w.Run(C::CommunicationCheck);
     QVERIFY(w.ActionFor(C::Import)->isEnabled());
+    QVERIFY(w.ActionFor(C::KeyPad)->isEnabled()); // the key pad follows the link
     // Runs a transfer command and presses Start in its dialog.
     const auto transfer = [&w](C command) {
         bool started = false;

@@ -1,0 +1,136 @@
+#pragma once
+
+// A key pad session on the simulated inverter and the virtual clock, with a
+// port that notes every frame it sends.
+#include "DataFixture.h"
+#include "VirtualClock.h"
+#include "base/EventPump.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
+#include "data/ParaDat.h"
+#include "data/UPara.h"
+#include "keypad/KeyPadSession.h"
+#include "sim/InverterSim.h"
+#include "sim/SimulatedPort.h"
+
+using namespace vdk;
+
+namespace keypad_fixture {
+
+inline vdk::ParaDat KeyPadTable() {
+    ParaDat table;
+    table.Load({"0000,0,10,Max freq,F00,Hz,2,0,0,400,0,0,#.#,10,-,0,1",
+                "FA01,0,0,Frequency command,Fb08,Hz,2,0,0,40000,0,0,#.##,100,RAM,0,0",
+                "FA10,0,0,Key mode,Fb09,,2,0,0,1,0,0,,,RAM,1,0",
+                "FA11,0,0,Key data,Fb10,,2,0,0,65535,0,0,,,RAM,1,0",
+                "FC10,0,0,Panel display data 1,Fb15,,2,0,0,65535,0,0,,,,1,0"},
+               QStringLiteral("0*"));
+    return table;
+}
+
+// The port of the link: passes frames to the simulated inverter and notes
+// each as text ("R FC10", "P FA11 257") with the time it left; while `mute`
+// nothing reaches the inverter.
+class RecordingPort final : public SerialPort {
+public:
+    RecordingPort(SerialPort& inner, VirtualClock& clock) : inner_(inner), clock_(clock) {}
+    int OpenPort(const PortSettings& s) override { return inner_.OpenPort(s); }
+    void ClosePort() override { inner_.ClosePort(); }
+    bool IsOpen() const override { return inner_.IsOpen(); }
+    void SendFrame(const QByteArray& f) override {
+        QString text = QChar::fromLatin1(f[1]) + QLatin1Char(' ') +
+                       QString::fromLatin1(f.mid(2, 2).toHex().toUpper());
+        if (f[1] != 'R')
+            text += QLatin1Char(' ') + QString::number(quint8(f[4]) << 8 | quint8(f[5]));
+        frames.append(text);
+        times.append(clock_.now);
+        if (!mute)
+            inner_.SendFrame(f);
+    }
+    int WaitingCount() override { return inner_.WaitingCount(); }
+    QByteArray ReadWaiting() override { return inner_.ReadWaiting(); }
+    void ReleaseLine() override { inner_.ReleaseLine(); }
+    int WaitForBytes(int count, qint64 deadline) override {
+        return inner_.WaitForBytes(count, deadline);
+    }
+
+    QStringList frames;
+    QList<qint64> times;
+    bool mute = false;
+
+private:
+    SerialPort& inner_;
+    VirtualClock& clock_;
+};
+
+// A key pad on the simulated inverter. `onPump` runs at each turn of the
+// user interface, with the turn's number from 1; it stops the loop after
+// `cycles` turns.
+struct Pad {
+    explicit Pad(int cycles = 3) : cycles(cycles) {
+        SimOptions o;
+        o.latencyMs = 2;
+        sim = std::make_unique<InverterSim>(table, o, "FA01");
+        port = std::make_unique<SimulatedPort>(*sim, clock);
+        recorder = std::make_unique<RecordingPort>(*port, clock);
+        link = std::make_unique<CommLink>(*recorder, clock, f.messenger, flags);
+        link->SetTable(&table);
+        values.Resize(table.Count());
+        KeyPadSession::Config config;
+        config.freqCommNo = "FA01";
+        config.eeprom = [this] { return eeprom; };
+        session = std::make_unique<KeyPadSession>(*link, clock, pump, f.messenger, values, config);
+        session->SetObserver({{}, {}, [this] { closed = true; }, [this] { ++restarts; }});
+    }
+    // The frames from the first panel read on, without the checks.
+    QStringList Loop() const {
+        QStringList frames = recorder->frames;
+        while (!frames.isEmpty() && frames.first() != "R FC10")
+            frames.removeFirst();
+        while (!frames.isEmpty() && frames.last() == "R 0000")
+            frames.removeLast();
+        return frames;
+    }
+    // The key word of a cycle starting at the read at `readIndex` of the
+    // recorded frames: the previous cycle's length / 4 in the high byte.
+    int Base(int read) const {
+        QList<qint64> reads;
+        for (int i = 0; i < recorder->frames.size(); ++i)
+            if (recorder->frames[i] == "R FC10")
+                reads.append(recorder->times[i]);
+        return int((reads[read] - reads[read - 1]) / 4) * 256;
+    }
+
+    DataFixture f;
+    ParaDat table = KeyPadTable();
+    UPara values;
+    VirtualClock clock;
+    ProgramFlags flags;
+    std::unique_ptr<InverterSim> sim;
+    std::unique_ptr<SimulatedPort> port;
+    std::unique_ptr<RecordingPort> recorder;
+    std::unique_ptr<CommLink> link;
+    int cycles;
+    int turn = 0;
+    std::function<void(int)> onPump;
+    FunctionPump pump{[this] {
+        ++turn;
+        clock.Advance(40); // the user interface's turn takes its time
+        if (onPump)
+            onPump(turn);
+        if (turn >= cycles)
+            session->StopPolling();
+    }};
+    bool eeprom = true;
+    bool closed = false;
+    int restarts = 0;
+    std::unique_ptr<KeyPadSession> session;
+};
+
+inline QString P(const char* number, int value) {
+    return QStringLiteral("P %1 %2").arg(QLatin1String(number)).arg(value);
+}
+
+} // namespace keypad_fixture
+
+using namespace keypad_fixture;
