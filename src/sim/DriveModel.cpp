@@ -14,6 +14,7 @@ constexpr quint8 kPoint = 0x80;
 constexpr quint8 kBlank = 0x00;
 constexpr quint8 kLetterE = 0x79;
 constexpr quint8 kRunLamp = 0x01;
+constexpr quint8 kMonLamp = 0x08;
 
 using Characters = std::array<quint8, 4>;
 
@@ -77,9 +78,9 @@ void DriveModel::Advance(qint64 ms, const Ramp& ramp) {
 }
 
 QByteArray DriveModel::PanelBlock() const {
-    const Characters a = FrequencyText(output_);
+    const Characters a = FrequencyText(showCommand_ ? command_ : output_);
     const Characters b = Tripped() ? TripText(trip_) : a;
-    const char lamps = char(Running() ? kRunLamp : 0);
+    const char lamps = char((Running() ? kRunLamp : 0) | (showCommand_ ? kMonLamp : 0));
     QByteArray block;
     AppendFrame(block, a);
     AppendFrame(block, b);

@@ -21,6 +21,9 @@ public:
     void Trip(int code);
     void ResetTrip() { trip_ = 0; }
     void SetCommand(double hz) { command_ = hz; }
+    // The MON key: the panel shows the output frequency, then the frequency
+    // command (with the MON lamp), and back.
+    void NextDisplay() { showCommand_ = !showCommand_; }
 
     // Moves the output frequency `ms` milliseconds further along its ramp.
     void Advance(qint64 ms, const Ramp& ramp);
@@ -33,9 +36,9 @@ public:
     bool Tripped() const { return trip_ != 0; }
     int TripCode() const { return trip_; }
 
-    // The panel display block: frame A shows the output frequency, frame B
-    // the same or, after a trip, "E" and the trip code; the RUN lamp is lit
-    // while the drive runs.
+    // The panel display block: frame A shows the output frequency (or the
+    // command), frame B the same or, after a trip, "E" and the trip code;
+    // the RUN lamp is lit while the drive runs.
     QByteArray PanelBlock() const;
 
 private:
@@ -44,6 +47,7 @@ private:
     double output_ = 0;
     bool accelerating_ = false;
     int trip_ = 0;
+    bool showCommand_ = false;
 };
 
 } // namespace vdk

@@ -36,6 +36,7 @@ constexpr int kRunKey = 0x01;
 constexpr int kStopKey = 0x02;
 constexpr int kUpKey = 0x04;
 constexpr int kDownKey = 0x08;
+constexpr int kMonKey = 0x10;
 constexpr qint32 kUpRelease = 0x0104;
 constexpr qint32 kDownRelease = 0x0108;
 constexpr double kKeyStepHz = 0.1;
@@ -178,6 +179,9 @@ void InverterSim::KeyWord(qint32 word) {
         break;
     case kDownKey:
         StepCommand(-kKeyStepHz);
+        break;
+    case kMonKey:
+        drive_.NextDisplay();
         break;
     default:
         break;

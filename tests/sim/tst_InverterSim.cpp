@@ -312,6 +312,10 @@ void TestInverterSim::driveFollowsKeysAndRamp() {
     write("FA11", 0x0008); // DOWN
     write("FA11", 0x0008);
     QCOMPARE(read("FA01"), 4990u);
+    write("FA11", 0x0010); // MON: the command, with the MON lamp
+    QCOMPARE(panel(), QByteArray("ef 66 3f 6f ef 66 3f 6f 09 09")); // "49.90"
+    write("FA11", 0x0010); // and back to the output frequency
+    QCOMPARE(panel().right(5), QByteArray("01 01"));
 
     write("FA11", 0x02); // STOP: down the deceleration ramp, also 10.0 s
     now += 6250;
