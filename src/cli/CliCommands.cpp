@@ -15,6 +15,7 @@
 #include "data/ParameterValue.h"
 #include "data/StartFile.h"
 #include "data/UPara.h"
+#include "keypad/KeyPadSession.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
@@ -222,6 +223,14 @@ private:
     int Read(Session& s, const QStringList& numbers);
     int Write(Session& s, const QString& number, const QString& value, bool eeprom);
     int Detect(const QCommandLineParser& parser, Session& s);
+    int Panel(const QCommandLineParser& parser, Session& s);
+    int Key(const QCommandLineParser& parser, Session& s, const QString& name);
+    int Frequency(const QCommandLineParser& parser, Session& s, const QString& value);
+    // A whole number option of at least `least`; on failure prints why.
+    std::optional<int> Count(const QCommandLineParser& parser, const char* option, int least,
+                             int& value);
+    // --eeprom or --ram, else `byOptions`; on both prints why.
+    std::optional<int> EepromChosen(const QCommandLineParser& parser, bool byOptions, bool& eeprom);
 
     const CliEnvironment& env_;
     QTextStream& out_;
@@ -245,6 +254,9 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("force"), QString()},
         {QStringLiteral("o"), QString(), QStringLiteral("OUT")},
         {QStringLiteral("view"), QString(), QStringLiteral("VIEW"), QStringLiteral("all")},
+        {QStringLiteral("count"), QString(), QStringLiteral("N"), QStringLiteral("1")},
+        {QStringLiteral("interval"), QString(), QStringLiteral("MS"), QStringLiteral("0")},
+        {QStringLiteral("hold"), QString(), QStringLiteral("CYCLES"), QStringLiteral("1")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -314,6 +326,17 @@ const QList<Cli::Command>& Cli::Commands() {
          [](Cli& c, P p, Session& s, O o) {
              return c.Write(s, o[0], o[1], p.isSet(QStringLiteral("eeprom")));
          }},
+        {QLatin1String("panel"), 0, "[--count N] [--interval MS]",
+         "read the panel display N times: A=text lampsA=names B=text lampsB=names,\n"
+         "or A=ERROR",
+         false, true, true, [](Cli& c, P p, Session& s, O) { return c.Panel(p, s); }},
+        {QLatin1String("key"), 1, "RUN|STOP|UP|DOWN|MON|ENT [--hold CYCLES]",
+         "press a key of the panel as the key pad does (UP and DOWN held\n"
+         "for CYCLES poll cycles)",
+         false, true, true, [](Cli& c, P p, Session& s, O o) { return c.Key(p, s, o.first()); }},
+        {QLatin1String("freq"), 1, "VALUE [--eeprom | --ram]",
+         "write the frequency command as FC Direct Input does", false, true, true,
+         [](Cli& c, P p, Session& s, O o) { return c.Frequency(p, s, o.first()); }},
         {QLatin1String("detect"), 0, "", "find the line settings and identity of an inverter",
          false, false, false, [](Cli& c, P p, Session& s, O) { return c.Detect(p, s); }},
         {QLatin1String("set"), -2, "FILE COMNO=VALUE... [-o OUT.vdk] [--force]",
@@ -584,16 +607,17 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
                   const QString& file) {
     if (mode == TransferMode::Import && file.isEmpty())
         return Fail(QStringLiteral("import needs -o OUT.vdk"));
-    if (parser.isSet(QStringLiteral("eeprom")) && parser.isSet(QStringLiteral("ram")))
-        return Fail(QStringLiteral("--eeprom and --ram cannot be combined"));
+    EnvironmentOptions options;
+    options.Load(s.settings);
+    bool eeprom = options.Eeprom;
+    if (const auto failed = EepromChosen(parser, options.Eeprom, eeprom))
+        return *failed;
     ReadResult read;
     if (mode != TransferMode::Import)
         if (const auto failed = ReadFile(s, file, read))
             return *failed;
     if (const auto failed = OpenLink(parser, s))
         return *failed;
-    EnvironmentOptions options;
-    options.Load(s.settings);
     const bool maintenance = parser.isSet(QStringLiteral("maintenance"));
     TransferSession::Config config;
     config.mode = mode;
@@ -601,8 +625,7 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     // The command line never asks: failures and differences go into the report.
     TransferOptions& t = config.setup.run;
     t.errorPrompt = t.comparePrompt = t.autoSave = false;
-    if (parser.isSet(QStringLiteral("eeprom")) || parser.isSet(QStringLiteral("ram")))
-        t.eeprom = parser.isSet(QStringLiteral("eeprom"));
+    t.eeprom = eeprom;
     if (parser.isSet(QStringLiteral("all")))
         t.changedOnly = false;
     config.setup.useMaintenance = maintenance;
@@ -688,6 +711,103 @@ int Cli::Write(Session& s, const QString& number, const QString& value, bool eep
     out_ << s.table.At(row, ComNo) << '=';
     if (echo.ok())
         out_ << RawOf(s, row, echo.value);
+    else
+        out_ << "ERROR";
+    out_ << Qt::endl;
+    return echo.ok() ? kExitOk : kExitFailed;
+}
+
+std::optional<int> Cli::EepromChosen(const QCommandLineParser& parser, bool byOptions,
+                                     bool& eeprom) {
+    const bool toEeprom = parser.isSet(QStringLiteral("eeprom"));
+    const bool toRam = parser.isSet(QStringLiteral("ram"));
+    if (toEeprom && toRam)
+        return Fail(QStringLiteral("--eeprom and --ram cannot be combined"));
+    eeprom = toEeprom || (byOptions && !toRam);
+    return std::nullopt;
+}
+
+std::optional<int> Cli::Count(const QCommandLineParser& parser, const char* option, int least,
+                              int& value) {
+    bool ok = false;
+    value = parser.value(QLatin1String(option)).toInt(&ok);
+    if (!ok || value < least)
+        return Fail(QStringLiteral("--%1 takes a whole number of at least %2")
+                        .arg(QLatin1String(option))
+                        .arg(least));
+    return std::nullopt;
+}
+
+int Cli::Panel(const QCommandLineParser& parser, Session& s) {
+    int count = 1, interval = 0;
+    if (const auto failed = Count(parser, "count", 1, count))
+        return *failed;
+    if (const auto failed = Count(parser, "interval", 0, interval))
+        return *failed;
+    const auto lamps = [](quint8 bits) {
+        const QStringList names = LampNames(bits);
+        return names.isEmpty() ? QStringLiteral("-") : names.join(QLatin1Char(','));
+    };
+    bool failed = false;
+    for (int i = 0; i < count; ++i) {
+        if (i > 0)
+            s.clock.SleepUntil(s.clock.Milliseconds() + interval);
+        const auto block = s.link.ReadPanel();
+        if (!block) {
+            out_ << "A=ERROR" << Qt::endl;
+            failed = true;
+            continue;
+        }
+        const PanelFrame a = FrameOf(*block, PanelPhase::A);
+        const PanelFrame b = FrameOf(*block, PanelPhase::B);
+        out_ << "A=" << ReadableText(a.text) << " lampsA=" << lamps(a.lamps)
+             << " B=" << ReadableText(b.text) << " lampsB=" << lamps(b.lamps) << Qt::endl;
+    }
+    return failed ? kExitFailed : kExitOk;
+}
+
+// One press as the key pad's loop sends it: the immediate FA11 0, then the
+// key on a poll cycle (each held cycle for UP and DOWN, then their release).
+int Cli::Key(const QCommandLineParser& parser, Session& s, const QString& name) {
+    const auto key = KeyPadSession::KeyNamed(name);
+    if (!key)
+        return Fail(QStringLiteral("unknown key '%1' (RUN, STOP, UP, DOWN, MON or ENT)").arg(name));
+    const bool held = *key == KeyPadSession::Up || *key == KeyPadSession::Down;
+    int cycles = 1;
+    if (const auto failed = Count(parser, "hold", 1, cycles))
+        return *failed;
+    FunctionPump pump({});
+    KeyPadSession pad(s.link, s.clock, pump, s.messenger, s.values, {});
+    pad.BeginCycles();
+    pad.Press(*key);
+    for (int i = 0; i < (held ? cycles : 1); ++i)
+        pad.Cycle();
+    if (held) {
+        pad.Release(*key);
+        pad.Cycle();
+    }
+    if (pad.FailedKeys().isEmpty())
+        return kExitOk;
+    err_ << "vdk330q-cli: the key " << KeyPadSession::KeyName(*key) << " did not reach the inverter"
+         << Qt::endl;
+    return kExitFailed;
+}
+
+int Cli::Frequency(const QCommandLineParser& parser, Session& s, const QString& value) {
+    EnvironmentOptions options;
+    options.Load(s.settings);
+    bool eeprom = options.Eeprom;
+    if (const auto failed = EepromChosen(parser, options.Eeprom, eeprom))
+        return *failed;
+    const FrequencyCommand command =
+        PrepareFrequency(s.table, s.values,
+                         Catalogue(s.paths).FreqCommNo(s.paths.Identity().TypeForm), value, false);
+    if (command.message != 0)
+        return Fail(s.messenger.Text(command.message));
+    const TransactResult echo = s.link.Transact(command.row, command.raw, eeprom ? u"W" : u"P");
+    out_ << s.table.At(command.row, ComNo) << '=';
+    if (echo.ok())
+        out_ << RawOf(s, command.row, echo.value);
     else
         out_ << "ERROR";
     out_ << Qt::endl;

@@ -78,7 +78,7 @@ bool KeyPadSession::RunLoop() {
     if (observer_.phaseTimer)
         observer_.phaseTimer(true);
     Changed();
-    cycleStart_ = clock_.Milliseconds();
+    BeginCycles();
     while (polling_)
         Cycle();
     // A key still down, or the key mode still on, would leave the inverter
@@ -93,6 +93,10 @@ bool KeyPadSession::RunLoop() {
     Changed();
     link_.CommunicationCheck();
     return true;
+}
+
+void KeyPadSession::BeginCycles() {
+    cycleStart_ = clock_.Milliseconds();
 }
 
 void KeyPadSession::Cycle() {
@@ -110,8 +114,11 @@ void KeyPadSession::Cycle() {
 }
 
 void KeyPadSession::SendKey(Key key, int base) {
-    const int word = base - 1 + kCodes[key];
+    int word = base - 1 + kCodes[key];
     if (key == Up || key == Down) {
+        // A cycle of 4 to 7 ms would make a held key's word its release word.
+        if (word == kUpRelease || word == kDownRelease)
+            word += 256;
         if (pending_[key]) {
             if (!Write(kKeyWord, word))
                 KeyFailed(key);

@@ -66,8 +66,12 @@ public:
     // it runs already or FC mode is on. False when it did not run.
     bool RunLoop();
     // One cycle of the loop: the panel read, the user interface's turn, the
-    // pending keys on this cycle's base.
+    // pending keys on this cycle's base. The first cycle after BeginCycles
+    // has a base of 0 ms.
+    void BeginCycles();
     void Cycle();
+    // The last panel read, or nothing when it failed.
+    const std::optional<QByteArray>& Block() const { return block_; }
     // Polling off: the loop ends after the current cycle.
     void StopPolling() { polling_ = false; }
     // Closing: polling and FC mode off.

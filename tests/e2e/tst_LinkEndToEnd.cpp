@@ -66,6 +66,9 @@ private Q_SLOTS:
     void maintenanceRestoreWritesOnlyWhatWasRead();
     void lateRepliesAreNotTheNextAnswer_data();
     void lateRepliesAreNotTheNextAnswer();
+    void keyPad_data();
+    void keyPad();
+    void failedStopIsReported();
 };
 
 void TestLinkEndToEnd::readAndWrite_data() {
@@ -289,6 +292,57 @@ void TestLinkEndToEnd::lateRepliesAreNotTheNextAnswer() {
                                      "200", "read", "0001", "0002", "0003", "0004"});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.out, QStringLiteral("0001=ERROR\n0002=ERROR\n0003=ERROR\n0004=ERROR\n"));
+}
+
+void TestLinkEndToEnd::keyPad_data() {
+    QTest::addColumn<QString>("protocol");
+    QTest::newRow("inverter") << "inverter";
+    QTest::newRow("modbus") << "modbus";
+}
+
+// The key pad's commands: a direct frequency, RUN, the panel, UP held, MON.
+void TestLinkEndToEnd::keyPad() {
+    QFETCH(QString, protocol);
+    const Simulator sim(
+        {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
+
+    Run r = Cli(link + QStringList{"freq", "50"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("FA01=5000\n"));
+    r = Cli(link + QStringList{"freq", "999"});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("out of the allowed range"), qPrintable(r.err));
+
+    QCOMPARE(Cli(link + QStringList{"key", "RUN"}).code, 0);
+    r = Cli(link + QStringList{"panel", "--count", "2", "--interval", "300"});
+    QCOMPARE(r.code, 0);
+    const QStringList reads = r.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(reads.size(), 2);
+    const QRegularExpression line("^A=[ 0-9]{1,3}\\.[0-9]{1,2} lampsA=RUN B=.+ lampsB=RUN$");
+    QVERIFY2(line.match(reads.last()).hasMatch(), qPrintable(reads.last()));
+
+    QCOMPARE(Cli(link + QStringList{"key", "UP", "--hold", "3"}).code, 0);
+    r = Cli(link + QStringList{"read", "FA01"});
+    QVERIFY2(r.out.startsWith("FA01=") && r.out.mid(5).trimmed().toInt() > 5000, qPrintable(r.out));
+    QCOMPARE(Cli(link + QStringList{"key", "MON"}).code, 0);
+    QVERIFY(Cli(link + QStringList{"panel"}).out.contains("lampsA=RUN,MON"));
+    QCOMPARE(Cli(link + QStringList{"key", "STOP"}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"key", "PAUSE"}).code, 2);
+}
+
+// A STOP that gets no answer is reported, never lost.
+void TestLinkEndToEnd::failedStopIsReported() {
+    const Simulator sim(
+        {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--drop-rate", "1"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const Run r = Cli(kSelection + QStringList{"--port", sim.Pty(), "key", "STOP"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("STOP did not reach the inverter"), qPrintable(r.err));
+    const Run panel = Cli(kSelection + QStringList{"--port", sim.Pty(), "panel"});
+    QCOMPARE(panel.code, 1);
+    QCOMPARE(panel.out, QStringLiteral("A=ERROR\n"));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)

@@ -112,10 +112,11 @@ struct Pad {
     std::unique_ptr<CommLink> link;
     int cycles;
     int turn = 0;
+    int pumpMs = 40;
     std::function<void(int)> onPump;
     FunctionPump pump{[this] {
         ++turn;
-        clock.Advance(40); // the user interface's turn takes its time
+        clock.Advance(pumpMs); // the user interface's turn takes its time
         if (onPump)
             onPump(turn);
         if (turn >= cycles)
