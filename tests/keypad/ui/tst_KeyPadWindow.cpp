@@ -119,7 +119,7 @@ void TestKeyPadWindow::pictures() {
             w.pad.session->Press(Key::Run);
         w.pad.clock.Advance(800);
         if (turn == 3)
-            w.window->grab().save(QDir(dir).filePath("keypad-running.png"));
+            w.window->grab().save(QDir(dir).filePath("keypad-panel-running.png"));
     };
     w.window->show();
     w.pad.session->RunLoop();
@@ -128,7 +128,7 @@ void TestKeyPadWindow::pictures() {
         w.pad.session->FcDigit(c);
     w.pad.session->FcPoint();
     w.pad.session->FcDigit('5');
-    w.window->grab().save(QDir(dir).filePath("keypad-fc.png"));
+    w.window->grab().save(QDir(dir).filePath("keypad-panel-fc.png"));
 }
 
 QTEST_MAIN(TestKeyPadWindow)
