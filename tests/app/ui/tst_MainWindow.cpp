@@ -359,8 +359,20 @@ void TestMainWindow::importThroughTheDialog() {
     SimLine line(session.table, session.messenger, Protocol::Inverter, f.tree.Path("sim.txt"),
                  "0000=123\n");
     options.Result = false; // no report window after the import
-    MainWindow w(MainWindow::Parts{
-        session, f.paths, settings, line.link, line.clock, flags, options, {}, {}, {}, {}, {}, {}, {}});
+    MainWindow w(MainWindow::Parts{session,
+                                   f.paths,
+                                   settings,
+                                   line.link,
+                                   line.clock,
+                                   flags,
+                                   options,
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {},
+                                   {}});
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());
     QVERIFY(!w.ActionFor(C::KeyPad)->isEnabled());
     w.Run(C::CommunicationCheck);
