@@ -16,6 +16,9 @@
 #include "data/StartFile.h"
 #include "data/UPara.h"
 #include "keypad/KeyPadSession.h"
+#include "monitor/ContinuousCsv.h"
+#include "monitor/MonitorCatalogue.h"
+#include "monitor/MonitorRecorder.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
@@ -30,6 +33,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -226,6 +230,7 @@ private:
     int Panel(const QCommandLineParser& parser, Session& s);
     int Key(const QCommandLineParser& parser, Session& s, const QString& name);
     int Frequency(const QCommandLineParser& parser, Session& s, const QString& value);
+    int Monitor(const QCommandLineParser& parser, Session& s);
     // A whole number option of at least `least`; on failure prints why.
     std::optional<int> Count(const QCommandLineParser& parser, const char* option, int least,
                              int& value);
@@ -257,6 +262,8 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("count"), QString(), QStringLiteral("N"), QStringLiteral("1")},
         {QStringLiteral("interval"), QString(), QStringLiteral("MS"), QStringLiteral("0")},
         {QStringLiteral("hold"), QString(), QStringLiteral("CYCLES"), QStringLiteral("1")},
+        {QStringLiteral("items"), QString(), QStringLiteral("ITEMS")},
+        {QStringLiteral("duration"), QString(), QStringLiteral("S")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -337,6 +344,12 @@ const QList<Cli::Command>& Cli::Commands() {
         {QLatin1String("freq"), 1, "VALUE [--eeprom | --ram]",
          "write the frequency command as FC Direct Input does", false, true, true,
          [](Cli& c, P p, Session& s, O o) { return c.Frequency(p, s, o.first()); }},
+        {QLatin1String("monitor"), 0,
+         "--items ITEM[,ITEM...] --interval MS (--count N | --duration S)\n[-o FILE.csv]",
+         "sample up to ten monitor items (FD00, or FD01-02 for a bit) on the\n"
+         "monitor's clock and write the continuous CSV rows, each on disk\n"
+         "before it is printed; Ctrl+C ends the run with every row written",
+         false, true, true, [](Cli& c, P p, Session& s, O) { return c.Monitor(p, s); }},
         {QLatin1String("detect"), 0, "", "find the line settings and identity of an inverter",
          false, false, false, [](Cli& c, P p, Session& s, O) { return c.Detect(p, s); }},
         {QLatin1String("set"), -2, "FILE COMNO=VALUE... [-o OUT.vdk] [--force]",
@@ -812,6 +825,102 @@ int Cli::Frequency(const QCommandLineParser& parser, Session& s, const QString& 
         out_ << "ERROR";
     out_ << Qt::endl;
     return echo.ok() ? kExitOk : kExitFailed;
+}
+
+// Ctrl+C during a monitor run: the run ends after the current sample.
+volatile std::sig_atomic_t interrupted = 0;
+
+int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
+    const MonitorCatalogue catalogue = MonitorCatalogue::Load(
+        IniFile(s.paths.InfoIni), s.paths.Identity().TypeForm, s.paths.Identity().LangCode);
+    const QStringList keys =
+        parser.value(QStringLiteral("items")).split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (keys.isEmpty() || keys.size() > kMonitorSlots)
+        return Fail(QStringLiteral("monitor needs --items with one to ten items"));
+    MonitorRecorder::Config config;
+    QStringList names;
+    for (const QString& key : keys) {
+        const auto index = catalogue.IndexOfKey(key.trimmed());
+        if (!index)
+            return Fail(QStringLiteral("'%1' is not a monitor item of %2")
+                            .arg(key, s.paths.Identity().TypeForm));
+        names.append(catalogue.items[*index].name);
+        config.channels.append(MonitorChannel::For(s.table, catalogue.items[*index]));
+    }
+    int interval = 0;
+    if (!parser.isSet(QStringLiteral("interval")))
+        return Fail(QStringLiteral("monitor needs --interval MS"));
+    if (const auto failed = Count(parser, "interval", 1, interval))
+        return *failed;
+    const bool byCount = parser.isSet(QStringLiteral("count"));
+    if (byCount == parser.isSet(QStringLiteral("duration")))
+        return Fail(QStringLiteral("monitor needs either --count N or --duration S"));
+    int amount = 0;
+    if (const auto failed = Count(parser, byCount ? "count" : "duration", 1, amount))
+        return *failed;
+    config.intervalMs = interval;
+    (byCount ? config.count : config.durationMs) = byCount ? amount : qint64(amount) * 1000;
+    EnvironmentOptions options;
+    options.Load(s.settings);
+    config.terminalLevel = options.MonVal;
+
+    const QChar separator = QLatin1Char(',');
+    const double recordMs = byCount ? double(amount) * interval : double(amount) * 1000;
+    const QStringList header = ContinuousHeader(
+        s.paths.Identity().TypeForm + s.paths.Identity().Capacity,
+        QString::number(recordMs / 60000, 'g', 6), QString::number(interval / 1000.0, 'g', 6),
+        s.messenger.Text(kMsgTimeLabel), names, separator);
+    const QString path = parser.value(QStringLiteral("o"));
+    std::optional<ContinuousCsv> csv;
+    if (!path.isEmpty()) {
+        csv.emplace(path);
+        if (!csv->Start(header))
+            return Fail(QStringLiteral("cannot write %1: %2").arg(path, csv->Error()));
+    }
+    for (const QString& line : header)
+        out_ << line << '\n';
+    out_.flush();
+
+    bool failedRead = false;
+    bool warned = false;
+    MonitorRecorder* running = nullptr;
+    FunctionPump pump([&running] {
+        if (interrupted && running)
+            running->RequestStop();
+    });
+    MonitorRecorder recorder(s.link, s.clock, pump, s.values);
+    running = &recorder;
+    interrupted = 0;
+    const auto previous = std::signal(SIGINT, [](int) { interrupted = 1; });
+    recorder.Run(config, [&](const MonitorRecorder::Sample& sample) {
+        QStringList cells;
+        for (const auto& value : sample.values) {
+            failedRead |= !value;
+            cells.append(value ? ContinuousCell(*value, separator) : QStringLiteral("ERROR"));
+        }
+        const QString row = ContinuousRow(sample.elapsedMs, cells, separator);
+        // With a file, a row is printed once it is on disk; one that cannot
+        // be written yet is kept and goes out with the next.
+        if (csv && !csv->Append(row)) {
+            if (!warned)
+                err_ << "vdk330q-cli: cannot write " << path << " (" << csv->Error()
+                     << "); the rows are kept and written as soon as it can" << Qt::endl;
+            warned = true;
+            return;
+        }
+        out_ << row << Qt::endl;
+    });
+    std::signal(SIGINT, previous);
+    if (csv && !csv->Waiting().isEmpty()) {
+        // Never lost: what the file did not take goes to the output.
+        err_ << "vdk330q-cli: " << csv->Waiting().size() << " rows could not be written to " << path
+             << "; they follow here" << Qt::endl;
+        for (const QString& row : csv->Waiting())
+            out_ << row << '\n';
+        out_.flush();
+        return kExitFailed;
+    }
+    return failedRead ? kExitFailed : kExitOk;
 }
 
 int Cli::Detect(const QCommandLineParser& parser, Session& s) {

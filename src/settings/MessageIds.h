@@ -33,6 +33,7 @@ enum MessageId : int {
     kMsgNotFound = 46,           // the search text is not found
     kMsgWriteProtected = 47,     // the parameter is never written
     kMsgEverythingSelected = 48, // one parameter must stay visible
+    kMsgTimeLabel = 56,          // "Time(ms)": the monitor CSV's time column
     kMsgMaintenanceOn = 58,      // maintenance mode has started
     kMsgNotOpened = 59,          // the maintenance parameters did not open
     kMsgWrongCode = 60,          // the password is incorrect
