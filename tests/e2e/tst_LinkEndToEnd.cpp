@@ -69,6 +69,8 @@ private Q_SLOTS:
     void keyPad_data();
     void keyPad();
     void failedStopIsReported();
+    void monitorRecords_data();
+    void monitorRecords();
 };
 
 void TestLinkEndToEnd::readAndWrite_data() {
@@ -343,6 +345,49 @@ void TestLinkEndToEnd::failedStopIsReported() {
     const Run panel = Cli(kSelection + QStringList{"--port", sim.Pty(), "panel"});
     QCOMPARE(panel.code, 1);
     QCOMPARE(panel.out, QStringLiteral("A=ERROR\n"));
+}
+
+void TestLinkEndToEnd::monitorRecords_data() {
+    QTest::addColumn<QString>("protocol");
+    QTest::newRow("inverter") << "inverter";
+    QTest::newRow("modbus") << "modbus";
+}
+
+// The headless recorder: the continuous CSV header, one row per sample on
+// the 100 ms clock, the file and the output the same, a bit item at the
+// terminal level, and a refusal that names what is wrong.
+void TestLinkEndToEnd::monitorRecords() {
+    QFETCH(QString, protocol);
+    const Simulator sim(
+        {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
+    QCOMPARE(Cli(link + QStringList{"freq", "40"}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"key", "RUN"}).code, 0);
+    QTemporaryDir dir;
+    const QString file = dir.filePath("run.csv");
+    const Run r = Cli(link + QStringList{"monitor", "--items", "FD00,FD01-00", "--interval", "100",
+                                         "--count", "5", "-o", file});
+    QCOMPARE(r.code, 0);
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString written = QString::fromUtf8(csv.readAll());
+    QCOMPARE(written, QString(r.out).replace("\n", "\r\n"));
+    const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5 + 5);
+    QCOMPARE(lines[0], QStringLiteral("QM40-2004"));
+    QCOMPARE(lines[3].section(',', 0, 2), QStringLiteral("Time(ms),Output frequency,Running"));
+    for (int n = 0; n < 5; ++n) {
+        const QStringList cells = lines[5 + n].split(',');
+        QCOMPARE(cells.size(), 11);
+        const int elapsed = cells[0].toInt();
+        QVERIFY2(elapsed >= n * 100 && elapsed < n * 100 + 50, qPrintable(lines[5 + n]));
+        QCOMPARE(cells[2], QStringLiteral("15.000000")); // running: the terminal level
+    }
+    QCOMPARE(Cli(link + QStringList{"key", "STOP"}).code, 0);
+    const Run refused = Cli(link + QStringList{"monitor", "--items", "FD00", "--count", "1"});
+    QCOMPARE(refused.code, 2);
+    QVERIFY2(refused.err.contains("--interval"), qPrintable(refused.err));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)
