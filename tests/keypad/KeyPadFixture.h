@@ -3,6 +3,7 @@
 // A key pad session on the simulated inverter and the virtual clock, with a
 // port that notes every frame it sends.
 #include "DataFixture.h"
+#include "RecordingPort.h"
 #include "VirtualClock.h"
 #include "base/EventPump.h"
 #include "base/ProgramFlags.h"
@@ -27,41 +28,6 @@ inline vdk::ParaDat KeyPadTable() {
                QStringLiteral("0*"));
     return table;
 }
-
-// The port of the link: passes frames to the simulated inverter and notes
-// each as text ("R FC10", "P FA11 257") with the time it left; while `mute`
-// nothing reaches the inverter.
-class RecordingPort final : public SerialPort {
-public:
-    RecordingPort(SerialPort& inner, VirtualClock& clock) : inner_(inner), clock_(clock) {}
-    int OpenPort(const PortSettings& s) override { return inner_.OpenPort(s); }
-    void ClosePort() override { inner_.ClosePort(); }
-    bool IsOpen() const override { return inner_.IsOpen(); }
-    void SendFrame(const QByteArray& f) override {
-        QString text = QChar::fromLatin1(f[1]) + QLatin1Char(' ') +
-                       QString::fromLatin1(f.mid(2, 2).toHex().toUpper());
-        if (f[1] != 'R')
-            text += QLatin1Char(' ') + QString::number(quint8(f[4]) << 8 | quint8(f[5]));
-        frames.append(text);
-        times.append(clock_.now);
-        if (!mute)
-            inner_.SendFrame(f);
-    }
-    int WaitingCount() override { return inner_.WaitingCount(); }
-    QByteArray ReadWaiting() override { return inner_.ReadWaiting(); }
-    void ReleaseLine() override { inner_.ReleaseLine(); }
-    int WaitForBytes(int count, qint64 deadline) override {
-        return inner_.WaitForBytes(count, deadline);
-    }
-
-    QStringList frames;
-    QList<qint64> times;
-    bool mute = false;
-
-private:
-    SerialPort& inner_;
-    VirtualClock& clock_;
-};
 
 // A key pad on the simulated inverter. `onPump` runs at each turn of the
 // user interface, with the turn's number from 1; it stops the loop after
