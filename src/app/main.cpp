@@ -21,6 +21,7 @@
 #include "editor/ui/ParameterWindow.h"
 #include "keypad/KeyPadSession.h"
 #include "keypad/ui/KeyPadWindow.h"
+#include "monitor/ui/MonitorWindow.h"
 #include "options/EnvironmentOptions.h"
 #include "options/FileTypeRegistration.h"
 #include "options/Maintenance.h"
@@ -191,6 +192,9 @@ int main(int argc, char** argv) {
     QObject::connect(&buffers, &BufferTableWindow::Closed,
                      [&] { programOptions.BufferWindowClosed(); });
     programOptions.Start(paths.InfoIni);
+    // Long work lets the user interface in through this pump.
+    FunctionPump uiPump([] { QApplication::processEvents(); });
+    std::unique_ptr<MonitorWindow> monitor;
     MainWindow main(MainWindow::Parts{
         session, paths, settings, link, clock, flags, options,
         [&] {
@@ -200,6 +204,8 @@ int main(int argc, char** argv) {
             }
             programOptions.AfterNew();
             buffers.Refresh();
+            if (monitor)
+                monitor->Reload();
             return true;
         },
         [&] {
@@ -239,8 +245,7 @@ int main(int argc, char** argv) {
             config.freqCommNo = Catalogue(paths).FreqCommNo(id.TypeForm);
             config.decimalComma = DecimalCommaOf(settings, id.Language);
             config.eeprom = [&] { return options.Eeprom; };
-            FunctionPump pump([] { QApplication::processEvents(); });
-            KeyPadSession keyPad(link, clock, pump, session.messenger, session.values, config);
+            KeyPadSession keyPad(link, clock, uiPump, session.messenger, session.values, config);
             KeyPadWindow window(
                 keyPad, session.texts,
                 {IniFile(paths.InfoIni)
@@ -248,7 +253,20 @@ int main(int argc, char** argv) {
                  [&] { return options.PanelTime1; }},
                 QApplication::activeWindow());
             window.exec();
+        },
+        [&] {
+            monitor->show();
+            monitor->raise();
+            monitor->activateWindow();
         }});
+    monitor = std::make_unique<MonitorWindow>(
+        MonitorWindow::Parts{link, clock, uiPump, session.messenger, flags, session.table,
+                             session.values, paths, settings, options, session.MonDir,
+                             [&](bool on) {
+                                 main.setEnabled(on);
+                                 main.Table()->setEnabled(on);
+                             },
+                             [&](bool on) { main.SetMonitorAvailable(on); }});
     dialogs.SetParent(&main);
     main.show();
     main.PlaceTable();

@@ -1,5 +1,11 @@
 #include "monitor/MonitorSetup.h"
 
+#include "base/Clock.h"
+#include "comm/CommLink.h"
+#include "data/ParaDat.h"
+#include "data/ParameterValue.h"
+#include "data/UPara.h"
+#include "monitor/MonitorCatalogue.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -35,11 +41,11 @@ SlotEntry CheckEntry(const QString& text, double low, double high, int decimals,
 const std::array<quint32, kMonitorSlots> MonitorSetup::kDefaultColours = {
     255, 16711680, 65280, 16711935, 16776960, 128, 8388608, 32768, 8388736, 8421376};
 
-SlotEntry CheckMultiplier(const QString& text) {
+SlotEntry CheckSlotMultiplier(const QString& text) {
     return CheckEntry(text, 1, 100, 1, 10);
 }
 
-SlotEntry CheckOffset(const QString& text) {
+SlotEntry CheckSlotOffset(const QString& text) {
     return CheckEntry(text, 0, 500, 0, 1);
 }
 
@@ -90,10 +96,10 @@ void MonitorSetup::Restore(const IniFile& settings, const InverterIdentity& id, 
         s.item = item >= 0 && item < itemCount ? item : 0;
         s.unitChange = settings.ReadBool(kSection, Key("Unit", i), false);
         const SlotEntry multiplier =
-            CheckMultiplier(settings.ReadString(kSection, Key("Bi", i), QStringLiteral("1")));
+            CheckSlotMultiplier(settings.ReadString(kSection, Key("Bi", i), QStringLiteral("1")));
         s.multiplier = multiplier.message == 68 ? 10 : multiplier.position;
         const SlotEntry offset =
-            CheckOffset(settings.ReadString(kSection, Key("Plus", i), QStringLiteral("0")));
+            CheckSlotOffset(settings.ReadString(kSection, Key("Plus", i), QStringLiteral("0")));
         s.offset = offset.message == 68 ? 0 : offset.position;
         s.colour = quint32(settings.ReadInteger(kSection, Key("MonCh", i), int(s.colour)));
     }
@@ -138,6 +144,67 @@ bool MonitorSetup::Erase(IniFile& settings) {
         if (key != QLatin1String("MonPath"))
             ok = settings.DeleteKey(kSection, key) && ok;
     return ok;
+}
+
+MonitorRunConfig MonitorSetup::RunConfig(const MonitorCatalogue& catalogue, const ParaDat& table,
+                                         const RatedValues& rated,
+                                         std::optional<double> freeUnitFactor) const {
+    MonitorRunConfig config;
+    for (int i = 0; i < kMonitorSlots; ++i) {
+        const MonitorSlot& s = slots[i];
+        config.active[i] = s.selected && s.visible && s.item < catalogue.items.size();
+        config.multiplier[i] = s.Multiplier();
+        config.offset[i] = s.offset;
+        config.displayFactor[i] = 1;
+        if (!config.active[i])
+            continue;
+        const MonitorItem& item = catalogue.items[s.item];
+        config.channels[i] = MonitorChannel::For(table, item);
+        if (freeUnitFactor)
+            config.displayFactor[i] = *freeUnitFactor;
+        else if (s.unitChange && item.altUnit == QLatin1String("(A)"))
+            config.displayFactor[i] = rated.current * 0.01;
+        else if (s.unitChange && item.altUnit == QLatin1String("(V)") && rated.voltage)
+            config.displayFactor[i] = *rated.voltage * 0.01;
+    }
+    if (alarmRead)
+        config.alarm = MonitorChannel::For(table, QStringLiteral("FC91"), -1);
+    if (tripRead)
+        config.trip = MonitorChannel::For(table, QStringLiteral("FC90"), -1);
+    config.pointsPerChannel = PointsPerChannel();
+    return config;
+}
+
+RatedValues ReadRatedValues(CommLink& link, const ParaDat& table, const UPara& values,
+                            const QString& capacity, bool portOk) {
+    const auto read = [&](int row) -> std::optional<double> {
+        if (row < 0 || !portOk)
+            return std::nullopt;
+        const TransactResult r = link.Transact(row, QString(), u"R");
+        if (!r.ok())
+            return std::nullopt;
+        return double(link.RawOf(row, r.value, values)) / ScaleOf(table, row);
+    };
+    RatedValues rated;
+    const std::optional<int> voltageClass = VoltageClass(capacity);
+    rated.voltage = read(table.FindRow(u"FE71"));
+    if (!rated.voltage && voltageClass)
+        rated.voltage = *voltageClass * 100.0;
+    int currentRow = table.FindRow(u"FE70");
+    if (currentRow < 0)
+        currentRow = table.FindRow(u"FB58");
+    if (const auto current = read(currentRow))
+        rated.current = *current;
+    else if (currentRow >= 0)
+        rated.current = values.At(currentRow, UPara::Value).toDouble() / ScaleOf(table, currentRow);
+    return rated;
+}
+
+int MeasureTransaction(CommLink& link, Clock& clock, const MonitorChannel& channel, int times) {
+    const qint64 start = clock.Milliseconds();
+    for (int i = 0; i < times; ++i)
+        link.Transact(channel.row, QString(), u"R");
+    return times > 0 ? int((clock.Milliseconds() - start) / times) : 0;
 }
 
 int MinReadTime(int avgCommTime, int marginMs) {

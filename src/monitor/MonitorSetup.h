@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitor/ContinuousCsv.h"
+#include "monitor/MonitorRun.h"
 
 #include <QString>
 #include <array>
@@ -8,8 +9,26 @@
 
 namespace vdk {
 
+class Clock;
+class CommLink;
 class IniFile;
+class MonitorCatalogue;
+class ParaDat;
+class UPara;
 struct InverterIdentity;
+
+// The rated voltage and current the "Unit Chg." boxes scale by; nothing for a
+// voltage whose class the capacity does not give.
+struct RatedValues {
+    std::optional<double> voltage;
+    double current = 0;
+};
+// Reads FE71 and FE70 (or FB58) when the port is open, else takes the
+// capacity's voltage class and the table's current value.
+RatedValues ReadRatedValues(CommLink& link, const ParaDat& table, const UPara& values,
+                            const QString& capacity, bool portOk);
+// The mean time of `times` reads of `channel` in milliseconds.
+int MeasureTransaction(CommLink& link, Clock& clock, const MonitorChannel& channel, int times);
 
 // One of the ten channel slots as the "Setting" tab shows it.
 struct MonitorSlot {
@@ -32,8 +51,8 @@ struct SlotEntry {
     QString shown;
     int position = 0;
 };
-SlotEntry CheckMultiplier(const QString& text);
-SlotEntry CheckOffset(const QString& text);
+SlotEntry CheckSlotMultiplier(const QString& text);
+SlotEntry CheckSlotOffset(const QString& text);
 
 // The set-up of the monitoring window and what follows from it: the ten
 // slots, the alarm and trip reads, the counts of reads and points, and the
@@ -68,6 +87,13 @@ public:
     // Erases the monitor's own keys of [Monitor]; MonPath, the main window's
     // folder, stays.
     static bool Erase(IniFile& settings);
+
+    // What a run reads and shows, from this set-up: the multipliers and
+    // offsets of the slots, and each slot's display factor (the free unit's,
+    // else the rated value's for a checked unit change).
+    MonitorRunConfig RunConfig(const MonitorCatalogue& catalogue, const ParaDat& table,
+                               const RatedValues& rated,
+                               std::optional<double> freeUnitFactor) const;
 };
 
 // The shortest time per read from the measured time per transaction.

@@ -83,7 +83,7 @@ void TestMonitorSetup::entries() {
     QFETCH(int, message);
     QFETCH(QString, shown);
     QFETCH(int, position);
-    const SlotEntry e = multiplier ? CheckMultiplier(text) : CheckOffset(text);
+    const SlotEntry e = multiplier ? CheckSlotMultiplier(text) : CheckSlotOffset(text);
     QCOMPARE(e.message, message);
     QCOMPARE(e.shown, shown);
     if (message != 68)

@@ -286,7 +286,7 @@ void MainWindow::BuildCommands() {
     menuBar()->insertAction(menus_[3]->menuAction(), keyPadItem_);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup, C::Print, C::Monitor, C::InverterInfo};
+    unbuilt_ = {C::PageSetup, C::Print, C::InverterInfo};
     for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +
@@ -329,6 +329,10 @@ void MainWindow::LayOutCommands() {
     MarkMnemonics(menuBar()->actions());
     for (QMenu* menu : std::as_const(menus_))
         MarkMnemonics(menu->actions());
+}
+
+void MainWindow::SetMonitorAvailable(bool on) {
+    actions_[C::Monitor]->setEnabled(on);
 }
 
 // Language files carry no Alt-letters; English menus get them here.
@@ -584,6 +588,11 @@ void MainWindow::Run(Command command) {
         OtherWindowActivated();
         if (p_.keyPad)
             p_.keyPad();
+        return;
+    case C::Monitor:
+        OtherWindowActivated();
+        if (p_.monitor)
+            p_.monitor();
         return;
     case C::CommunicationCheck:
         if (!CommunicationCheck() && !p_.flags.MonitorBusy && p_.rs232c) {

@@ -84,12 +84,16 @@ public:
             showStores;
         // Opens the key pad (modal) on the link.
         std::function<void()> keyPad;
+        // Shows the monitoring window.
+        std::function<void()> monitor;
     };
 
     explicit MainWindow(Parts parts, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void Run(Command command);
+    // The monitoring window has items for the selected inverter type.
+    void SetMonitorAvailable(bool on);
     QAction* ActionFor(Command command) const { return actions_.at(command); }
     ParameterWindow* Table() const { return tableWindow_; }
     // The communication lamp of the tool bar.

@@ -54,7 +54,8 @@ struct Main {
             [this] { return flags.MainteFlag = true; },
             {},
             [this](const auto& undo, const auto&) { undoShown = int(undo.size()); },
-            [this] { ++keyPads; }});
+            [this] { ++keyPads; },
+            {}});
         return *window;
     }
     DataFixture f;
@@ -100,7 +101,7 @@ void TestMainWindow::startState() {
     QVERIFY(!w.ActionFor(C::Save)->isEnabled());
     QVERIFY(w.Table()->ActionFor(T::Quick)->isVisible()); // the fixture declares two quick rows
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());        // until the link answers
-    QVERIFY(w.ActionFor(C::Monitor)->toolTip().contains("not available"));
+    QVERIFY(w.ActionFor(C::InverterInfo)->toolTip().contains("not available"));
     QCOMPARE(w.ActionFor(C::New)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
     for (C c : {C::Options, C::Maintenance})
@@ -366,6 +367,7 @@ void TestMainWindow::importThroughTheDialog() {
                                    line.clock,
                                    flags,
                                    options,
+                                   {},
                                    {},
                                    {},
                                    {},

@@ -1,0 +1,142 @@
+#pragma once
+
+#include "monitor/MonitorCatalogue.h"
+#include "monitor/MonitorRun.h"
+#include "monitor/MonitorSetup.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAbstractButton;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QGraphicsSimpleTextItem;
+class QLabel;
+class QLineEdit;
+class QLineSeries;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QTimer;
+class QValueAxis;
+
+namespace vdk {
+
+class AppPaths;
+class Clock;
+class CommLink;
+class EventPump;
+class IniFile;
+class LanguageTexts;
+class Messenger;
+class ParaDat;
+class UPara;
+struct EnvironmentOptions;
+struct ProgramFlags;
+
+// The monitoring window: the ten channel slots on the "Setting" tab, the
+// chart and the values on the "Display" tab, normal and continuous runs.
+// The set-up and the runs are the monitor core's; this window renders them
+// and passes the user's changes on.
+class MonitorWindow final : public QWidget {
+    Q_OBJECT
+public:
+    struct Parts {
+        CommLink& link;
+        Clock& clock;
+        EventPump& pump;
+        Messenger& messenger;
+        ProgramFlags& flags;
+        const ParaDat& table;
+        const UPara& values;
+        const AppPaths& paths;
+        IniFile& settings;
+        EnvironmentOptions& options;
+        QString& monDir;                             // the folder of monitor files
+        std::function<void(bool)> mainWindowEnabled; // off while a run goes on
+        std::function<void(bool)> commandEnabled;    // the main window's monitor command
+    };
+
+    explicit MonitorWindow(Parts parts, QWidget* parent = nullptr);
+    ~MonitorWindow() override;
+
+    // The type's items and the stored set-up, again after New.
+    void Reload();
+    // "Start": the checks, then a normal or continuous run until it ends.
+    void Start();
+    void Stop();
+    bool CatalogueLoaded() const { return catalogue_.Loaded(); }
+    const MonitorSetup& Setup() const { return setup_; }
+    const MonitorRecord& Record() const { return record_; }
+    QPushButton* StartButton() const { return start_; }
+    QPushButton* StopButton() const { return stop_; }
+    QTabWidget* Tabs() const { return tabs_; }
+    QLineSeries* Trace(int slot) const { return series_[slot]; }
+    QLineEdit* ValueBox(int slot) const { return rows_[slot].value; }
+    QDoubleSpinBox* TimeBase() const { return time_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct Row {
+        QCheckBox* select = nullptr;
+        QComboBox* item = nullptr;
+        QCheckBox* unit = nullptr;
+        QDoubleSpinBox* multiplier = nullptr;
+        QSpinBox* offset = nullptr;
+        QPushButton* colour = nullptr;
+        QLabel* name = nullptr; // "CHn" on the Display tab
+        QLineEdit* value = nullptr;
+        QLabel* unitLabel = nullptr;
+    };
+
+    QWidget* BuildSettingTab();
+    QWidget* BuildDisplayTab();
+    void ShowSetup();
+    void ReadSetup();
+    void Recount();
+    void MeasureLink();
+    void ShowUnit(int slot);
+    void SetRunning(bool running);
+    void Flush();
+    void PlaceChartTexts();
+    QString Text(const char* key, const char* def) const;
+    void SaveSetup();
+
+    Parts p_;
+    MonitorCatalogue catalogue_;
+    MonitorSetup setup_;
+    RatedValues rated_;
+    MonitorRecord record_;
+    std::unique_ptr<MonitorRun> run_;
+    bool portOk_ = false;
+    int avgCommTime_ = 0;
+    bool filling_ = false; // the controls are being set from the set-up
+
+    QTabWidget* tabs_ = nullptr;
+    std::array<Row, kMonitorSlots> rows_;
+    std::array<QLineSeries*, kMonitorSlots> series_{};
+    std::array<QList<QPointF>, kMonitorSlots> pending_;
+    QValueAxis* xAxis_ = nullptr;
+    QValueAxis* yAxis_ = nullptr;
+    QGraphicsSimpleTextItem* alarmText_ = nullptr;
+    QGraphicsSimpleTextItem* tripText_ = nullptr;
+    QGraphicsSimpleTextItem* errorText_ = nullptr;
+    QGraphicsSimpleTextItem* timeText_ = nullptr;
+    QSpinBox* max_ = nullptr;
+    QDoubleSpinBox* time_ = nullptr;
+    QLabel* banner_ = nullptr;
+    QPushButton* start_ = nullptr;
+    QPushButton* stop_ = nullptr;
+    QPushButton* open_ = nullptr;
+    QPushButton* saveAs_ = nullptr;
+    QPushButton* print_ = nullptr;
+    QTimer* repaint_ = nullptr;
+};
+
+} // namespace vdk
