@@ -37,6 +37,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QStandardPaths>
 
 #ifdef Q_OS_LINUX
@@ -255,6 +256,17 @@ int main(int argc, char** argv) {
             window.exec();
         },
         [&] {
+            if (!monitor->isVisible()) {
+                // Right under the main window (its status bar stays in sight),
+                // at its left edge, and no larger than the screen leaves room for.
+                const QRect frame = main.frameGeometry();
+                const QRect screen = main.screen()->availableGeometry();
+                const QPoint at(frame.left(), frame.bottom() + 1);
+                const int titleBar = main.geometry().top() - frame.top();
+                monitor->resize(std::min(monitor->width(), screen.right() - at.x()),
+                                std::min(monitor->height(), screen.bottom() - at.y() - titleBar));
+                monitor->move(at + QPoint(0, titleBar));
+            }
             monitor->show();
             monitor->raise();
             monitor->activateWindow();
