@@ -116,6 +116,12 @@ InverterSim::InverterSim(const ParaDat& table, const SimOptions& options, const 
         freqComm_ = number;
     monitorBase_ = Find(kMonitorBlock) ? kMonitorBlock : kMonitorBlockLow;
     PowerCycle();
+    if (options_.runHz >= 0) {
+        if (freqComm_)
+            SetScaled(*freqComm_, options_.runHz);
+        drive_.SetCommand(options_.runHz);
+        drive_.Run();
+    }
 }
 
 InverterSim::Parameter* InverterSim::Find(quint16 number) {
@@ -301,6 +307,17 @@ void InverterSim::Tick(qint64 now) {
     if (lastTick_)
         drive_.Advance(now - *lastTick_, Ramp());
     lastTick_ = now;
+    if (!firstTick_)
+        firstTick_ = now;
+    const qint64 since = now - *firstTick_;
+    if (!alarmDone_ && options_.alarmAfterMs >= 0 && since >= options_.alarmAfterMs) {
+        alarmDone_ = true;
+        RaiseAlarm(0x1);
+    }
+    if (!tripDone_ && options_.tripAfterMs >= 0 && since >= options_.tripAfterMs) {
+        tripDone_ = true;
+        Trip(1);
+    }
     RefreshOutputs();
 }
 
@@ -353,6 +370,11 @@ void InverterSim::RefreshOutputs() {
     for (const auto& item : items)
         SetScaled(quint16(monitorBase_ + item.offset), item.value);
     SetRaw(quint16(monitorBase_ + 1), status);
+    // Input terminals: F while running forward, S1 blinking once a second
+    // while the drive turns; output relay RY while running.
+    const bool blink = drive_.Running() && lastTick_ && (*lastTick_ / 1000) % 2 == 0;
+    SetRaw(quint16(monitorBase_ + 6), (drive_.Running() ? 0x01 : 0) | (blink ? 0x08 : 0));
+    SetRaw(quint16(monitorBase_ + 7), drive_.Running() ? 0x01 : 0);
 
     const QByteArray block = drive_.PanelBlock();
     for (int k = 0; k < block.size() / 2; ++k)

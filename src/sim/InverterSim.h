@@ -92,6 +92,8 @@ private:
     quint16 alarms_ = 0;
     bool maintenanceOpen_ = false;
     std::optional<qint64> lastTick_;
+    std::optional<qint64> firstTick_;
+    bool alarmDone_ = false, tripDone_ = false; // the timed events of the options
 };
 
 } // namespace vdk

@@ -40,6 +40,13 @@ struct SimOptions {
     double partialRate = 0;
     quint32 seed = 1;
     int lateDelayMs = 1000;
+
+    // A drive to watch: running toward `runHz` from the start (or not, when
+    // negative), the first alarm bit raised and trip 1 taken that many
+    // milliseconds after the first request (never, when negative).
+    double runHz = -1;
+    qint64 alarmAfterMs = -1;
+    qint64 tripAfterMs = -1;
 };
 
 // Bits of one character on the line: start bit, 8 data bits, the parity bit

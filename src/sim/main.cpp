@@ -50,6 +50,11 @@ const char kUsage[] =
     "  --turnaround        at the end, print the master's turnaround: the time\n"
     "                      from each reply's last byte to the next request\n"
     "\n"
+    "Drive:\n"
+    "  --run HZ            run toward HZ from the start\n"
+    "  --alarm-after MS    raise the first alarm bit MS after the first request\n"
+    "  --trip-after MS     trip with code 1 MS after the first request\n"
+    "\n"
     "Faults (rates 0..1 per reply):\n"
     "  --drop-rate P       no reply\n"
     "  --late-rate P       the reply after --late-ms (default 1000)\n"
@@ -145,6 +150,18 @@ std::optional<SimOptions> ReadOptions(const QCommandLineParser& parser, QString&
     o.corruptRate = *corrupt;
     o.partialRate = *partial;
     o.wireTiming = parser.isSet(QStringLiteral("wire-timing"));
+    if (parser.isSet(QStringLiteral("run"))) {
+        bool ok = false;
+        o.runHz = parser.value(QStringLiteral("run")).toDouble(&ok);
+        if (!ok || o.runHz < 0)
+            return refuse(QStringLiteral("--run takes a frequency in Hz"));
+    }
+    const auto alarmAfter = Integer(parser, QStringLiteral("alarm-after"), -1, 0, INT_MAX);
+    const auto tripAfter = Integer(parser, QStringLiteral("trip-after"), -1, 0, INT_MAX);
+    if (!alarmAfter || !tripAfter)
+        return refuse(QStringLiteral("--alarm-after and --trip-after take milliseconds"));
+    o.alarmAfterMs = *alarmAfter;
+    o.tripAfterMs = *tripAfter;
     return o;
 }
 
@@ -154,9 +171,10 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const char* name : {"appdir", "type", "cpu", "capacity", "state", "port", "protocol", "id",
-                             "baud", "parity", "latency-ms", "late-ms", "drop-rate", "late-rate",
-                             "corrupt-rate", "partial-rate", "seed"})
+    for (const char* name : {"appdir",       "type",     "cpu",       "capacity",    "state",
+                             "port",         "protocol", "id",        "baud",        "parity",
+                             "latency-ms",   "late-ms",  "drop-rate", "late-rate",   "corrupt-rate",
+                             "partial-rate", "seed",     "run",       "alarm-after", "trip-after"})
         parser.addOption({QLatin1String(name), QString(), QStringLiteral("value")});
     parser.addOption({QStringLiteral("wire-timing"), QString()});
     parser.addOption({QStringLiteral("turnaround"), QString()});

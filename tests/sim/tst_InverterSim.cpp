@@ -28,6 +28,7 @@ private Q_SLOTS:
     void modbusRegisterView();
     void driveFollowsKeysAndRamp();
     void tripsAndAlarms();
+    void drivenByItsOptions();
     void identity_data();
     void identity();
 };
@@ -390,6 +391,32 @@ void TestInverterSim::identity() {
     QCOMPARE(extended ? read("FB05") : typeCode, catalogue.TypeNumber(type));
     QCOMPARE(read("FE08"), catalogue.CpuCode(type, cpu));
     QCOMPARE(read(extended ? "FB58" : "FB05"), catalogue.CapacityCode(type, capacity));
+}
+
+// --run, --alarm-after and --trip-after: a drive that moves by itself, and
+// the terminals that follow it.
+void TestInverterSim::drivenByItsOptions() {
+    const ParaDat table = ShippedTable("QM40", "3.05", "-2004");
+    SimOptions o = Options(Protocol::Inverter);
+    o.runHz = 20;
+    o.alarmAfterMs = 1000;
+    o.tripAfterMs = 5000;
+    InverterSim sim(table, o, QStringLiteral("FA01"));
+    QVERIFY(sim.Drive().Running());
+    QCOMPARE(sim.RamValue(u"FA01"), 2000);
+    sim.Tick(0);
+    sim.Tick(999);
+    QCOMPARE(sim.RamValue(u"FC91"), 0);
+    QCOMPARE(sim.RamValue(u"FD06").value_or(0) & 0x01, 1); // F: running forward
+    QCOMPARE(sim.RamValue(u"FD07").value_or(0) & 0x01, 1);
+    sim.Tick(1000);
+    QCOMPARE(sim.RamValue(u"FC91"), 1);
+    QCOMPARE(sim.RamValue(u"FD06").value_or(0) & 0x08, 0); // S1 blinks by the second
+    sim.Tick(2000);
+    QCOMPARE(sim.RamValue(u"FD06").value_or(0) & 0x08, 8);
+    sim.Tick(5000);
+    QCOMPARE(sim.RamValue(u"FC90"), 1);
+    QVERIFY(!sim.Drive().Running());
 }
 
 QTEST_GUILESS_MAIN(TestInverterSim)
