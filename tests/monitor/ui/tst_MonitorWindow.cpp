@@ -1,0 +1,130 @@
+// The monitoring window on the simulated QM40 under the offscreen platform:
+// what it loads, a run from "Start" to "Stop" with the chart and MonitorBusy,
+// closing refused while running, and the set-up kept on closing. With
+// VDK_SCREENSHOTS=DIR it saves a picture of the window.
+#include "../../sim/SimTables.h"
+#include "DataFixture.h"
+#include "SimLine.h"
+#include "base/EventPump.h"
+#include "data/UPara.h"
+#include "monitor/ui/MonitorWindow.h"
+#include "options/EnvironmentOptions.h"
+#include "settings/AppPaths.h"
+#include "settings/IniFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace vdk;
+
+namespace {
+
+struct Monitor {
+    Monitor() : table(ShippedTable("QM40", "2.10", "-2004")), paths(VDK_SHARE_DIR, QString()) {
+        paths.SelectLanguage("English");
+        paths.SelectInverter("QM40", "2.10", "-2004");
+        values.Resize(table.Count());
+        line = std::make_unique<SimLine>(table, f.messenger, Protocol::Inverter,
+                                         f.tree.Path("sim.txt"), "FA01=3000\n");
+        options.MonKeep = true;
+        window = std::make_unique<MonitorWindow>(MonitorWindow::Parts{
+            line->link, line->clock, pump, f.messenger, line->flags, table, values, paths, settings,
+            options, monDir, [this](bool on) { mainEnabled.append(on); },
+            [this](bool on) { commandEnabled = on; }});
+    }
+    DataFixture f;
+    ParaDat table;
+    AppPaths paths;
+    UPara values;
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    EnvironmentOptions options;
+    QString monDir = f.tree.Path();
+    std::unique_ptr<SimLine> line;
+    std::function<void()> onPump;
+    FunctionPump pump{[this] {
+        if (onPump)
+            onPump();
+    }};
+    QList<bool> mainEnabled;
+    bool commandEnabled = false;
+    std::unique_ptr<MonitorWindow> window;
+};
+
+} // namespace
+
+class TestMonitorWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void loadsTheTypesItems();
+    void runFromStartToStop();
+    void setupKeptOnClosing();
+    void pictures();
+};
+
+void TestMonitorWindow::loadsTheTypesItems() {
+    Monitor m;
+    QVERIFY(m.window->CatalogueLoaded());
+    QVERIFY(m.commandEnabled);
+    // Alarm and trip reads are on by default: CH9 and CH10 give way to them.
+    QCOMPARE(m.window->Setup().UsableSlots(), 8);
+    QCOMPARE(m.window->Setup().ReadsPerSample(), 7);
+    QVERIFY(m.window->StartButton()->isEnabled());
+    QVERIFY(!m.window->StopButton()->isEnabled());
+    // The shortest time base: a division leaves every read its time.
+    QCOMPARE(m.window->TimeBase()->value(), m.window->Setup().MinTimeBaseMs() / 1000.0);
+}
+
+void TestMonitorWindow::runFromStartToStop() {
+    Monitor m;
+    m.window->show();
+    bool busy = false;
+    bool closedWhileRunning = false;
+    m.onPump = [&] {
+        busy |= m.line->flags.MonitorBusy;
+        if (m.line->clock.now > 10000 && m.line->flags.MonitorBusy) {
+            closedWhileRunning |= m.window->close();
+            m.window->Stop();
+        }
+    };
+    m.window->Start();
+    QVERIFY(busy);
+    QVERIFY(!closedWhileRunning);
+    QVERIFY(!m.line->flags.MonitorBusy);
+    QCOMPARE(m.mainEnabled, (QList<bool>{false, true}));
+    const MonitorRecord& r = m.window->Record();
+    QVERIFY(r.SampleCount() > 1);
+    QCOMPARE(m.window->Trace(0)->count(), r.SampleCount()); // every point reached the chart
+    QVERIFY(!m.window->Trace(8)->isVisible());
+    QVERIFY(m.window->StartButton()->isEnabled());
+}
+
+void TestMonitorWindow::setupKeptOnClosing() {
+    Monitor m;
+    m.window->show();
+    for (QCheckBox* box : m.window->findChildren<QCheckBox*>())
+        if (box->text() == "CH7")
+            box->setChecked(true);
+    QVERIFY(m.window->close());
+    QCOMPARE(m.settings.ReadString("Monitor", "Select7", ""), QStringLiteral("1"));
+    QCOMPARE(m.settings.ReadString("Monitor", "Inv1", ""), QStringLiteral("QM40"));
+}
+
+void TestMonitorWindow::pictures() {
+    const QString dir = qEnvironmentVariable("VDK_SCREENSHOTS");
+    if (dir.isEmpty())
+        QSKIP("set VDK_SCREENSHOTS=DIR to save a picture of the window");
+    Monitor m;
+    m.window->resize(900, 560);
+    m.window->show();
+    m.window->grab().save(QDir(dir).filePath("monitor-offscreen.png"));
+}
+
+QTEST_MAIN(TestMonitorWindow)
+#include "tst_MonitorWindow.moc"
