@@ -77,6 +77,14 @@ void TestMonitorWindow::loadsTheTypesItems() {
     QCOMPARE(m.window->Setup().ReadsPerSample(), 7);
     QVERIFY(m.window->StartButton()->isEnabled());
     QVERIFY(!m.window->StopButton()->isEnabled());
+    // A unit change only where the item has another unit: output current (A).
+    QList<QCheckBox*> unitBoxes;
+    for (QCheckBox* box : m.window->findChildren<QCheckBox*>())
+        if (box->text().isEmpty())
+            unitBoxes.append(box);
+    QCOMPARE(unitBoxes.size(), 10);
+    QVERIFY(!unitBoxes[0]->isEnabled()); // output frequency: (Hz) only
+    QVERIFY(unitBoxes[2]->isEnabled());
     // The shortest time base: a division leaves every read its time.
     QCOMPARE(m.window->TimeBase()->value(), m.window->Setup().MinTimeBaseMs() / 1000.0);
 }
