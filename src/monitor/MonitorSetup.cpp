@@ -207,6 +207,12 @@ int MeasureTransaction(CommLink& link, Clock& clock, const MonitorChannel& chann
     return times > 0 ? int((clock.Milliseconds() - start) / times) : 0;
 }
 
+QList<QPointF> RescaledTrace(QList<QPointF> points, double factor, double shift) {
+    for (QPointF& p : points)
+        p.setY(p.y() * factor + shift);
+    return points;
+}
+
 int MinReadTime(int avgCommTime, int marginMs) {
     return (avgCommTime + marginMs) / 50 * 50 + 50;
 }

@@ -3,6 +3,8 @@
 #include "monitor/ContinuousCsv.h"
 #include "monitor/MonitorRun.h"
 
+#include <QList>
+#include <QPointF>
 #include <QString>
 #include <array>
 #include <optional>
@@ -95,6 +97,10 @@ public:
                                const RatedValues& rated,
                                std::optional<double> freeUnitFactor) const;
 };
+
+// A trace after its multiplier was turned by `factor` (every y, offset
+// included, scales) and its offset by `shift` (every y moves).
+QList<QPointF> RescaledTrace(QList<QPointF> points, double factor, double shift);
 
 // The shortest time per read from the measured time per transaction.
 int MinReadTime(int avgCommTime, int marginMs);

@@ -22,6 +22,7 @@ private Q_SLOTS:
     void continuousPlans_data();
     void continuousPlans();
     void figuresOfTheClock();
+    void turningRedrawsTheTrace();
     void voltageClass_data();
     void voltageClass();
 };
@@ -167,6 +168,14 @@ void TestMonitorSetup::figuresOfTheClock() {
     QCOMPARE(MinReadTime(23, 50), 100);
     QCOMPARE(MinReadTime(0, 50), 100);
     QCOMPARE(MinReadTime(149, 50), 200);
+}
+
+// The multiplier from 1.0 to 2.0 doubles every y, offset included; the
+// offset turned by +5 moves every y by 5.
+void TestMonitorSetup::turningRedrawsTheTrace() {
+    const QList<QPointF> trace{{0, 10}, {1, 35}};
+    QCOMPARE(RescaledTrace(trace, 20.0 / 10, 0), (QList<QPointF>{{0, 20}, {1, 70}}));
+    QCOMPARE(RescaledTrace(trace, 1, 5), (QList<QPointF>{{0, 15}, {1, 40}}));
 }
 
 void TestMonitorSetup::voltageClass_data() {

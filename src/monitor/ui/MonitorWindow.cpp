@@ -136,12 +136,24 @@ QWidget* MonitorWindow::BuildSettingTab() {
                 ShowUnit(i);
             }
         });
-        for (QAbstractSpinBox* box : {static_cast<QAbstractSpinBox*>(r.multiplier),
-                                      static_cast<QAbstractSpinBox*>(r.offset)})
-            connect(box, &QAbstractSpinBox::editingFinished, this, [this] {
-                if (!filling_)
-                    ReadSetup();
-            });
+        // Turning a multiplier or an offset redraws what the trace already
+        // holds with it.
+        connect(r.multiplier, &QDoubleSpinBox::valueChanged, this, [this, i](double value) {
+            MonitorSlot& slot = setup_.slots[i];
+            const int position = int(std::lround(value * 10));
+            if (filling_ || position == slot.multiplier)
+                return;
+            series_[i]->replace(
+                RescaledTrace(series_[i]->points(), double(position) / slot.multiplier, 0));
+            slot.multiplier = position;
+        });
+        connect(r.offset, &QSpinBox::valueChanged, this, [this, i](int value) {
+            MonitorSlot& slot = setup_.slots[i];
+            if (filling_ || value == slot.offset)
+                return;
+            series_[i]->replace(RescaledTrace(series_[i]->points(), 1, value - slot.offset));
+            slot.offset = value;
+        });
         connect(r.colour, &QPushButton::clicked, this, [this, i] {
             const auto chosen = p_.messenger.Dialogs().ChooseColour(setup_.slots[i].colour);
             if (!chosen)

@@ -76,6 +76,7 @@ public:
     QTabWidget* Tabs() const { return tabs_; }
     QLineSeries* Trace(int slot) const { return series_[slot]; }
     QLineEdit* ValueBox(int slot) const { return rows_[slot].value; }
+    QDoubleSpinBox* MultiplierBox(int slot) const { return rows_[slot].multiplier; }
     QDoubleSpinBox* TimeBase() const { return time_; }
 
 protected:

@@ -111,6 +111,11 @@ void TestMonitorWindow::runFromStartToStop() {
     QCOMPARE(m.window->Trace(0)->count(), r.SampleCount()); // every point reached the chart
     QVERIFY(!m.window->Trace(8)->isVisible());
     QVERIFY(m.window->StartButton()->isEnabled());
+
+    // Turning CH4's multiplier (the DC voltage, 100 %) redraws the trace.
+    QCOMPARE(m.window->Trace(3)->at(1).y(), 100.0);
+    m.window->MultiplierBox(3)->setValue(2.0);
+    QCOMPARE(m.window->Trace(3)->at(1).y(), 200.0);
 }
 
 void TestMonitorWindow::setupKeptOnClosing() {
