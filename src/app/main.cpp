@@ -230,8 +230,11 @@ int main(int argc, char** argv) {
             return true;
         },
         [&] {
-            const bool fc91 = session.table.FindRow(u"FC91") >= 0;
-            const bool fc90 = session.table.FindRow(u"FC90") >= 0;
+            // Alarm and trip display need the words and the names to show.
+            const bool fc91 =
+                session.table.FindRow(u"FC91") >= 0 && !monitor->Catalogue().alarmNames.isEmpty();
+            const bool fc90 =
+                session.table.FindRow(u"FC90") >= 0 && !monitor->Catalogue().tripNames.isEmpty();
             OptionsDialog window(options, settings, session.texts, session.messenger, flags,
                                  {fc91, fc90, [&](bool on) { programOptions.UseMaintenance(on); },
                                   [&](bool on) { programOptions.UseRegistration(on); },

@@ -69,6 +69,7 @@ public:
     void Start();
     void Stop();
     bool CatalogueLoaded() const { return catalogue_.Loaded(); }
+    const MonitorCatalogue& Catalogue() const { return catalogue_; }
     const MonitorSetup& Setup() const { return setup_; }
     const MonitorRecord& Record() const { return record_; }
     QPushButton* StartButton() const { return start_; }

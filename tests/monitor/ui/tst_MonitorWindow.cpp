@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -64,6 +65,7 @@ class TestMonitorWindow : public QObject {
 private Q_SLOTS:
     void loadsTheTypesItems();
     void runFromStartToStop();
+    void continuousRunWritesItsCsv();
     void setupKeptOnClosing();
     void pictures();
 };
@@ -116,6 +118,29 @@ void TestMonitorWindow::runFromStartToStop() {
     QCOMPARE(m.window->Trace(3)->at(1).y(), 100.0);
     m.window->MultiplierBox(3)->setValue(2.0);
     QCOMPARE(m.window->Trace(3)->at(1).y(), 200.0);
+}
+
+// Continuous monitoring: the notice, the CSV dialog in the monitor folder,
+// the header and a row per sample of the record time.
+void TestMonitorWindow::continuousRunWritesItsCsv() {
+    Monitor m;
+    m.options.MonMode3 = true;
+    m.options.MonMode3T = 30;
+    m.options.MonMode3Smp = 300;
+    m.window->show();
+    m.f.dialogs.files.enqueue(m.f.tree.Path("run"));
+    m.window->Start();
+    QCOMPARE(m.f.dialogs.Numbers(), QList<int>{51});
+    QCOMPARE(m.f.dialogs.fileRequests.last().directory, m.f.tree.Path());
+    QFile csv(m.f.tree.Path("run.csv")); // ".csv" appended
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = csv.readAll().split('\n');
+    QCOMPARE(lines[0].trimmed(), QByteArray("QM40-2004"));
+    QCOMPARE(lines[1].trimmed(), QByteArray("30(min)"));
+    QCOMPARE(lines.size() - 1, 5 + 7); // samples at 0, 5, ... 30 minutes
+    QVERIFY(lines[5].startsWith("0,"));
+    QVERIFY(lines[11].startsWith("1800000,"));
+    QCOMPARE(m.window->Record().SampleCount(), 7);
 }
 
 void TestMonitorWindow::setupKeptOnClosing() {
