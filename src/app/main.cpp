@@ -235,11 +235,13 @@ int main(int argc, char** argv) {
                 session.table.FindRow(u"FC91") >= 0 && !monitor->Catalogue().alarmNames.isEmpty();
             const bool fc90 =
                 session.table.FindRow(u"FC90") >= 0 && !monitor->Catalogue().tripNames.isEmpty();
-            OptionsDialog window(options, settings, session.texts, session.messenger, flags,
-                                 {fc91, fc90, [&](bool on) { programOptions.UseMaintenance(on); },
-                                  [&](bool on) { programOptions.UseRegistration(on); },
-                                  [&](bool on) { programOptions.ShowBuffers(on); }},
-                                 QApplication::activeWindow());
+            OptionsDialog window(
+                options, settings, session.texts, session.messenger, flags,
+                {fc91, fc90, [&](bool on) { programOptions.UseMaintenance(on); },
+                 [&](bool on) { programOptions.UseRegistration(on); },
+                 [&](bool on) { programOptions.ShowBuffers(on); },
+                 session.table.FindRow(u"FA10") >= 0 && session.table.FindRow(u"FA11") >= 0},
+                QApplication::activeWindow());
             window.exec();
         },
         [&](const auto& undo, const auto& redo) { buffers.ShowStores(undo, redo); },

@@ -246,9 +246,9 @@ void OptionsDialog::Apply() {
     boxes_.at("MonMode6")->setEnabled(a.trip);
     boxes_.at("MonMode7")->setEnabled(a.tripData);
     boxes_.at("SkipFile")->setEnabled(a.saveResult);
-    boxes_.at("MonMode4")->setEnabled(a.runStop);
+    boxes_.at("MonMode4")->setEnabled(a.runStop && context_.hasKeys);
     for (QLabel* hint : hints_)
-        hint->setVisible(a.runStopHints);
+        hint->setVisible(a.runStopHints && context_.hasKeys);
     fields_.at("MonMode2Multi")->setEnabled(a.multiplier);
     fields_.at("MonMode3T")->setEnabled(a.continuousFields);
     fields_.at("MonMode3Smp")->setEnabled(a.continuousFields);

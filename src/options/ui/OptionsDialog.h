@@ -34,6 +34,8 @@ public:
         std::function<void(bool)> registerFileType;
         // "Display the Buffer Table." ticked or unticked.
         std::function<void(bool)> showBufferTable;
+        // The type defines the key words (FA10, FA11) the run and stop keys write.
+        bool hasKeys = true;
     };
 
     OptionsDialog(EnvironmentOptions& options, IniFile& settings, const LanguageTexts& texts,

@@ -16,9 +16,12 @@ using namespace vdk;
 namespace {
 struct Window {
     OptionsDialog& Make() {
-        OptionsDialog::Context context{true, true, [this](bool on) { maintenance.append(on); },
+        OptionsDialog::Context context{true,
+                                       true,
+                                       [this](bool on) { maintenance.append(on); },
                                        [this](bool on) { registration.append(on); },
-                                       [this](bool on) { buffers.append(on); }};
+                                       [this](bool on) { buffers.append(on); },
+                                       hasKeys};
         window = std::make_unique<OptionsDialog>(options, settings, f.texts, f.messenger, flags,
                                                  context);
         window->show();
@@ -29,6 +32,7 @@ struct Window {
     EnvironmentOptions options;
     ProgramFlags flags;
     QList<bool> maintenance, registration, buffers;
+    bool hasKeys = true;
     std::unique_ptr<OptionsDialog> window;
 };
 } // namespace
@@ -65,6 +69,13 @@ void TestOptionsDialog::boxesFollowTheRules() {
     o.reject();
     QCOMPARE(w.maintenance, (QList<bool>{true, false}));
     QCOMPARE(w.registration, (QList<bool>{false, true}));
+
+    // Without the key words the run and stop keys have nothing to write.
+    Window keyless;
+    keyless.hasKeys = false;
+    QVERIFY(!keyless.Make().Box("MonMode4")->isEnabled());
+    Window keyed;
+    QVERIFY(keyed.Make().Box("MonMode4")->isEnabled());
 }
 
 void TestOptionsDialog::fieldsKeepTheWindowOpen_data() {
