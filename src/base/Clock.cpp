@@ -1,5 +1,8 @@
 #include "base/Clock.h"
 
+#include "base/EventPump.h"
+
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -40,6 +43,16 @@ void SystemClock::SleepUntilMicroseconds(qint64 deadline) {
         else
             std::this_thread::yield();
     }
+}
+
+void WaitPumping(Clock& clock, EventPump& pump, qint64 deadline,
+                 const std::function<bool()>& stop) {
+    constexpr qint64 kSliceMs = 10;
+    while (!(stop && stop()) && clock.Milliseconds() < deadline) {
+        pump.ProcessEvents();
+        clock.SleepUntil(std::min(deadline, clock.Milliseconds() + kSliceMs));
+    }
+    pump.ProcessEvents();
 }
 
 } // namespace vdk

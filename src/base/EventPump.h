@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QtGlobal>
 #include <functional>
 
 namespace vdk {
+
+class Clock;
 
 // "Let the user interface process pending events once." Long work on the one UI
 // thread calls it per step; what the user does meanwhile only sets flags.
@@ -25,5 +28,11 @@ public:
 private:
     std::function<void()> f_;
 };
+
+// Waits until `deadline` (ms) without spinning, letting the user interface
+// in at least every 10 ms and once more at the end; returns early when
+// `stop` says so. The one wait of the sampling and key pad loops.
+void WaitPumping(Clock& clock, EventPump& pump, qint64 deadline,
+                 const std::function<bool()>& stop = {});
 
 } // namespace vdk

@@ -317,19 +317,11 @@ void KeyPadSession::FcEnter() {
         for (const QString& state : {shown, kFc}) {
             display_ = state;
             Changed();
-            Wait(config_.ledMs());
+            WaitPumping(clock_, pump_, clock_.Milliseconds() + config_.ledMs());
         }
     }
     if (fcMode_) // Escape may have ended it meanwhile
         LeaveFcMode();
-}
-
-void KeyPadSession::Wait(int ms) {
-    const qint64 until = clock_.Milliseconds() + ms;
-    do {
-        pump_.ProcessEvents();
-        clock_.SleepUntil(std::min(until, clock_.Milliseconds() + 20));
-    } while (clock_.Milliseconds() < until);
 }
 
 } // namespace vdk

@@ -109,7 +109,6 @@ private:
     void ShowPanel();
     void ShowEntry();
     void LeaveFcMode();
-    void Wait(int ms);
     void Changed();
 
     CommLink& link_;

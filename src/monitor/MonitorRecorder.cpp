@@ -8,11 +8,6 @@
 
 namespace vdk {
 
-namespace {
-// The longest the user interface waits for its turn during a wait.
-constexpr qint64 kSliceMs = 10;
-} // namespace
-
 qint64 SampleDeadline(qint64 t0, double intervalMs, qint64 n) {
     return t0 + std::llround(double(n) * intervalMs);
 }
@@ -37,12 +32,8 @@ qint64 MonitorRecorder::Run(const Config& config,
         ++n;
         if (config.count >= 0 && n >= config.count)
             break;
-        const qint64 deadline = SampleDeadline(t0, config.intervalMs, n);
-        while (!stop_ && clock_.Milliseconds() < deadline) {
-            pump_.ProcessEvents();
-            clock_.SleepUntil(std::min(deadline, clock_.Milliseconds() + kSliceMs));
-        }
-        pump_.ProcessEvents();
+        WaitPumping(clock_, pump_, SampleDeadline(t0, config.intervalMs, n),
+                    [this] { return stop_; });
     }
     return n;
 }

@@ -14,7 +14,6 @@ namespace vdk {
 
 namespace {
 
-constexpr qint64 kSliceMs = 10;
 const QString kError = QStringLiteral("Err.");
 
 // FA10 1, the key word, FA10 0: how a key reaches the inverter.
@@ -125,14 +124,6 @@ bool MonitorRun::DriveKey(CommLink& link, bool run, int avgCommTimeMs) {
     return SendKeyWord(link, avgCommTimeMs / 4 * 256 + (run ? 1 : 2));
 }
 
-void MonitorRun::Wait(qint64 deadline) {
-    while (!stop_ && clock_.Milliseconds() < deadline) {
-        pump_.ProcessEvents();
-        clock_.SleepUntil(std::min(deadline, clock_.Milliseconds() + kSliceMs));
-    }
-    pump_.ProcessEvents();
-}
-
 MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
     Begin();
     runWord_ = RunWord(config.sampleIntervalMs);
@@ -156,7 +147,8 @@ MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
         DriveKeys(config, false);
         if (stop_ || n == config.pointsPerChannel)
             break;
-        Wait(SampleDeadline(t0, config.sampleIntervalMs, n + 1));
+        WaitPumping(clock_, pump_, SampleDeadline(t0, config.sampleIntervalMs, n + 1),
+                    [this] { return stop_; });
         if (stop_)
             break;
     }
@@ -209,7 +201,7 @@ MonitorRecord MonitorRun::RunContinuous(const MonitorRunConfig& config, Continuo
         csv.Append(ContinuousRow(elapsed, cells, separator));
         if (stop_)
             break;
-        Wait(SampleDeadline(t0, intervalMs, n + 1));
+        WaitPumping(clock_, pump_, SampleDeadline(t0, intervalMs, n + 1), [this] { return stop_; });
         if (stop_)
             break;
     }

@@ -93,7 +93,6 @@ private:
     bool ReadSlots(const MonitorRunConfig& config, bool first, Sample& sample);
     void Checks(const MonitorRunConfig& config, bool erroneous, MonitorRecord& record);
     void DriveKeys(const MonitorRunConfig& config, bool continuous);
-    void Wait(qint64 deadline);
     void Begin();
 
     CommLink& link_;
