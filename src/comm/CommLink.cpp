@@ -222,6 +222,16 @@ void CommLink::IndicatorChanged() {
         indicatorChanged_();
 }
 
+bool CommLink::WriteRam(QStringView comNo, int value) {
+    return Transact(table_ ? table_->FindRow(comNo) : -1, QString::number(value), u"P").ok();
+}
+
+bool CommLink::SendKeyWord(int word) {
+    const bool on = WriteRam(u"FA10", 1);
+    const bool sent = WriteRam(u"FA11", word);
+    return WriteRam(u"FA10", 0) && on && sent;
+}
+
 int CommLink::AccessRow() const {
     return table_ ? table_->FindRow(kMaintenanceAccess) : -1;
 }

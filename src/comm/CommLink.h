@@ -119,6 +119,12 @@ public:
     // cannot hold whole (not an integer, or beyond its width) fails without
     // being sent.
     TransactResult Transact(int row, const QString& valueText, QStringView command);
+    // A write of `value` to RAM ("P") of the parameter `comNo`; false when it
+    // failed or the table does not define the number.
+    bool WriteRam(QStringView comNo, int value);
+    // A key word as the inverter takes one: FA10 1, the word in FA11, FA10 0.
+    // False when any of the three writes failed.
+    bool SendKeyWord(int word);
     // Whether the last exchange failed: the communication error flag that
     // stays set until the next exchange, or until cleared.
     bool LastFailed() const { return errorFlag_; }

@@ -13,7 +13,6 @@
 namespace vdk {
 
 namespace {
-const QString kPanelBlock = QStringLiteral("FC10");
 const QString kKeyWord = QStringLiteral("FA11");
 const QString kKeyMode = QStringLiteral("FA10");
 const QString kBlank = QStringLiteral("    ");
@@ -133,16 +132,14 @@ void KeyPadSession::SendKey(Key key, int base) {
     if (!pending_[key])
         return;
     pending_[key] = false;
-    const bool on = Write(kKeyMode, 1);
-    const bool sent = Write(kKeyWord, word);
-    if (!(Write(kKeyMode, 0) && on && sent))
-        KeyFailed(key);
+    if (link_.SendKeyWord(word))
+        return;
+    keyModeOn_ = true; // the key mode may still be on: the loop's end writes it off again
+    KeyFailed(key);
 }
 
 bool KeyPadSession::Write(const QString& number, int value) {
-    const ParaDat* table = link_.Table();
-    const int row = table ? table->FindRow(number) : -1;
-    const bool ok = link_.Transact(row, QString::number(value), u"P").ok();
+    const bool ok = link_.WriteRam(number, value);
     if (number == kKeyMode && ok)
         keyModeOn_ = value == 1;
     return ok;
@@ -166,7 +163,9 @@ void KeyPadSession::ReleaseHeldKeys() {
         if (held_[key])
             SendKey(key, 1);
     }
-    if (keyModeOn_ && !Write(kKeyMode, 0))
+    // A key whose failure was told already is not told again.
+    if (keyModeOn_ && !Write(kKeyMode, 0) &&
+        (failedKeys_.isEmpty() || failedKeys_.back() != lastKey_))
         KeyFailed(lastKey_);
 }
 

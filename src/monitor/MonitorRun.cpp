@@ -3,7 +3,6 @@
 #include "base/Clock.h"
 #include "base/EventPump.h"
 #include "comm/CommLink.h"
-#include "data/ParaDat.h"
 #include "monitor/MonitorCatalogue.h"
 #include "monitor/MonitorRecorder.h"
 #include "monitor/MonitorSetup.h"
@@ -15,18 +14,6 @@ namespace vdk {
 namespace {
 
 const QString kError = QStringLiteral("Err.");
-
-// FA10 1, the key word, FA10 0: how a key reaches the inverter.
-bool SendKeyWord(CommLink& link, int word) {
-    const ParaDat* table = link.Table();
-    const auto write = [&](const char* number, int value) {
-        const int row = table ? table->FindRow(QString::fromLatin1(number)) : -1;
-        return link.Transact(row, QString::number(value), u"P").ok();
-    };
-    const bool on = write("FA10", 1);
-    const bool sent = write("FA11", word);
-    return write("FA10", 0) && on && sent;
-}
 
 } // namespace
 
@@ -95,8 +82,7 @@ void MonitorRun::Checks(const MonitorRunConfig& config, bool erroneous, MonitorR
 void MonitorRun::RequestDriveKey(bool run) {
     if (!running_)
         return;
-    const ParaDat* table = link_.Table();
-    link_.Transact(table ? table->FindRow(u"FA11") : -1, QStringLiteral("0"), u"P");
+    link_.WriteRam(u"FA11", 0);
     (run ? runKey_ : stopKey_) = true;
 }
 
@@ -108,20 +94,19 @@ void MonitorRun::DriveKeys(const MonitorRunConfig& config, bool continuous) {
     // A stop is always carried out; a run is not started from a continuous run.
     if (stopKey_) {
         stopKey_ = false;
-        if (!SendKeyWord(link_, runWord_ + 2) && observer_.driveKeyFailed)
+        if (!link_.SendKeyWord(runWord_ + 2) && observer_.driveKeyFailed)
             observer_.driveKeyFailed(false);
     }
     if (runKey_) {
         runKey_ = false;
-        if (!continuous && !SendKeyWord(link_, runWord_ + 1) && observer_.driveKeyFailed)
+        if (!continuous && !link_.SendKeyWord(runWord_ + 1) && observer_.driveKeyFailed)
             observer_.driveKeyFailed(true);
     }
 }
 
 bool MonitorRun::DriveKey(CommLink& link, bool run, int avgCommTimeMs) {
-    const ParaDat* table = link.Table();
-    link.Transact(table ? table->FindRow(u"FA11") : -1, QStringLiteral("0"), u"P");
-    return SendKeyWord(link, avgCommTimeMs / 4 * 256 + (run ? 1 : 2));
+    link.WriteRam(u"FA11", 0);
+    return link.SendKeyWord(avgCommTimeMs / 4 * 256 + (run ? 1 : 2));
 }
 
 MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
