@@ -6,6 +6,7 @@
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "monitor/MonitorCatalogue.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -146,10 +147,30 @@ bool MonitorSetup::Erase(IniFile& settings) {
     return ok;
 }
 
+MonitorOptions MonitorOptionsOf(const EnvironmentOptions& o, const ParaDat& table,
+                                const MonitorCatalogue& catalogue, bool maintenance) {
+    const OptionAvailability a =
+        AvailabilityOf(o, table.FindRow(u"FC91") >= 0 && !catalogue.alarmNames.isEmpty(),
+                       table.FindRow(u"FC90") >= 0 && !catalogue.tripNames.isEmpty(), maintenance);
+    MonitorOptions m;
+    m.alarm = o.MonMode5 && a.alarm;
+    m.trip = o.MonMode6 && a.trip;
+    m.stopAtTrip = o.MonMode7 && a.tripData;
+    m.driveKeys = o.MonMode4 && table.FindRow(u"FA10") >= 0 && table.FindRow(u"FA11") >= 0;
+    if (o.MonMode2)
+        m.freeUnitFactor = o.MonMode2Multi / 100.0;
+    m.terminalLevel = o.MonVal;
+    return m;
+}
+
 MonitorRunConfig MonitorSetup::RunConfig(const MonitorCatalogue& catalogue, const ParaDat& table,
                                          const RatedValues& rated,
-                                         std::optional<double> freeUnitFactor) const {
+                                         const MonitorOptions& options) const {
     MonitorRunConfig config;
+    config.terminalLevel = options.terminalLevel;
+    config.stopAtTrip = options.stopAtTrip;
+    config.driveKeys = options.driveKeys;
+    const std::optional<double>& freeUnitFactor = options.freeUnitFactor;
     for (int i = 0; i < kMonitorSlots; ++i) {
         const MonitorSlot& s = slots[i];
         config.active[i] = s.selected && s.visible && s.item < catalogue.items.size();

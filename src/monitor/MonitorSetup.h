@@ -19,6 +19,18 @@ class ParaDat;
 class UPara;
 struct InverterIdentity;
 
+struct EnvironmentOptions;
+
+// What the options allow the monitor of this inverter type: alarm and trip
+// display need their words and their names, the drive keys FA10 and FA11.
+struct MonitorOptions {
+    bool alarm = false, trip = false, stopAtTrip = false, driveKeys = false;
+    std::optional<double> freeUnitFactor; // "Use Free Unit"
+    int terminalLevel = 15;
+};
+MonitorOptions MonitorOptionsOf(const EnvironmentOptions& options, const ParaDat& table,
+                                const MonitorCatalogue& catalogue, bool maintenance);
+
 // The rated voltage and current the "Unit Chg." boxes scale by; nothing for a
 // voltage whose class the capacity does not give.
 struct RatedValues {
@@ -90,12 +102,11 @@ public:
     // folder, stays.
     static bool Erase(IniFile& settings);
 
-    // What a run reads and shows, from this set-up: the multipliers and
-    // offsets of the slots, and each slot's display factor (the free unit's,
-    // else the rated value's for a checked unit change).
+    // What a run reads and shows, from this set-up and the options: the
+    // multipliers and offsets of the slots, and each slot's display factor
+    // (the free unit's, else the rated value's for a checked unit change).
     MonitorRunConfig RunConfig(const MonitorCatalogue& catalogue, const ParaDat& table,
-                               const RatedValues& rated,
-                               std::optional<double> freeUnitFactor) const;
+                               const RatedValues& rated, const MonitorOptions& options) const;
 };
 
 // A trace after its multiplier was turned by `factor` (every y, offset

@@ -2,7 +2,10 @@
 // slots, the counts of reads and points, the entry rules, [Monitor], and the
 // figures of continuous mode.
 #include "DataFixture.h"
+#include "data/ParaDat.h"
+#include "monitor/MonitorCatalogue.h"
 #include "monitor/MonitorSetup.h"
+#include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -23,6 +26,7 @@ private Q_SLOTS:
     void continuousPlans();
     void figuresOfTheClock();
     void turningRedrawsTheTrace();
+    void optionsNeedWhatTheyShow();
     void voltageClass_data();
     void voltageClass();
 };
@@ -176,6 +180,29 @@ void TestMonitorSetup::turningRedrawsTheTrace() {
     const QList<QPointF> trace{{0, 10}, {1, 35}};
     QCOMPARE(RescaledTrace(trace, 20.0 / 10, 0), (QList<QPointF>{{0, 20}, {1, 70}}));
     QCOMPARE(RescaledTrace(trace, 1, 5), (QList<QPointF>{{0, 15}, {1, 40}}));
+}
+
+// Alarm and trip display need their words and their names; the drive keys
+// FA10 and FA11.
+void TestMonitorSetup::optionsNeedWhatTheyShow() {
+    ParaDat table;
+    table.Load({"FC91,0,0,Alarm,Fc91,,2,0,0,65535,0,0,,,,1,0",
+                "FC90,0,0,Trip,Fc90,,2,0,0,65535,0,0,,,,1,0",
+                "FA10,0,0,Key mode,Fb09,,2,0,0,1,0,0,,,RAM,1,0"},
+               QStringLiteral("0*"));
+    MonitorCatalogue catalogue;
+    catalogue.tripKeys = {"0", "1"};
+    catalogue.tripNames = {"none", "OC1"};
+    EnvironmentOptions o;
+    o.MonMode4 = true;
+    o.MonMode2 = true;
+    o.MonMode2Multi = 250;
+    const MonitorOptions m = MonitorOptionsOf(o, table, catalogue, false);
+    QVERIFY(!m.alarm); // no alarm names
+    QVERIFY(m.trip);
+    QVERIFY(m.stopAtTrip);
+    QVERIFY(!m.driveKeys); // no FA11
+    QCOMPARE(m.freeUnitFactor.value_or(0), 2.5);
 }
 
 void TestMonitorSetup::voltageClass_data() {

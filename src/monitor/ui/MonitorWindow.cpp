@@ -69,8 +69,7 @@ MonitorWindow::MonitorWindow(Parts parts, QWidget* parent)
         auto* key = new QShortcut(
             runKey ? QKeySequence(Qt::SHIFT | Qt::Key_F9) : QKeySequence(Qt::Key_F9), this);
         connect(key, &QShortcut::activated, this, [this, runKey] {
-            if (!p_.options.MonMode4 || p_.table.FindRow(u"FA10") < 0 ||
-                p_.table.FindRow(u"FA11") < 0)
+            if (!MonitorOptionsOf(p_.options, p_.table, catalogue_, p_.flags.MainteFlag).driveKeys)
                 return;
             if (run_ && run_->Running())
                 run_->RequestDriveKey(runKey);
@@ -299,20 +298,17 @@ void MonitorWindow::Reload() {
         for (const MonitorItem& item : catalogue_.items)
             r.item->addItem(item.name);
     }
-    portOk_ = p_.link.CommunicationCheck();
-    rated_ = ReadRatedValues(p_.link, p_.table, p_.values, id.Capacity, portOk_);
     setup_.Restore(p_.settings, id, int(catalogue_.items.size()));
-    ShowSetup();
     MeasureLink();
+    rated_ = ReadRatedValues(p_.link, p_.table, p_.values, id.Capacity, portOk_);
+    ShowSetup();
 }
 
 void MonitorWindow::ShowSetup() {
     filling_ = true;
-    const EnvironmentOptions& o = p_.options;
-    const OptionAvailability a = AvailabilityOf(
-        o, p_.table.FindRow(u"FC91") >= 0, p_.table.FindRow(u"FC90") >= 0, p_.flags.MainteFlag);
-    setup_.ApplyAlarmTripSlots(o.MonMode5 && a.alarm && !catalogue_.alarmNames.isEmpty(),
-                               o.MonMode6 && a.trip && !catalogue_.tripNames.isEmpty());
+    const MonitorOptions allowed =
+        MonitorOptionsOf(p_.options, p_.table, catalogue_, p_.flags.MainteFlag);
+    setup_.ApplyAlarmTripSlots(allowed.alarm, allowed.trip);
     for (int i = 0; i < kMonitorSlots; ++i) {
         const MonitorSlot& s = setup_.slots[i];
         Row& r = rows_[i];
@@ -333,7 +329,7 @@ void MonitorWindow::ShowSetup() {
         ShowUnit(i);
     }
     max_->setValue(setup_.max.toInt());
-    banner_->setVisible(o.MonMode3);
+    banner_->setVisible(p_.options.MonMode3);
     filling_ = false;
     Recount();
 }
@@ -401,7 +397,6 @@ void MonitorWindow::MeasureLink() {
     } else {
         setup_.minReadTime = 500;
     }
-    Recount();
 }
 
 void MonitorWindow::SetRunning(bool running) {
@@ -430,17 +425,11 @@ void MonitorWindow::Start() {
         return;
     }
     const EnvironmentOptions& o = p_.options;
-    MonitorRunConfig config = setup_.RunConfig(
-        catalogue_, p_.table, rated_,
-        o.MonMode2 ? std::optional<double>(o.MonMode2Multi / 100.0) : std::nullopt);
-    config.terminalLevel = o.MonVal;
+    MonitorRunConfig config =
+        setup_.RunConfig(catalogue_, p_.table, rated_,
+                         MonitorOptionsOf(o, p_.table, catalogue_, p_.flags.MainteFlag));
     config.decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
     config.sampleIntervalMs = time_->value() * 200;
-    const OptionAvailability a = AvailabilityOf(
-        o, p_.table.FindRow(u"FC91") >= 0, p_.table.FindRow(u"FC90") >= 0, p_.flags.MainteFlag);
-    config.stopAtTrip = o.MonMode7 && a.tripData;
-    config.driveKeys =
-        o.MonMode4 && p_.table.FindRow(u"FA10") >= 0 && p_.table.FindRow(u"FA11") >= 0;
 
     std::optional<ContinuousCsv> csv;
     if (o.MonMode3) {

@@ -102,6 +102,7 @@ private:
     void ShowSetup();
     void ReadSetup();
     void Recount();
+    // The link check and the transaction time, for the shortest time base.
     void MeasureLink();
     void ShowUnit(int slot);
     void SetRunning(bool running);
