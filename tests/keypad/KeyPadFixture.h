@@ -34,13 +34,6 @@ inline vdk::ParaDat KeyPadTable() {
 // `cycles` turns.
 struct Pad {
     explicit Pad(int cycles = 3) : cycles(cycles) {
-        SimOptions o;
-        o.latencyMs = 2;
-        sim = std::make_unique<InverterSim>(table, o, "FA01");
-        port = std::make_unique<SimulatedPort>(*sim, clock);
-        recorder = std::make_unique<RecordingPort>(*port, clock);
-        link = std::make_unique<CommLink>(*recorder, clock, f.messenger, flags);
-        link->SetTable(&table);
         values.Resize(table.Count());
         KeyPadSession::Config config;
         config.freqCommNo = "FA01";
@@ -70,12 +63,11 @@ struct Pad {
     DataFixture f;
     ParaDat table = KeyPadTable();
     UPara values;
-    VirtualClock clock;
-    ProgramFlags flags;
-    std::unique_ptr<InverterSim> sim;
-    std::unique_ptr<SimulatedPort> port;
-    std::unique_ptr<RecordingPort> recorder;
-    std::unique_ptr<CommLink> link;
+    RecordedLine line{table, f.messenger};
+    VirtualClock& clock = line.clock;
+    InverterSim* sim = &line.sim;
+    RecordingPort* recorder = &line.recorder;
+    CommLink* link = &line.link;
     int cycles;
     int turn = 0;
     int pumpMs = 40;

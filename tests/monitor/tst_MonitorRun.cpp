@@ -28,14 +28,7 @@ namespace {
 // A monitor run on the simulated QM40; `onPump` runs at each turn of the
 // user interface.
 struct Bench {
-    Bench() : table(ShippedTable("QM40", "2.10", "-2004")) {
-        SimOptions o;
-        o.latencyMs = 2;
-        sim = std::make_unique<InverterSim>(table, o, "FA01");
-        port = std::make_unique<SimulatedPort>(*sim, clock);
-        recorder = std::make_unique<RecordingPort>(*port, clock);
-        link = std::make_unique<CommLink>(*recorder, clock, f.messenger, flags);
-        link->SetTable(&table);
+    Bench() {
         link->OpenPort();
         values.Resize(table.Count());
         catalogue = MonitorCatalogue::Load(
@@ -58,21 +51,14 @@ struct Bench {
         config.multiplier[slot] = multiplier;
         config.offset[slot] = offset;
     }
-    void Key(int word) {
-        sim->Handle(EncodeInverterRequest({"FA10", false, 'P', "1", {}}), clock.now);
-        sim->Handle(EncodeInverterRequest({"FA11", false, 'P', QString::number(word), {}}),
-                    clock.now);
-    }
-
     DataFixture f;
-    ParaDat table;
+    ParaDat table = ShippedTable("QM40", "2.10", "-2004");
     UPara values;
-    VirtualClock clock;
-    ProgramFlags flags;
-    std::unique_ptr<InverterSim> sim;
-    std::unique_ptr<SimulatedPort> port;
-    std::unique_ptr<RecordingPort> recorder;
-    std::unique_ptr<CommLink> link;
+    RecordedLine line{table, f.messenger};
+    VirtualClock& clock = line.clock;
+    InverterSim* sim = &line.sim;
+    RecordingPort* recorder = &line.recorder;
+    CommLink* link = &line.link;
     MonitorCatalogue catalogue;
     int turn = 0;
     std::function<void(int)> onPump;

@@ -1,7 +1,11 @@
 #pragma once
 
 #include "VirtualClock.h"
+#include "base/ProgramFlags.h"
+#include "comm/CommLink.h"
 #include "comm/SerialPort.h"
+#include "sim/InverterSim.h"
+#include "sim/SimulatedPort.h"
 
 #include <QList>
 #include <QStringList>
@@ -39,4 +43,26 @@ public:
 private:
     vdk::SerialPort& inner_;
     VirtualClock& clock_;
+};
+
+// The simulated inverter (frequency command FA01) on a virtual line whose
+// frames are noted, and a link to it on `table`.
+struct RecordedLine {
+    RecordedLine(const vdk::ParaDat& table, vdk::Messenger& messenger)
+        : sim(table, Options(), QStringLiteral("FA01")), port(sim, clock), recorder(port, clock),
+          link(recorder, clock, messenger, flags) {
+        link.SetTable(&table);
+    }
+    static vdk::SimOptions Options() {
+        vdk::SimOptions o;
+        o.latencyMs = 2;
+        return o;
+    }
+
+    VirtualClock clock;
+    vdk::ProgramFlags flags;
+    vdk::InverterSim sim;
+    vdk::SimulatedPort port;
+    RecordingPort recorder;
+    vdk::CommLink link;
 };
