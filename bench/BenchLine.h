@@ -50,6 +50,24 @@ private:
     QString pty_;
 };
 
+// One shipped selection's definitions, as the program loads them.
+struct ShippedSelection {
+    ShippedSelection(const QString& appDir, const QString& type, const QString& cpu,
+                     const QString& capacity)
+        : paths(appDir, QString()) {
+        paths.SelectLanguage(QStringLiteral("English"));
+        paths.SelectInverter(type, cpu, capacity);
+        SilentDialogs dialogs;
+        LanguageTexts texts;
+        Messenger messenger(texts, dialogs);
+        DefinitionLoader loader(paths, messenger);
+        loaded = loader.LoadDefinitions(table) && loader.LoadCapacityDefaults(table);
+    }
+    AppPaths paths;
+    ParaDat table;
+    bool loaded = false;
+};
+
 // The shipped inverter with the most parameters (its first capacity).
 struct LargestDefinition {
     explicit LargestDefinition(const QString& appDir) : paths(appDir, QString()) {

@@ -27,18 +27,15 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     const QString simProgram = QCoreApplication::applicationDirPath() + "/vdk330q-sim";
-    AppPaths paths(QCoreApplication::applicationDirPath(), QString());
-    paths.SelectLanguage(QStringLiteral("English"));
-    paths.SelectInverter("QM40", "2.10", "-2004");
-    SilentDialogs dialogs;
-    LanguageTexts texts;
-    Messenger messenger(texts, dialogs);
-    ParaDat table;
-    DefinitionLoader loader(paths, messenger);
-    if (!loader.LoadDefinitions(table) || !loader.LoadCapacityDefaults(table)) {
+    const ShippedSelection qm40(QCoreApplication::applicationDirPath(), "QM40", "2.10", "-2004");
+    if (!qm40.loaded) {
         out << "cannot load QM40\n";
         return 1;
     }
+    const ParaDat& table = qm40.table;
+    SilentDialogs dialogs;
+    LanguageTexts texts;
+    Messenger messenger(texts, dialogs);
     UPara values;
     values.Resize(table.Count());
     SystemClock clock;

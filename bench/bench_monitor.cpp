@@ -39,16 +39,16 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     const int seconds = argc > 1 ? std::max(1, atoi(argv[1])) : 60;
     const QString bin = QCoreApplication::applicationDirPath();
-    AppPaths paths(bin, QString());
-    paths.SelectLanguage(QStringLiteral("English"));
-    paths.SelectInverter("QM40", "2.10", "-2004");
+    const ShippedSelection qm40(QCoreApplication::applicationDirPath(), "QM40", "2.10", "-2004");
+    if (!qm40.loaded) {
+        out << "cannot load QM40\n";
+        return 1;
+    }
+    const ParaDat& table = qm40.table;
+    const AppPaths& paths = qm40.paths;
     SilentDialogs dialogs;
     LanguageTexts texts;
     Messenger messenger(texts, dialogs);
-    ParaDat table;
-    DefinitionLoader loader(paths, messenger);
-    if (!loader.LoadDefinitions(table) || !loader.LoadCapacityDefaults(table))
-        return 1;
     UPara values;
     values.Resize(table.Count());
     const MonitorCatalogue catalogue =
