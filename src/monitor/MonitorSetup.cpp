@@ -9,6 +9,8 @@
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
+#include "settings/MessageIds.h"
+#include "settings/Messenger.h"
 
 #include <cmath>
 
@@ -256,6 +258,14 @@ ContinuousPlan PlanContinuous(int recordMinutes, int sampleSeconds, int pointsPe
         ++plan.decimation;
     plan.timeBaseSeconds = double(sampleSeconds) * plan.decimation * 5;
     return plan;
+}
+
+QString ContinuousNotice(const Messenger& m, int recordMinutes, int sampleSeconds, int sizeFigure) {
+    const QString nl = QStringLiteral("\n");
+    return m.Text(kMsgRecordTime) + QString::number(recordMinutes) + QStringLiteral("(min)") + nl +
+           m.Text(kMsgSampleTime) + QString::number(sampleSeconds) + QStringLiteral("(s/point)") +
+           nl + nl + m.Text(kMsgCsvWhileMonitoring) + nl + m.Text(kMsgSizeFigure) +
+           QString::number(sizeFigure) + m.Text(kMsgSizeUnit);
 }
 
 std::optional<int> VoltageClass(const QString& capacity) {

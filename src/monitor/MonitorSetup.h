@@ -127,6 +127,12 @@ struct ContinuousPlan {
 };
 ContinuousPlan PlanContinuous(int recordMinutes, int sampleSeconds, int pointsPerChannel);
 
+class Messenger;
+// The notice before a continuous run: record time, sampling time, that the
+// data go to a CSV file, and its size figure (messages 51 to 55).
+QString ContinuousNotice(const Messenger& messenger, int recordMinutes, int sampleSeconds,
+                         int sizeFigure);
+
 // The voltage class digit of a capacity ("-2004", "-S2004": 2), read after
 // its leading hyphen and an "S"; nothing when it is not a digit.
 std::optional<int> VoltageClass(const QString& capacity);

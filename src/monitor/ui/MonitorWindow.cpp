@@ -438,14 +438,9 @@ void MonitorWindow::Start() {
         config.recordMinutes = o.MonMode3T;
         config.sampleSeconds = o.MonMode3Smp;
         config.decimation = plan.decimation;
-        const Messenger& m = p_.messenger;
-        const QString nl = QStringLiteral("\n");
         p_.messenger.ShowText(
             kMsgRecordTime,
-            m.Text(kMsgRecordTime) + QString::number(o.MonMode3T) + QStringLiteral("(min)") + nl +
-                m.Text(kMsgSampleTime) + QString::number(o.MonMode3Smp) +
-                QStringLiteral("(s/point)") + nl + nl + m.Text(kMsgCsvWhileMonitoring) + nl +
-                m.Text(kMsgSizeFigure) + QString::number(plan.sizeFigure) + m.Text(kMsgSizeUnit),
+            ContinuousNotice(p_.messenger, o.MonMode3T, o.MonMode3Smp, plan.sizeFigure),
             MsgIcon::Exclamation);
         const auto choice = p_.messenger.Dialogs().SaveFileName(
             FileRequest{p_.monDir, Text("SaveFile2", "Monitor Datas(*.csv)|*.csv"), 1,

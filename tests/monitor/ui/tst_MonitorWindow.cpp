@@ -131,6 +131,8 @@ void TestMonitorWindow::continuousRunWritesItsCsv() {
     m.f.dialogs.files.enqueue(m.f.tree.Path("run"));
     m.window->Start();
     QCOMPARE(m.f.dialogs.Numbers(), QList<int>{51});
+    QCOMPARE(m.f.dialogs.messages.first().text,
+             QStringLiteral("M5130(min)\nM52300(s/point)\n\nM53\nM541M55")); // 7 samples: 1
     QCOMPARE(m.f.dialogs.fileRequests.last().directory, m.f.tree.Path());
     QFile csv(m.f.tree.Path("run.csv")); // ".csv" appended
     QVERIFY(csv.open(QIODevice::ReadOnly));
