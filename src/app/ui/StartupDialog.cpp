@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <cmath>
 
@@ -35,6 +36,14 @@ QLabel* Caption(QWidget* parent, const QString& text, int x, int y) {
 StartupDialog::StartupDialog(StartupSelection& selection, bool forNew, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), selection_(selection) {
     setFixedSize(kWidth, kHeight);
+    // A borderless window takes its place before it is shown: moved while
+    // being shown, Qt keeps the old origin and the lists would drop at the
+    // screen's corner.
+    const QWidget* over = parent ? parent->window() : nullptr;
+    QRect frame(QPoint(), size());
+    frame.moveCenter(over && over->isVisible() ? over->frameGeometry().center()
+                                               : screen()->availableGeometry().center());
+    move(frame.topLeft());
     Caption(this, QStringLiteral("Language"), 12, 90);
     language_ = Combo(this, 12, 108, 145);
     Caption(this, QStringLiteral("Inverter Type-Form"), 12, 142);

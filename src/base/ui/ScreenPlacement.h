@@ -11,10 +11,8 @@ namespace vdk {
 // keeps its title bar on the screen.
 QPoint FitOnScreen(const QRect& frame, const QRect& available);
 
-// Installed on the application: every dialog about to be shown is moved
-// fully onto its screen, and its position is set explicitly, so that Qt
-// knows where a borderless window really is (its drop-down lists open under
-// their boxes).
+// Installed on the application: every dialog about to be shown is centred
+// over the window that opened it and moved fully onto its screen.
 class ScreenPlacement final : public QObject {
 public:
     using QObject::QObject;
