@@ -233,6 +233,12 @@ QWidget* MonitorWindow::BuildDisplayTab() {
     time_->setSingleStep(0.5);
     connect(time_, &QDoubleSpinBox::valueChanged, this,
             [this](double t) { setup_.time = QString::number(t, 'f', 1); });
+    // A continuous run's time base follows from the record and sampling
+    // times; it is shown in a read-only box in the time base's place.
+    continuousTime_ = new QLineEdit;
+    continuousTime_->setEnabled(false);
+    continuousTime_->setAlignment(Qt::AlignRight);
+    continuousTime_->setMaximumWidth(time_->sizeHint().width());
     banner_ = new QLabel(Text("Label41", "Continuous Monitoring"));
     banner_->setStyleSheet(QStringLiteral("color: #B03030;"));
     controls->addWidget(new QLabel(Text("Label21", "Max.")));
@@ -240,6 +246,7 @@ QWidget* MonitorWindow::BuildDisplayTab() {
     controls->addSpacing(12);
     controls->addWidget(new QLabel(Text("Label22", "Time")));
     controls->addWidget(time_);
+    controls->addWidget(continuousTime_);
     controls->addWidget(new QLabel(Text("Label23", "(s/div)")));
     controls->addSpacing(12);
     controls->addWidget(banner_);
@@ -330,6 +337,8 @@ void MonitorWindow::ShowSetup() {
     }
     max_->setValue(setup_.max.toInt());
     banner_->setVisible(p_.options.MonMode3);
+    time_->setVisible(!p_.options.MonMode3);
+    continuousTime_->setVisible(p_.options.MonMode3);
     filling_ = false;
     Recount();
 }
@@ -378,8 +387,8 @@ void MonitorWindow::Recount() {
     if (p_.options.MonMode3) {
         const ContinuousPlan plan = PlanContinuous(p_.options.MonMode3T, p_.options.MonMode3Smp,
                                                    std::max(1, setup_.PointsPerChannel()));
-        timeText_->setText(QString::number(plan.timeBaseSeconds, 'f', 1) +
-                           Text("Label23", "(s/div)"));
+        continuousTime_->setText(QString::number(plan.timeBaseSeconds, 'f', 1));
+        timeText_->setText(continuousTime_->text() + Text("Label23", "(s/div)"));
     } else {
         timeText_->setText(QString::number(time_->value(), 'f', 1) + Text("Label23", "(s/div)"));
     }
@@ -406,7 +415,7 @@ void MonitorWindow::SetRunning(bool running) {
     tabs_->widget(1)->setEnabled(!running);
     tabs_->tabBar()->setEnabled(!running);
     max_->setEnabled(!running);
-    time_->setEnabled(!running && !p_.options.MonMode3);
+    time_->setEnabled(!running);
     start_->setEnabled(!running);
     stop_->setEnabled(running);
 }

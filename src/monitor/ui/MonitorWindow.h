@@ -133,6 +133,7 @@ private:
     QGraphicsSimpleTextItem* timeText_ = nullptr;
     QSpinBox* max_ = nullptr;
     QDoubleSpinBox* time_ = nullptr;
+    QLineEdit* continuousTime_ = nullptr;
     QLabel* banner_ = nullptr;
     QPushButton* start_ = nullptr;
     QPushButton* stop_ = nullptr;

@@ -127,7 +127,17 @@ void TestMonitorWindow::continuousRunWritesItsCsv() {
     m.options.MonMode3 = true;
     m.options.MonMode3T = 30;
     m.options.MonMode3Smp = 300;
+    m.window->Reload();
     m.window->show();
+    // The time base follows from the options, in a read-only box.
+    QVERIFY(m.window->TimeBase()->isHidden());
+    const auto shown = [&] {
+        for (const QLineEdit* box : m.window->findChildren<QLineEdit*>())
+            if (box->isVisible() && !box->isEnabled() && box->text().contains('.'))
+                return box->text();
+        return QString();
+    };
+    QCOMPARE(shown(), QStringLiteral("1500.0")); // 300 s a point, K = 1
     m.f.dialogs.files.enqueue(m.f.tree.Path("run"));
     m.window->Start();
     QCOMPARE(m.f.dialogs.Numbers(), QList<int>{51});
