@@ -92,12 +92,17 @@ bool UseQtTranslations(const QString& langCode) {
 // it, so typing goes on where it was.
 class QtDialogs::Owner {
 public:
-    explicit Owner(QWidget* fallback)
+    // Between two dialogs in a row no window is active yet; the second one
+    // belongs where the first did.
+    explicit Owner(QtDialogs& dialogs)
         : focus_(QApplication::focusWidget()), window_(QApplication::activeModalWidget()) {
         if (!window_)
             window_ = QApplication::activeWindow();
+        if (!window_ && dialogs.lastOwner_ && dialogs.lastOwner_->isVisible())
+            window_ = dialogs.lastOwner_;
         if (!window_)
-            window_ = fallback;
+            window_ = dialogs.parent_;
+        dialogs.lastOwner_ = window_;
     }
     Owner(const Owner&) = delete;
     Owner& operator=(const Owner&) = delete;
@@ -117,14 +122,14 @@ private:
 };
 
 Answer QtDialogs::ShowMessage(const Message& m) {
-    const Owner owner(parent_);
+    const Owner owner(*this);
     QMessageBox box(IconOf(m.icon), m.caption, m.text, ButtonsOf(m.buttons), owner.Window());
     return AnswerOf(box.exec());
 }
 
 std::optional<FileChoice> QtDialogs::AskFile(const FileRequest& request, bool save) {
     const QStringList filters = QtFilters(request.filter);
-    const Owner owner(parent_);
+    const Owner owner(*this);
     QFileDialog dialog(owner.Window(), QString(), request.directory);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -149,7 +154,7 @@ std::optional<FileChoice> QtDialogs::SaveFileName(const FileRequest& request) {
 
 std::optional<quint32> QtDialogs::ChooseColour(quint32 initial) {
     const QColor start(int(initial & 0xFF), int(initial >> 8 & 0xFF), int(initial >> 16 & 0xFF));
-    const Owner owner(parent_);
+    const Owner owner(*this);
     const QColor chosen = QColorDialog::getColor(start, owner.Window());
     if (!chosen.isValid())
         return std::nullopt;

@@ -2,6 +2,8 @@
 
 #include "base/UserDialogs.h"
 
+#include <QPointer>
+
 class QWidget;
 
 namespace vdk {
@@ -12,8 +14,8 @@ namespace vdk {
 bool UseQtTranslations(const QString& langCode);
 
 // The dialog seam on Qt's message boxes and file and colour dialogs. Each
-// opens over the active window; `SetParent` names the window used when none
-// is active.
+// opens over the active window, else over the window of the dialog before
+// it; `SetParent` names the window used when neither is there.
 class QtDialogs final : public UserDialogs {
 public:
     void SetParent(QWidget* parent) { parent_ = parent; }
@@ -27,6 +29,7 @@ private:
     std::optional<FileChoice> AskFile(const FileRequest& request, bool save);
 
     QWidget* parent_ = nullptr;
+    QPointer<QWidget> lastOwner_;
 };
 
 } // namespace vdk

@@ -49,6 +49,19 @@ void TestQtDialogs::boxBelongsToTheActiveWindow() {
     dialogs.ShowMessage(Message{42, "The value is out of the allowed range.", "Confirmation"});
     QCOMPARE(owner.data(), &table);
     QTRY_COMPARE(QApplication::focusWidget(), cell);
+
+    // A second box right after the first, before any window is active
+    // again, belongs to the same window, not to the fallback.
+    QApplication::setActiveWindow(nullptr);
+    owner.clear();
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        owner = box->parentWidget();
+        box->done(QMessageBox::Ok);
+    });
+    dialogs.ShowMessage(Message{43, "Select the file.", "Confirmation"});
+    QCOMPARE(owner.data(), &table);
 }
 
 void TestQtDialogs::fitOnScreen_data() {
