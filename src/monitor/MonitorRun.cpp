@@ -8,6 +8,7 @@
 #include "monitor/MonitorSetup.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace vdk {
 
@@ -19,7 +20,36 @@ const QString kError = QStringLiteral("Err.");
 
 struct MonitorRun::Sample {
     std::array<double, kMonitorSlots> value{};
+    std::array<bool, kMonitorSlots> read{}; // the read answered
 };
+
+LevelTrigger::LevelTrigger(const TriggerSettings& settings, double multiplier, int offset)
+    : level_(qint64(settings.level) * 10000),
+      multiplier_(qint64(std::nearbyint(multiplier * 10000))), offset_(qint64(offset) * 10000),
+      slope_(settings.slope) {}
+
+bool LevelTrigger::Test(std::optional<double> value) {
+    if (!value)
+        return false;
+    // Rounded to the nearest, ties to even, as the four decimals are meant.
+    const qint64 v = qint64(std::nearbyint(*value * 10000));
+    const qint64 q = v * multiplier_ / 10000 + offset_;
+    const bool above = q > level_, below = q < level_;
+    if (above) {
+        if (seen_)
+            armDown_ = true;
+        else
+            armUp_ = false;
+        seen_ = true;
+    } else if (below) {
+        if (seen_)
+            armUp_ = true;
+        else
+            armDown_ = false;
+        seen_ = true;
+    }
+    return (armUp_ && above && slope_ != 1) || (armDown_ && below && slope_ != 0);
+}
 
 MonitorRun::MonitorRun(CommLink& link, Clock& clock, EventPump& pump, const UPara& values,
                        const MonitorCatalogue& catalogue)
@@ -45,6 +75,7 @@ bool MonitorRun::ReadSlots(const MonitorRunConfig& config, bool first, Sample& s
         const double v = read ? *read : first ? 0.0 : previous_[slot].value_or(0.0);
         erroneous |= !read;
         sample.value[slot] = v;
+        sample.read[slot] = read.has_value();
         if (observer_.value)
             observer_.value(slot, read ? DisplayText(v * config.displayFactor[slot],
                                                      channel.decimals, config.decimalComma)
@@ -109,11 +140,18 @@ bool MonitorRun::DriveKey(CommLink& link, bool run, int avgCommTimeMs) {
     return link.SendKeyWord(avgCommTimeMs / 4 * 256 + (run ? 1 : 2));
 }
 
-MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
+MonitorRecord MonitorRun::Started(const MonitorRunConfig& config, MonitorRecord::Kind kind) {
     Begin();
-    runWord_ = RunWord(config.sampleIntervalMs);
     MonitorRecord record;
+    record.kind = kind;
+    record.setup = config.setup;
     record.active = config.active;
+    return record;
+}
+
+MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
+    MonitorRecord record = Started(config, MonitorRecord::Kind::Normal);
+    runWord_ = RunWord(config.sampleIntervalMs);
     const qint64 t0 = clock_.Milliseconds();
     for (int n = 0; n <= config.pointsPerChannel; ++n) {
         record.elapsedMs.append(clock_.Milliseconds() - t0);
@@ -126,7 +164,8 @@ MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
             previous_[slot] = sample.value[slot];
             if (observer_.point)
                 observer_.point(slot, n,
-                                sample.value[slot] * config.multiplier[slot] + config.offset[slot]);
+                                sample.value[slot] * config.setup.Multiplier(slot) +
+                                    config.setup.offset[slot]);
         }
         Checks(config, erroneous, record);
         DriveKeys(config, false);
@@ -142,10 +181,8 @@ MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
 }
 
 MonitorRecord MonitorRun::RunContinuous(const MonitorRunConfig& config, ContinuousCsv& csv) {
-    Begin();
+    MonitorRecord record = Started(config, MonitorRecord::Kind::Continuous);
     runWord_ = RunWord(config.sampleSeconds * 1000.0);
-    MonitorRecord record;
-    record.active = config.active;
     const QChar separator = QLatin1Char(config.decimalComma ? ';' : ',');
     const double intervalMs = config.sampleSeconds * 1000.0;
     const qint64 recordMs = qint64(config.recordMinutes) * 60000;
@@ -174,7 +211,8 @@ MonitorRecord MonitorRun::RunContinuous(const MonitorRunConfig& config, Continuo
             for (int slot = 0; slot < kMonitorSlots; ++slot)
                 if (config.active[slot] && observer_.point)
                     observer_.point(slot, plotIndex,
-                                    plot[slot] * config.multiplier[slot] + config.offset[slot]);
+                                    plot[slot] * config.setup.Multiplier(slot) +
+                                        config.setup.offset[slot]);
             ++plotIndex;
             counter = 1;
         } else {
@@ -187,6 +225,85 @@ MonitorRecord MonitorRun::RunContinuous(const MonitorRunConfig& config, Continuo
         if (stop_)
             break;
         WaitPumping(clock_, pump_, SampleDeadline(t0, intervalMs, n + 1), [this] { return stop_; });
+        if (stop_)
+            break;
+    }
+    running_ = runKey_ = stopKey_ = false;
+    return record;
+}
+
+MonitorRecord MonitorRun::RunTriggered(const MonitorRunConfig& config) {
+    MonitorRecord record = Started(config, MonitorRecord::Kind::Triggered);
+    runWord_ = RunWord(config.sampleIntervalMs);
+    const TriggerSettings& settings = config.setup.trigger;
+    const int source = std::clamp(settings.source, 0, kMonitorSlots - 1);
+    const int held = settings.delay * config.pointsPerChannel / 100;
+    LevelTrigger trigger(settings, config.setup.Multiplier(source), config.setup.offset[source]);
+    if (observer_.waiting)
+        observer_.waiting(true);
+
+    // Waiting: the newest `held` samples are kept. The sample that fires the
+    // trigger (or the one taken when Stop came) is not kept.
+    QList<qint64> times;
+    std::array<QList<double>, kMonitorSlots> buffer;
+    qint64 t0 = clock_.Milliseconds();
+    for (qint64 n = 0;; ++n) {
+        times.append(clock_.Milliseconds() - t0);
+        Sample sample;
+        ReadSlots(config, times.size() == 1, sample);
+        for (int slot = 0; slot < kMonitorSlots; ++slot) {
+            buffer[slot].append(sample.value[slot]);
+            if (config.active[slot])
+                previous_[slot] = sample.value[slot];
+        }
+        Checks(config, false, record); // errors count once recording
+        DriveKeys(config, false);
+        if (stop_)
+            break;
+        WaitPumping(clock_, pump_, SampleDeadline(t0, config.sampleIntervalMs, n + 1),
+                    [this] { return stop_; });
+        if (stop_)
+            break;
+        const bool sourceRead = config.active[source] && sample.read[source];
+        if (trigger.Test(sourceRead ? std::optional(sample.value[source]) : std::nullopt))
+            break;
+        if (times.size() > held) {
+            times.removeFirst();
+            for (QList<double>& b : buffer)
+                b.removeFirst();
+        }
+    }
+    times.removeLast();
+    for (QList<double>& b : buffer)
+        b.removeLast();
+    record.preTrigger = int(times.size());
+    record.elapsedMs = times;
+    record.values = buffer;
+    if (observer_.waiting)
+        observer_.waiting(false);
+    if (observer_.triggered)
+        observer_.triggered(record.preTrigger);
+
+    // Recording, at least one sample even after a stop.
+    t0 = clock_.Milliseconds();
+    for (int s = record.preTrigger, n = 0; s <= config.pointsPerChannel; ++s, ++n) {
+        record.elapsedMs.append(clock_.Milliseconds() - t0);
+        Sample sample;
+        const bool erroneous = ReadSlots(config, s == 0, sample);
+        for (int slot = 0; slot < kMonitorSlots; ++slot) {
+            record.values[slot].append(sample.value[slot]);
+            if (!config.active[slot])
+                continue;
+            previous_[slot] = sample.value[slot];
+            if (observer_.point)
+                observer_.point(slot, s, record.Plotted(slot, s));
+        }
+        Checks(config, erroneous, record);
+        DriveKeys(config, false);
+        if (stop_ || s == config.pointsPerChannel)
+            break;
+        WaitPumping(clock_, pump_, SampleDeadline(t0, config.sampleIntervalMs, n + 1),
+                    [this] { return stop_; });
         if (stop_)
             break;
     }

@@ -17,12 +17,51 @@ class EventPump;
 class MonitorCatalogue;
 class UPara;
 
+// The level trigger's settings; the slope is 0 "Up", 1 "Down", 2 "Both".
+struct TriggerSettings {
+    int source = 0;
+    int slope = 0;
+    int level = 0; // in plotted units
+    int delay = 0; // percent of the record taken before the trigger
+    bool use = false;
+};
+
+// The set-up a record was taken with. It stays with the record, so saving,
+// the read-out and printing never follow controls changed afterwards.
+struct MonitorRecordSetup {
+    std::array<int, kMonitorSlots> item{};
+    std::array<int, kMonitorSlots> multiplier{}; // the up-down position: x 10
+    std::array<int, kMonitorSlots> offset{};
+    std::array<bool, kMonitorSlots> selected{};
+    double timeBaseSeconds = 1; // per division; a division is five samples
+    int fullScale = 100;
+    bool alarm = false, trip = false, stopAtTrip = false;
+    TriggerSettings trigger;
+
+    double Multiplier(int slot) const { return multiplier[slot] * 0.1; }
+};
+
+// The level test of a triggered run, in fixed point with four decimals so
+// that a value exactly at the level is neither above nor below it. The
+// first sample only tells from which side the signal starts.
+class LevelTrigger {
+public:
+    LevelTrigger(const TriggerSettings& settings, double multiplier, int offset);
+    // One sample of the source; a failed read (nothing) neither arms nor
+    // fires.
+    bool Test(std::optional<double> value);
+
+private:
+    qint64 level_, multiplier_, offset_;
+    int slope_;
+    bool seen_ = false, armUp_ = true, armDown_ = true;
+};
+
 // What a run reads and how it shows it, fixed at its start.
 struct MonitorRunConfig {
+    MonitorRecordSetup setup;
     std::array<MonitorChannel, kMonitorSlots> channels;
-    std::array<bool, kMonitorSlots> active{}; // selected and visible
-    std::array<double, kMonitorSlots> multiplier{};
-    std::array<int, kMonitorSlots> offset{};
+    std::array<bool, kMonitorSlots> active{};          // selected and visible
     std::array<double, kMonitorSlots> displayFactor{}; // unit change or free unit, else 1
     std::optional<MonitorChannel> alarm, trip;
     int terminalLevel = 15;
@@ -42,12 +81,20 @@ struct MonitorRunConfig {
 // A finished run as saving, the read-out and printing take it: the values of
 // each slot after the scale (before multiplier and offset), per sample.
 struct MonitorRecord {
+    enum class Kind { Normal, Triggered, Continuous, File };
+    Kind kind = Kind::Normal;
+    MonitorRecordSetup setup;
     QList<qint64> elapsedMs;
     std::array<QList<double>, kMonitorSlots> values;
     std::array<bool, kMonitorSlots> active{};
     int errors = 0; // samples with a failed read
     bool tripped = false;
+    int preTrigger = 0; // samples held before the trigger
     int SampleCount() const { return int(elapsedMs.size()); }
+    // The plotted value of a slot at sample `x`.
+    double Plotted(int slot, int x) const {
+        return values[slot][x] * setup.Multiplier(slot) + setup.offset[slot];
+    }
 };
 
 // The untriggered runs of the monitoring window on the link: each sample
@@ -63,6 +110,11 @@ public:
         std::function<void(const QString&)> trip;
         std::function<void(int)> errors;
         std::function<void(bool run)> driveKeyFailed;
+        // A triggered run: waiting for the trigger (true) and no longer
+        // (false); then the samples held before it, whose points come with
+        // the finished record.
+        std::function<void(bool)> waiting;
+        std::function<void(int preTrigger)> triggered;
     };
 
     MonitorRun(CommLink& link, Clock& clock, EventPump& pump, const UPara& values,
@@ -75,6 +127,11 @@ public:
     // sample (written before the run ends, whatever ends it) and a point per
     // `decimation` samples; false when a row is still not on disk.
     MonitorRecord RunContinuous(const MonitorRunConfig& config, ContinuousCsv& csv);
+    // Holds up to `delay` percent of the record while it waits for the level
+    // trigger on its source, then records the rest: PointsPerChannel + 1
+    // samples in all unless stopped. The held part's times count from the
+    // start of waiting, the rest from the trigger.
+    MonitorRecord RunTriggered(const MonitorRunConfig& config);
 
     // "Stop", or a trip in stop-at-trip mode: the run ends after the sample.
     void RequestStop() { stop_ = true; }
@@ -91,6 +148,7 @@ public:
 private:
     struct Sample;
     bool ReadSlots(const MonitorRunConfig& config, bool first, Sample& sample);
+    MonitorRecord Started(const MonitorRunConfig& config, MonitorRecord::Kind kind);
     void Checks(const MonitorRunConfig& config, bool erroneous, MonitorRecord& record);
     void DriveKeys(const MonitorRunConfig& config, bool continuous);
     void Begin();

@@ -176,8 +176,10 @@ MonitorRunConfig MonitorSetup::RunConfig(const MonitorCatalogue& catalogue, cons
     for (int i = 0; i < kMonitorSlots; ++i) {
         const MonitorSlot& s = slots[i];
         config.active[i] = s.selected && s.visible && s.item < catalogue.items.size();
-        config.multiplier[i] = s.Multiplier();
-        config.offset[i] = s.offset;
+        config.setup.item[i] = s.item;
+        config.setup.multiplier[i] = s.multiplier;
+        config.setup.offset[i] = s.offset;
+        config.setup.selected[i] = s.selected;
         config.displayFactor[i] = 1;
         if (!config.active[i])
             continue;
@@ -195,6 +197,12 @@ MonitorRunConfig MonitorSetup::RunConfig(const MonitorCatalogue& catalogue, cons
     if (tripRead)
         config.trip = MonitorChannel::For(table, QStringLiteral("FC90"), -1);
     config.pointsPerChannel = PointsPerChannel();
+    config.setup.fullScale = max.toInt();
+    config.setup.alarm = alarmRead;
+    config.setup.trip = tripRead;
+    config.setup.stopAtTrip = options.stopAtTrip;
+    config.setup.trigger = {triggerChannel, triggerSlope, triggerLevel.toInt(),
+                            triggerDelay.toInt(), trigger};
     return config;
 }
 

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cmath>
 
 using namespace vdk;
 
@@ -34,22 +35,23 @@ struct Bench {
         catalogue = MonitorCatalogue::Load(
             IniFile(QStringLiteral(VDK_SHARE_DIR "/dat/QM40(2.10)/Info.ini")), "QM40", "Eng");
         run = std::make_unique<MonitorRun>(*link, clock, pump, values, catalogue);
-        run->SetObserver({[this](int slot, double x, double y) {
-                              points[slot].append({x, y});
-                          },
-                          [this](int slot, const QString& t) { texts[slot] = t; },
-                          [this](const QString& t) { alarm = t; },
-                          [this](const QString& t) { trip = t; }, [this](int n) { errors = n; },
-                          [this](bool r) { failedKeys.append(r); }});
-        config.multiplier.fill(1);
+        run->SetObserver(
+            {[this](int slot, double x, double y) {
+                 points[slot].append({x, y});
+             },
+             [this](int slot, const QString& t) { texts[slot] = t; },
+             [this](const QString& t) { alarm = t; }, [this](const QString& t) { trip = t; },
+             [this](int n) { errors = n; }, [this](bool r) { failedKeys.append(r); },
+             [this](bool on) { waiting.append(on); }, [this](int held) { preTrigger = held; }});
+        config.setup.multiplier.fill(10);
         config.displayFactor.fill(1);
     }
     void Use(int slot, const char* key, double multiplier = 1, int offset = 0) {
         config.channels[slot] =
             MonitorChannel::For(table, catalogue.items[*catalogue.IndexOfKey(key)]);
         config.active[slot] = true;
-        config.multiplier[slot] = multiplier;
-        config.offset[slot] = offset;
+        config.setup.multiplier[slot] = int(multiplier * 10);
+        config.setup.offset[slot] = offset;
     }
     DataFixture f;
     ParaDat table = ShippedTable("QM40", "2.10", "-2004");
@@ -74,6 +76,8 @@ struct Bench {
     QString alarm, trip;
     int errors = 0;
     QList<bool> failedKeys;
+    QList<bool> waiting;
+    int preTrigger = -1;
 };
 
 } // namespace
@@ -87,6 +91,11 @@ private Q_SLOTS:
     void stopDuringTheWaitOfSampleN();
     void driveKeysGoOutAfterTheSample();
     void continuousRunWritesEveryRow();
+    void levelTest_data();
+    void levelTest();
+    void triggeredRunHoldsThePart_data();
+    void triggeredRunHoldsThePart();
+    void failedSourceReadNeitherArmsNorFires();
 };
 
 void TestMonitorRun::oneChannelTakesEveryPoint() {
@@ -240,6 +249,119 @@ void TestMonitorRun::continuousRunWritesEveryRow() {
     QFile second(stopped.Path());
     QVERIFY(second.open(QIODevice::ReadOnly));
     QCOMPARE(second.readAll().count('\n'), 2);
+}
+
+void TestMonitorRun::levelTest_data() {
+    QTest::addColumn<int>("slope");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<double>("multiplier");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QList<double>>("values"); // NaN: a failed read
+    QTest::addColumn<int>("fires");            // the sample that fires, or -1
+    const double failed = std::nan("");
+    QTest::newRow("1.5 x 20 + 10 is the level 40")
+        << 0 << 40 << 1.5 << 10 << QList<double>{20, 20, 20} << -1;
+    QTest::newRow("at the level, then above")
+        << 0 << 40 << 1.5 << 10 << QList<double>{10, 20, 30} << 2;
+    QTest::newRow("up: starts above, fires after below")
+        << 0 << 50 << 1.0 << 0 << QList<double>{60, 70, 40, 60} << 3;
+    QTest::newRow("down: first below after above")
+        << 1 << 50 << 1.0 << 0 << QList<double>{40, 30, 60, 40} << 3;
+    QTest::newRow("both: either way") << 2 << 50 << 1.0 << 0 << QList<double>{40, 60} << 1;
+    QTest::newRow("four decimals: 49.99995 rounds to 50.0000")
+        << 0 << 50 << 1.0 << 0 << QList<double>{40, 49.99995, 50.0001} << 2;
+    QTest::newRow("a failed read does not arm")
+        << 1 << 50 << 1.0 << 0 << QList<double>{60, failed, 60} << -1;
+    QTest::newRow("nor fire") << 0 << 50 << 1.0 << 0 << QList<double>{10, failed, 60} << 2;
+}
+
+void TestMonitorRun::levelTest() {
+    QFETCH(int, slope);
+    QFETCH(int, level);
+    QFETCH(double, multiplier);
+    QFETCH(int, offset);
+    QFETCH(QList<double>, values);
+    QFETCH(int, fires);
+    LevelTrigger trigger({0, slope, level, 0, true}, multiplier, offset);
+    int fired = -1;
+    for (int i = 0; i < values.size() && fired < 0; ++i)
+        if (trigger.Test(std::isnan(values[i]) ? std::nullopt : std::optional(values[i])))
+            fired = i;
+    QCOMPARE(fired, fires);
+}
+
+// The frequency command crosses 30 Hz upward after `before` samples; the
+// record keeps up to `delay` percent of its 1251 samples from before.
+void TestMonitorRun::triggeredRunHoldsThePart_data() {
+    QTest::addColumn<int>("delay");
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("held");
+    QTest::newRow("delay 0") << 0 << 200 << 0;
+    QTest::newRow("delay 50, trigger after 200") << 50 << 200 << 200;
+    QTest::newRow("delay 10 keeps the newest 125") << 10 << 200 << 125;
+}
+
+void TestMonitorRun::triggeredRunHoldsThePart() {
+    QFETCH(int, delay);
+    QFETCH(int, before);
+    QFETCH(int, held);
+    Bench b;
+    const int command = b.table.FindRow(u"FA01");
+    QVERIFY(b.link->Transact(command, "1000", u"P").ok());
+    b.Use(0, "FD02");
+    b.config.pointsPerChannel = 1250;
+    b.config.sampleIntervalMs = 100;
+    b.config.setup.trigger = {0, 0, 30, delay, true};
+    int samples = 0;
+    MonitorRun::Observer observer;
+    observer.value = [&](int, const QString&) { ++samples; };
+    observer.triggered = [&](int n) { b.preTrigger = n; };
+    b.run->SetObserver(observer);
+    b.onPump = [&](int) {
+        if (samples == before && b.preTrigger < 0)
+            QVERIFY(b.link->Transact(command, "5000", u"P").ok());
+    };
+    const MonitorRecord r = b.run->RunTriggered(b.config);
+    QCOMPARE(r.preTrigger, held);
+    QCOMPARE(b.preTrigger, held);
+    QCOMPARE(r.SampleCount(), 1251);
+    QCOMPARE(r.values[0].size(), 1251);
+    QCOMPARE(r.elapsedMs[held], qint64(0)); // recording counts from the trigger
+    QCOMPARE(r.elapsedMs[1250], qint64(1250 - held) * 100);
+    if (held > 0) {
+        QCOMPARE(r.values[0][held - 1], 10.0); // the last sample below the level
+        QCOMPARE(r.elapsedMs[held - 1], qint64(before - 1) * 100);
+    }
+    QCOMPARE(r.values[0][held], 50.0);
+    QCOMPARE(r.kind, MonitorRecord::Kind::Triggered);
+}
+
+// A failed first read of the source would count as 0, below the level, and
+// arm "Up" for the first good sample at 50 Hz; it must do neither. Stop
+// while waiting records one sample and keeps what was held.
+void TestMonitorRun::failedSourceReadNeitherArmsNorFires() {
+    Bench b;
+    QVERIFY(b.link->Transact(b.table.FindRow(u"FA01"), "5000", u"P").ok());
+    b.Use(0, "FD02");
+    b.config.pointsPerChannel = 250;
+    b.config.sampleIntervalMs = 100;
+    b.config.setup.trigger = {0, 0, 30, 100, true};
+    int samples = 0;
+    MonitorRun::Observer observer;
+    observer.value = [&](int, const QString&) { ++samples; };
+    observer.triggered = [&](int n) { b.preTrigger = n; };
+    b.run->SetObserver(observer);
+    b.recorder->mute = true;
+    b.onPump = [&](int) {
+        b.recorder->mute = false;
+        if (samples == 20)
+            b.run->RequestStop();
+    };
+    const MonitorRecord r = b.run->RunTriggered(b.config);
+    QCOMPARE(b.preTrigger, 19); // the 20th sample, taken when Stop came, is not kept
+    QCOMPARE(r.SampleCount(), 20);
+    QCOMPARE(r.values[0][0], 0.0);
+    QCOMPARE(r.values[0][1], 50.0);
 }
 
 QTEST_GUILESS_MAIN(TestMonitorRun)
