@@ -1,0 +1,50 @@
+#pragma once
+
+#include "monitor/MonitorRun.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace vdk {
+
+// The inverter a monitor file was recorded on.
+struct MonitorFileInverter {
+    QString typeForm, capacity, cpuVer;
+};
+
+// A monitor file (.mon): the inverter, the set-up, the trigger and the
+// unscaled values of every sample, one line each.
+QByteArray MonitorFileBytes(const MonitorRecord& record, const MonitorFileInverter& inverter);
+
+struct MonitorFile {
+    MonitorFileInverter inverter;
+    MonitorRecord record;
+    bool earlier = false; // the five-channel form: no CPU version, no trigger
+};
+// Reads a monitor file of either form, all of it before anything is taken:
+// nothing when a line is damaged, `badLine` then names the first one (from
+// 1). Item indexes beyond `itemCount` become 0; rows after sample 1250 are
+// not taken.
+std::optional<MonitorFile> ParseMonitorFile(const QByteArray& bytes, int itemCount, int* badLine);
+
+// The labels of a record's CSV table, in the run's language.
+struct MonitorTableTexts {
+    QString title, multiplier, offset; // the first column of the header lines
+    QString time;                      // the time column
+    QString errors;                    // before the error count
+};
+// The CSV table of a finished record: the header lines (inverter, item names
+// with "-" for a free slot, multipliers, offsets, channels, error count),
+// then a row per sample of the unscaled values; ";" and decimal commas in a
+// decimal-comma language.
+QByteArray MonitorCsvTable(const MonitorRecord& record, const QString& inverter,
+                           const QStringList& itemNames, const MonitorTableTexts& texts,
+                           bool decimalComma);
+
+// The time of sample `index` in seconds as the value read-out gives it: a
+// time base division is five samples.
+double PassedSeconds(const MonitorRecord& record, int index);
+
+} // namespace vdk
