@@ -18,9 +18,13 @@
 #include "keypad/KeyPadSession.h"
 #include "monitor/ContinuousCsv.h"
 #include "monitor/MonitorCatalogue.h"
+#include "monitor/MonitorFile.h"
 #include "monitor/MonitorRecorder.h"
+#include "monitor/MonitorRun.h"
+#include "monitor/MonitorSetup.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
+#include "settings/FileWriter.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
@@ -231,6 +235,9 @@ private:
     int Key(const QCommandLineParser& parser, Session& s, const QString& name);
     int Frequency(const QCommandLineParser& parser, Session& s, const QString& value);
     int Monitor(const QCommandLineParser& parser, Session& s);
+    int MonitorTriggered(const QCommandLineParser& parser, Session& s,
+                         const MonitorCatalogue& catalogue, const QList<int>& items, int interval);
+    int MonToCsv(Session& s, const QString& file, const QString& output);
     // A whole number option of at least `least`; on failure prints why.
     std::optional<int> Count(const QCommandLineParser& parser, const char* option, int least,
                              int& value);
@@ -264,6 +271,9 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("hold"), QString(), QStringLiteral("CYCLES"), QStringLiteral("1")},
         {QStringLiteral("items"), QString(), QStringLiteral("ITEMS")},
         {QStringLiteral("duration"), QString(), QStringLiteral("S")},
+        {QStringLiteral("trigger"), QString(), QStringLiteral("ITEM,SLOPE,LEVEL")},
+        {QStringLiteral("delay"), QString(), QStringLiteral("PCT")},
+        {QStringLiteral("max-samples"), QString(), QStringLiteral("N")},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -345,11 +355,22 @@ const QList<Cli::Command>& Cli::Commands() {
          "write the frequency command as FC Direct Input does", false, true, true,
          [](Cli& c, P p, Session& s, O o) { return c.Frequency(p, s, o.first()); }},
         {QLatin1String("monitor"), 0,
-         "--items ITEM[,ITEM...] --interval MS (--count N | --duration S)\n[-o FILE.csv]",
+         "--items ITEM[,ITEM...] --interval MS\n"
+         "(--count N | --duration S) [-o FILE.csv]\n"
+         "| --trigger ITEM,up|down|both,LEVEL [--delay PCT] [--max-samples N]\n"
+         "  -o FILE.mon|FILE.csv",
          "sample up to ten monitor items (FD00, or FD01-02 for a bit) on the\n"
          "monitor's clock and write the continuous CSV rows, each on disk\n"
-         "before it is printed; Ctrl+C ends the run with every row written",
+         "before it is printed; Ctrl+C ends the run with every row written.\n"
+         "With --trigger: one record as the monitoring window takes it, PCT\n"
+         "percent of it from before the level is crossed; it waits until\n"
+         "Ctrl+C, which keeps what was recorded",
          false, true, true, [](Cli& c, P p, Session& s, O) { return c.Monitor(p, s); }},
+        {QLatin1String("mon2csv"), 1, "FILE.mon -o OUT.csv",
+         "write a monitor file (either form) as the CSV table", false, true, false,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.MonToCsv(s, o.first(), p.value(QStringLiteral("o")));
+         }},
         {QLatin1String("detect"), 0, "", "find the line settings and identity of an inverter",
          false, false, false, [](Cli& c, P p, Session& s, O) { return c.Detect(p, s); }},
         {QLatin1String("set"), -2, "FILE COMNO=VALUE... [-o OUT.vdk] [--force]",
@@ -386,7 +407,8 @@ QString Cli::Usage() {
     for (const Command& command : Commands()) {
         QString line = QStringLiteral("  ") + command.name;
         if (*command.synopsis)
-            line += QLatin1Char(' ') + QLatin1String(command.synopsis);
+            line += QLatin1Char(' ') + QString::fromLatin1(command.synopsis)
+                                           .replace(QStringLiteral("\n"), QStringLiteral("\n    "));
         line = line.size() < kSummaryColumn ? line.leftJustified(kSummaryColumn)
                                             : line + QLatin1Char('\n') + indent;
         usage += line +
@@ -830,6 +852,23 @@ int Cli::Frequency(const QCommandLineParser& parser, Session& s, const QString& 
 // Ctrl+C during a monitor run: the run ends after the current sample.
 volatile std::sig_atomic_t interrupted = 0;
 
+class CtrlC {
+public:
+    CtrlC() : previous_(std::signal(SIGINT, [](int) { interrupted = 1; })) { interrupted = 0; }
+    ~CtrlC() { std::signal(SIGINT, previous_); }
+    CtrlC(const CtrlC&) = delete;
+    CtrlC& operator=(const CtrlC&) = delete;
+    // What Ctrl+C asks of the run, at the next turn of the pump.
+    std::function<void()> stop;
+    FunctionPump pump{[this] {
+        if (interrupted && stop)
+            stop();
+    }};
+
+private:
+    void (*previous_)(int);
+};
+
 int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
     const MonitorCatalogue catalogue = MonitorCatalogue::Load(
         IniFile(s.paths.InfoIni), s.paths.Identity().TypeForm, s.paths.Identity().LangCode);
@@ -839,11 +878,13 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
         return Fail(QStringLiteral("monitor needs --items with one to ten items"));
     MonitorRecorder::Config config;
     QStringList names;
+    QList<int> items;
     for (const QString& key : keys) {
         const auto index = catalogue.IndexOfKey(key.trimmed());
         if (!index)
             return Fail(QStringLiteral("'%1' is not a monitor item of %2")
                             .arg(key, s.paths.Identity().TypeForm));
+        items.append(int(*index));
         names.append(catalogue.items[*index].name);
         config.channels.append(MonitorChannel::For(s.table, catalogue.items[*index]));
     }
@@ -852,6 +893,8 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
         return Fail(QStringLiteral("monitor needs --interval MS"));
     if (const auto failed = Count(parser, "interval", 1, interval))
         return *failed;
+    if (parser.isSet(QStringLiteral("trigger")))
+        return MonitorTriggered(parser, s, catalogue, items, interval);
     const bool byCount = parser.isSet(QStringLiteral("count"));
     if (byCount == parser.isSet(QStringLiteral("duration")))
         return Fail(QStringLiteral("monitor needs either --count N or --duration S"));
@@ -883,15 +926,9 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
 
     bool failedRead = false;
     bool warned = false;
-    MonitorRecorder* running = nullptr;
-    FunctionPump pump([&running] {
-        if (interrupted && running)
-            running->RequestStop();
-    });
-    MonitorRecorder recorder(s.link, s.clock, pump, s.values);
-    running = &recorder;
-    interrupted = 0;
-    const auto previous = std::signal(SIGINT, [](int) { interrupted = 1; });
+    CtrlC ctrlC;
+    MonitorRecorder recorder(s.link, s.clock, ctrlC.pump, s.values);
+    ctrlC.stop = [&recorder] { recorder.RequestStop(); };
     recorder.Run(config, [&](const MonitorRecorder::Sample& sample) {
         QStringList cells;
         for (const auto& value : sample.values) {
@@ -910,7 +947,6 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
         }
         out_ << row << Qt::endl;
     });
-    std::signal(SIGINT, previous);
     if (csv && !csv->Waiting().isEmpty()) {
         // Never lost: what the file did not take goes to the output.
         err_ << "vdk330q-cli: " << csv->Waiting().size() << " rows could not be written to " << path
@@ -921,6 +957,113 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
         return kExitFailed;
     }
     return failedRead ? kExitFailed : kExitOk;
+}
+
+// One triggered record as the monitoring window takes it, with the plotted
+// values equal to the sampled ones (multiplier 1, offset 0).
+int Cli::MonitorTriggered(const QCommandLineParser& parser, Session& s,
+                          const MonitorCatalogue& catalogue, const QList<int>& items,
+                          int interval) {
+    const QStringList spec = parser.value(QStringLiteral("trigger")).split(QLatin1Char(','));
+    const QStringList slopes{QStringLiteral("up"), QStringLiteral("down"), QStringLiteral("both")};
+    const std::optional<qsizetype> sourceItem =
+        spec.size() == 3 ? catalogue.IndexOfKey(spec[0].trimmed()) : std::nullopt;
+    const qsizetype source = sourceItem ? items.indexOf(int(*sourceItem)) : -1;
+    bool levelOk = false;
+    const int level = spec.value(2).trimmed().toInt(&levelOk);
+    const qsizetype slope = slopes.indexOf(spec.value(1).trimmed().toLower());
+    if (source < 0 || slope < 0 || !levelOk || level < 0 || level > 500)
+        return Fail(QStringLiteral("--trigger needs ITEM,up|down|both,LEVEL with ITEM one of "
+                                   "--items and LEVEL 0..500"));
+    int delay = 0;
+    if (parser.isSet(QStringLiteral("delay")))
+        if (const auto failed = Count(parser, "delay", 0, delay))
+            return *failed;
+    if (delay > 100)
+        return Fail(QStringLiteral("--delay takes a percentage, 0..100"));
+    const QString path = parser.value(QStringLiteral("o"));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QLatin1String("mon") && suffix != QLatin1String("csv"))
+        return Fail(QStringLiteral("a triggered monitor run needs -o FILE.mon or -o FILE.csv"));
+
+    MonitorRunConfig config;
+    config.pointsPerChannel = MonitorSetup::kTotalPoints / int(items.size());
+    if (parser.isSet(QStringLiteral("max-samples"))) {
+        int most = 0;
+        if (const auto failed = Count(parser, "max-samples", 2, most))
+            return *failed;
+        config.pointsPerChannel = std::min(config.pointsPerChannel, most - 1);
+    }
+    EnvironmentOptions options;
+    options.Load(s.settings);
+    config.terminalLevel = options.MonVal;
+    config.decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
+    config.sampleIntervalMs = interval;
+    config.displayFactor.fill(1);
+    MonitorRecordSetup& setup = config.setup;
+    setup.multiplier.fill(10);
+    setup.timeBaseSeconds = interval / 200.0; // five samples a division
+    setup.trigger = {int(source), int(slope), level, delay, true};
+    for (int slot = 0; slot < items.size(); ++slot) {
+        setup.item[slot] = items[slot];
+        setup.selected[slot] = config.active[slot] = true;
+        config.channels[slot] = MonitorChannel::For(s.table, catalogue.items[items[slot]]);
+    }
+
+    CtrlC ctrlC;
+    MonitorRun run(s.link, s.clock, ctrlC.pump, s.values, catalogue);
+    ctrlC.stop = [&run] { run.RequestStop(); };
+    MonitorRun::Observer observer;
+    observer.waiting = [this](bool on) {
+        if (on)
+            err_ << "vdk330q-cli: waiting for the trigger (Ctrl+C ends the run)" << Qt::endl;
+    };
+    observer.triggered = [this](int held) {
+        err_ << "vdk330q-cli: recording, " << held << " samples held before" << Qt::endl;
+    };
+    run.SetObserver(observer);
+    const MonitorRecord record = run.RunTriggered(config);
+
+    const InverterIdentity& id = s.paths.Identity();
+    const QByteArray bytes =
+        suffix == QLatin1String("mon")
+            ? MonitorFileBytes(record, {id.TypeForm, id.Capacity, id.CpuVer})
+            : MonitorCsvTable(record, id.TypeForm + id.Capacity, RecordItemNames(record, catalogue),
+                              MonitorTableTextsOf(s.messenger), config.decimalComma);
+    QString error;
+    if (!WriteFileAtomically(path, bytes, &error))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(path, error));
+    out_ << "samples=" << record.SampleCount() << " pre-trigger=" << record.preTrigger
+         << " errors=" << record.errors << Qt::endl;
+    return record.errors > 0 ? kExitFailed : kExitOk;
+}
+
+int Cli::MonToCsv(Session& s, const QString& file, const QString& output) {
+    if (output.isEmpty())
+        return Fail(QStringLiteral("mon2csv needs -o OUT.csv"));
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("%1: %2").arg(file, in.errorString()));
+    const InverterIdentity& id = s.paths.Identity();
+    const MonitorCatalogue catalogue =
+        MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
+    int badLine = 0;
+    const std::optional<MonitorFile> mon =
+        ParseMonitorFile(in.readAll(), int(catalogue.items.size()), &badLine);
+    if (!mon)
+        return Fail(
+            QStringLiteral("%1: not a monitor file, or damaged at line %2").arg(file).arg(badLine));
+    if (mon->inverter.typeForm != id.TypeForm)
+        return Fail(QStringLiteral("%1 was recorded on %2; select it with --type %2")
+                        .arg(file, mon->inverter.typeForm));
+    const bool decimalComma = DecimalCommaOf(s.settings, id.Language);
+    const QByteArray bytes = MonitorCsvTable(
+        mon->record, mon->inverter.typeForm + mon->inverter.capacity,
+        RecordItemNames(mon->record, catalogue), MonitorTableTextsOf(s.messenger), decimalComma);
+    QString error;
+    if (!WriteFileAtomically(output, bytes, &error))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+    return kExitOk;
 }
 
 int Cli::Detect(const QCommandLineParser& parser, Session& s) {

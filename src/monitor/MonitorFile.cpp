@@ -1,6 +1,10 @@
 #include "monitor/MonitorFile.h"
 
 #include "data/FieldSplitter.h"
+#include "monitor/MonitorCatalogue.h"
+#include "settings/LanguageTexts.h"
+#include "settings/MessageIds.h"
+#include "settings/Messenger.h"
 
 #include <algorithm>
 #include <cmath>
@@ -207,7 +211,7 @@ QByteArray MonitorFileBytes(const MonitorRecord& record, const MonitorFileInvert
                       number(s.trip),
                       number(s.stopAtTrip),
                       number(s.fullScale),
-                      QString::number(s.timeBaseSeconds, 'f', 1),
+                      QString::number(s.timeBaseSeconds, 'g', 6),
                       number(s.trigger.source),
                       number(s.trigger.slope),
                       number(s.trigger.level),
@@ -273,6 +277,26 @@ QByteArray MonitorCsvTable(const MonitorRecord& record, const QString& inverter,
         lines.append(ContinuousRow(record.elapsedMs[x], cells, separator));
     }
     return (lines.join(kEol) + kEol).toUtf8();
+}
+
+MonitorTableTexts MonitorTableTextsOf(const Messenger& messenger) {
+    const auto text = [&](const char* key, const char* def) {
+        return messenger.Texts().LangText(QStringLiteral("PrintMon"), QLatin1String(key),
+                                          QLatin1String(def));
+    };
+    return {text("Label3", "Monitoring"), text("Label4", "Multi."), text("Label5", "Offset"),
+            messenger.Text(kMsgTimeLabel), messenger.Text(kMsgErrorCount)};
+}
+
+QStringList RecordItemNames(const MonitorRecord& record, const MonitorCatalogue& catalogue) {
+    QStringList names;
+    for (int slot = 0; slot < kMonitorSlots; ++slot) {
+        const int item = record.setup.item[slot];
+        names.append(record.active[slot] && item < catalogue.items.size()
+                         ? catalogue.items[item].name
+                         : QString());
+    }
+    return names;
 }
 
 double PassedSeconds(const MonitorRecord& record, int index) {

@@ -9,6 +9,9 @@
 
 namespace vdk {
 
+class Messenger;
+class MonitorCatalogue;
+
 // The inverter a monitor file was recorded on.
 struct MonitorFileInverter {
     QString typeForm, capacity, cpuVer;
@@ -35,6 +38,12 @@ struct MonitorTableTexts {
     QString time;                      // the time column
     QString errors;                    // before the error count
 };
+// The labels in the run's language: [PrintMon] Label3 to Label5, messages
+// 56 and 85.
+MonitorTableTexts MonitorTableTextsOf(const Messenger& messenger);
+// The item name of each slot that has values, else an empty text.
+QStringList RecordItemNames(const MonitorRecord& record, const MonitorCatalogue& catalogue);
+
 // The CSV table of a finished record: the header lines (inverter, item names
 // with "-" for a free slot, multipliers, offsets, channels, error count),
 // then a row per sample of the unscaled values; ";" and decimal commas in a

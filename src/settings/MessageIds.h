@@ -66,6 +66,7 @@ enum MessageId : int {
     kMsgUnknownOk = 82,     // ... and its two answers
     kMsgUnknownCancel = 83,
     kMsgChangedOnlyNote = 84, // the report's note on changed-only exports
+    kMsgErrorCount = 85,      // "Error count:" in a monitor CSV table
     kMsgLoadCancelled = 86,   // no data file chosen: the program closes
     kMsgCannotBeUsed = 87,    // "data file cannot be used."
     kMsgDataFile = 88,        // "data file"

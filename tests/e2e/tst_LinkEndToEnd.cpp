@@ -71,6 +71,8 @@ private Q_SLOTS:
     void failedStopIsReported();
     void monitorRecords_data();
     void monitorRecords();
+    void triggeredRecord_data();
+    void triggeredRecord();
 };
 
 void TestLinkEndToEnd::readAndWrite_data() {
@@ -388,6 +390,54 @@ void TestLinkEndToEnd::monitorRecords() {
     const Run refused = Cli(link + QStringList{"monitor", "--items", "FD00", "--count", "1"});
     QCOMPARE(refused.code, 2);
     QVERIFY2(refused.err.contains("--interval"), qPrintable(refused.err));
+}
+
+void TestLinkEndToEnd::triggeredRecord_data() {
+    monitorRecords_data();
+}
+
+// The drive ramps toward 40 Hz from the simulator's start: the record holds
+// the rise below 20 Hz and goes on above it; the monitor file converts to
+// the CSV table, and a damaged one is refused with nothing written.
+void TestLinkEndToEnd::triggeredRecord() {
+    QFETCH(QString, protocol);
+    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol",
+                         protocol, "--run", "40"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
+    QTemporaryDir dir;
+    const QString mon = dir.filePath("rise.mon");
+    const Run r =
+        Cli(link + QStringList{"monitor", "--items", "FD03,FD00", "--interval", "50", "--trigger",
+                               "FD00,up,20", "--delay", "50", "--max-samples", "40", "-o", mon});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("samples=40 pre-trigger=19 errors=0\n"));
+    QFile file(mon);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    QCOMPARE(lines.size(), 19 + 40 + 1);
+    const auto frequency = [&](int sample) { return lines[19 + sample].split(',')[2].toDouble(); };
+    QVERIFY2(frequency(18) <= 20, lines[19 + 18].constData()); // at the level: neither side
+    QVERIFY(frequency(19) > 20);
+    QCOMPARE(lines[19 + 19].split(',')[0], QByteArray("0")); // counted from the trigger
+
+    const QString csv = dir.filePath("rise.csv");
+    QCOMPARE(Cli(kSelection + QStringList{"mon2csv", mon, "-o", csv}).code, 0);
+    QFile table(csv);
+    QVERIFY(table.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = table.readAll().split('\n');
+    QVERIFY2(rows[1].startsWith("Title,Output current,Output frequency,-"), rows[1].constData());
+    QCOMPARE(rows.size(), 6 + 40 + 1);
+
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("12,abc\r\n");
+    file.close();
+    const QString refusedCsv = dir.filePath("refused.csv");
+    const Run refused = Cli(kSelection + QStringList{"mon2csv", mon, "-o", refusedCsv});
+    QCOMPARE(refused.code, 2);
+    QCOMPARE(refused.err.count('\n'), 1);
+    QVERIFY(!QFile::exists(refusedCsv));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)
