@@ -2,6 +2,7 @@
 
 #include "data/FieldSplitter.h"
 #include "monitor/MonitorCatalogue.h"
+#include "monitor/MonitorChannel.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
@@ -299,8 +300,17 @@ QStringList RecordItemNames(const MonitorRecord& record, const MonitorCatalogue&
     return names;
 }
 
-double PassedSeconds(const MonitorRecord& record, int index) {
-    return index * record.setup.timeBaseSeconds * 0.2;
+QString ReadOutText(const MonitorRecord& record, int slot, int index, const QString& itemName,
+                    int decimals, bool decimalComma, const ReadOutTexts& texts) {
+    const MonitorRecordSetup& s = record.setup;
+    const QString sep = QStringLiteral(" : ");
+    const double seconds = index * s.timeBaseSeconds * 0.2;
+    return QStringLiteral("CH%1").arg(slot + 1) + sep + itemName + QStringLiteral("\n\n") +
+           texts.value + sep + DisplayText(record.values[slot][index], decimals, decimalComma) +
+           QLatin1Char('\n') + texts.multiplier + sep +
+           QString::number(s.Multiplier(slot), 'f', 1) + QLatin1Char('\n') + texts.offset + sep +
+           QString::number(s.offset[slot]) + QStringLiteral("\n\n") + texts.passedTime + sep +
+           QString::number(seconds, 'f', 1) + QStringLiteral(" (s) ");
 }
 
 } // namespace vdk

@@ -52,8 +52,14 @@ QByteArray MonitorCsvTable(const MonitorRecord& record, const QString& inverter,
                            const QStringList& itemNames, const MonitorTableTexts& texts,
                            bool decimalComma);
 
-// The time of sample `index` in seconds as the value read-out gives it: a
-// time base division is five samples.
-double PassedSeconds(const MonitorRecord& record, int index);
+// The value read-out of a trace's point: the channel and its item, the value
+// as sampled (with the item's decimals), the multiplier and offset it was
+// plotted with, and the time from the record's own time base (a division is
+// five samples).
+struct ReadOutTexts {
+    QString value, multiplier, offset, passedTime; // the headings
+};
+QString ReadOutText(const MonitorRecord& record, int slot, int index, const QString& itemName,
+                    int decimals, bool decimalComma, const ReadOutTexts& texts);
 
 } // namespace vdk

@@ -48,6 +48,7 @@ private Q_SLOTS:
     void earlierForm();
     void csvTable_data();
     void csvTable();
+    void readOut();
 };
 
 void TestMonitorFile::roundTrip() {
@@ -179,6 +180,14 @@ void TestMonitorFile::csvTable() {
     QCOMPARE(lines.size(), 6 + 37);
     QCOMPARE(lines[0], QStringLiteral("QM40-2004"));
     QCOMPARE(lines.mid(1, 6), expected);
+}
+
+// The point's value as sampled, and its time from the record's time base.
+void TestMonitorFile::readOut() {
+    const QString text = ReadOutText(StoppedRun(), 2, 10, "DC voltage", 2, true,
+                                     {"Value", "Multi.", "Offset", "Passed Time"});
+    QCOMPARE(text, QStringLiteral("CH3 : DC voltage\n\nValue : 60,01\nMulti. : 1.0\n"
+                                  "Offset : 10\n\nPassed Time : 1.0 (s) "));
 }
 
 QTEST_GUILESS_MAIN(TestMonitorFile)
