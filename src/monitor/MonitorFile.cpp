@@ -300,6 +300,29 @@ QStringList RecordItemNames(const MonitorRecord& record, const MonitorCatalogue&
     return names;
 }
 
+QStringList MonitorSaveExtensions(bool picturesOnly) {
+    static const QStringList pictures{QStringLiteral("bmp"), QStringLiteral("jpg"),
+                                      QStringLiteral("wmf"), QStringLiteral("png"),
+                                      QStringLiteral("svg")};
+    return picturesOnly ? pictures
+                        : QStringList{QStringLiteral("mon"), QStringLiteral("csv")} + pictures;
+}
+
+int MonitorSaveFilter(const QString& lastName, bool picturesOnly) {
+    const qsizetype dot = lastName.lastIndexOf(QLatin1Char('.'));
+    const qsizetype entry =
+        dot < 0 ? -1 : MonitorSaveExtensions(picturesOnly).indexOf(lastName.mid(dot + 1).toLower());
+    return entry < 0 ? 1 : int(entry) + 1;
+}
+
+QString MonitorSaveName(const QString& chosen, int filterIndex, bool picturesOnly) {
+    const QStringList extensions = MonitorSaveExtensions(picturesOnly);
+    const qsizetype dot = chosen.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0 && extensions.contains(chosen.mid(dot + 1).toLower()))
+        return chosen;
+    return chosen + QLatin1Char('.') + extensions.value(filterIndex - 1, extensions.first());
+}
+
 QString ReadOutText(const MonitorRecord& record, int slot, int index, const QString& itemName,
                     int decimals, bool decimalComma, const ReadOutTexts& texts) {
     const MonitorRecordSetup& s = record.setup;

@@ -52,6 +52,15 @@ QByteArray MonitorCsvTable(const MonitorRecord& record, const QString& inverter,
                            const QStringList& itemNames, const MonitorTableTexts& texts,
                            bool decimalComma);
 
+// The save dialog of a record: every form, or after a continuous run only
+// pictures. Its filter entries in order, from the language's list with PNG
+// and SVG added; the entry preset by the last name chosen; and the chosen
+// name completed with the chosen entry's extension when it has none of the
+// dialog's.
+QStringList MonitorSaveExtensions(bool picturesOnly);
+int MonitorSaveFilter(const QString& lastName, bool picturesOnly);
+QString MonitorSaveName(const QString& chosen, int filterIndex, bool picturesOnly);
+
 // The value read-out of a trace's point: the channel and its item, the value
 // as sampled (with the item's decimals), the multiplier and offset it was
 // plotted with, and the time from the record's own time base (a division is

@@ -49,6 +49,8 @@ private Q_SLOTS:
     void csvTable_data();
     void csvTable();
     void readOut();
+    void saveNames_data();
+    void saveNames();
 };
 
 void TestMonitorFile::roundTrip() {
@@ -188,6 +190,34 @@ void TestMonitorFile::readOut() {
                                      {"Value", "Multi.", "Offset", "Passed Time"});
     QCOMPARE(text, QStringLiteral("CH3 : DC voltage\n\nValue : 60,01\nMulti. : 1.0\n"
                                   "Offset : 10\n\nPassed Time : 1.0 (s) "));
+}
+
+void TestMonitorFile::saveNames_data() {
+    QTest::addColumn<bool>("picturesOnly");
+    QTest::addColumn<QString>("lastName");
+    QTest::addColumn<int>("preset");
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("filter");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("first save") << false << "" << 1 << "run" << 1 << "run.mon";
+    QTest::newRow(".txt under the CSV filter")
+        << false << "a.MON" << 1 << "run.txt" << 2 << "run.txt.csv";
+    QTest::newRow("the last name's picture")
+        << false << "a.JPG" << 4 << "run.Bmp" << 4 << "run.Bmp";
+    QTest::newRow("pictures only: a CSV name")
+        << true << "a.csv" << 1 << "run.csv" << 3 << "run.csv.wmf";
+    QTest::newRow("pictures only: SVG") << true << "a.svg" << 5 << "run" << 5 << "run.svg";
+}
+
+void TestMonitorFile::saveNames() {
+    QFETCH(bool, picturesOnly);
+    QFETCH(QString, lastName);
+    QFETCH(int, preset);
+    QFETCH(QString, chosen);
+    QFETCH(int, filter);
+    QFETCH(QString, saved);
+    QCOMPARE(MonitorSaveFilter(lastName, picturesOnly), preset);
+    QCOMPARE(MonitorSaveName(chosen, filter, picturesOnly), saved);
 }
 
 QTEST_GUILESS_MAIN(TestMonitorFile)
