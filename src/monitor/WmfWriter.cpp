@@ -2,6 +2,7 @@
 
 #include <QStringEncoder>
 #include <algorithm>
+#include <cmath>
 #include <tuple>
 
 namespace vdk {
@@ -10,9 +11,7 @@ namespace {
 
 enum Function : quint16 {
     kEof = 0x0000,
-    kSaveDc = 0x001E,
     kSetBkMode = 0x0102,
-    kRestoreDc = 0x0127,
     kSelectObject = 0x012D,
     kSetTextAlign = 0x012E,
     kDeleteObject = 0x01F0,
@@ -23,7 +22,6 @@ enum Function : quint16 {
     kCreateFontIndirect = 0x02FB,
     kCreateBrushIndirect = 0x02FC,
     kPolyline = 0x0325,
-    kIntersectClipRect = 0x0416,
     kRectangle = 0x041B,
     kExtTextOut = 0x0A32,
 };
@@ -82,6 +80,56 @@ Encoded Encode(const QString& text) {
             return {shiftJis.encode(text), kWmfShiftJisCharset};
     }
     return {text.toLatin1(), kWmfAnsiCharset}; // toLatin1 gives "?" for what it cannot hold
+}
+
+// The part of segment a-b inside `r` (edges included), by Liang and Barsky;
+// an end inside stays exactly as given, so the parts of a line join up.
+std::optional<std::pair<WmfPoint, WmfPoint>> ClipSegment(WmfPoint a, WmfPoint b, const WmfRect& r) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double p[] = {-dx, dx, -dy, dy};
+    const double q[] = {double(a.x - r.left), double(r.right - a.x), double(a.y - r.top),
+                        double(r.bottom - a.y)};
+    double t0 = 0;
+    double t1 = 1;
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return std::nullopt;
+    const auto at = [&](double t) {
+        return WmfPoint{int(std::lround(a.x + t * dx)), int(std::lround(a.y + t * dy))};
+    };
+    return std::pair{t0 == 0 ? a : at(t0), t1 == 1 ? b : at(t1)};
+}
+
+// The runs of a polyline inside `clip`. Cut geometrically rather than by a
+// clipping region: readers size a picture by every point it holds.
+std::vector<std::vector<WmfPoint>> Clipped(const std::vector<WmfPoint>& points,
+                                           const WmfRect& clip) {
+    std::vector<std::vector<WmfPoint>> runs;
+    bool joined = false; // the last segment was kept up to its end
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        const auto part = ClipSegment(points[i - 1], points[i], clip);
+        if (!part) {
+            joined = false;
+            continue;
+        }
+        if (!joined || part->first != points[i - 1])
+            runs.push_back({part->first});
+        runs.back().push_back(part->second);
+        joined = part->second == points[i];
+    }
+    return runs;
 }
 
 // The playing program puts each object it creates into the lowest free slot
@@ -227,24 +275,27 @@ private:
     void Draw(const WmfPolyline& p) {
         if (p.points.size() < 2)
             return;
-        UsePen(p.colour, p.width); // before SaveDC, so RestoreDC brings back a live pen
-        if (p.clip) {
-            Record(kSaveDc, {});
-            Record(kIntersectClipRect, {p.clip->bottom, p.clip->right, p.clip->top, p.clip->left});
+        UsePen(p.colour, p.width);
+        if (!p.clip) {
+            Polyline(p.points);
+            return;
         }
+        for (const std::vector<WmfPoint>& run : Clipped(p.points, *p.clip))
+            Polyline(run);
+    }
+
+    void Polyline(const std::vector<WmfPoint>& points) {
         const std::size_t most = kWmfMostPolylinePoints;
-        for (std::size_t first = 0; first + 1 < p.points.size(); first += most - 1) {
-            const std::size_t end = std::min(first + most, p.points.size());
+        for (std::size_t first = 0; first + 1 < points.size(); first += most - 1) {
+            const std::size_t end = std::min(first + most, points.size());
             Bytes b;
             b.Word(int(end - first));
             for (std::size_t i = first; i < end; ++i) {
-                b.Coordinate(p.points[i].x);
-                b.Coordinate(p.points[i].y);
+                b.Coordinate(points[i].x);
+                b.Coordinate(points[i].y);
             }
             Record(kPolyline, {}, b.Data());
         }
-        if (p.clip)
-            Record(kRestoreDc, {-1});
     }
 
     void Draw(const WmfText& t) {

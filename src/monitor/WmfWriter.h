@@ -38,7 +38,7 @@ struct WmfRectangle {
     std::optional<WmfColour> fill;
 };
 
-// Drawn only inside `clip` when it is given.
+// Cut at the edges of `clip` when it is given.
 struct WmfPolyline {
     std::vector<WmfPoint> points;
     WmfColour colour;

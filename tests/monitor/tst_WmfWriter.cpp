@@ -76,6 +76,7 @@ private Q_SLOTS:
     void headersDescribeTheRecords();
     void recordsNameLiveObjects();
     void longPolylineIsSplit();
+    void polylineCutAtItsClip();
     void textEncoding_data();
     void textEncoding();
     void readerConvertsTheFile();
@@ -165,6 +166,25 @@ void TestWmfWriter::longPolylineIsSplit() {
         joined.insert(joined.end(), piece.begin(), piece.end());
     }
     QVERIFY(joined == line.points);
+}
+
+// A line that leaves the rectangle and comes back is drawn as two pieces,
+// each ending on an edge; nothing outside is kept.
+void TestWmfWriter::polylineCutAtItsClip() {
+    WmfPicture p{100, 100, {}};
+    p.shapes.push_back(WmfPolyline{{{0, 50}, {50, 50}, {50, 100}, {60, 100}, {60, 50}, {100, 50}},
+                                   {0, 0, 0},
+                                   1,
+                                   WmfRect{10, 10, 90, 90}});
+    const QList<Record> pieces = OfFunction(Records(WmfBytes(p)), 0x0325);
+    QList<QList<int>> found;
+    for (const Record& r : pieces) {
+        found.append(QList<int>());
+        for (int i = 1; i < r.params.size() / 2; ++i)
+            found.last().append(r.Param(i));
+    }
+    const QList<QList<int>> expected{{10, 50, 50, 50, 50, 90}, {60, 90, 60, 50, 90, 50}};
+    QCOMPARE(found, expected);
 }
 
 void TestWmfWriter::textEncoding_data() {
