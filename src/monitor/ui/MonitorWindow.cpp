@@ -3,22 +3,29 @@
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "data/ParaDat.h"
+#include "monitor/MonitorFile.h"
+#include "monitor/ui/ChartPicture.h"
+#include "monitor/ui/MonitorChart.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
+#include "settings/FileWriter.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGraphicsSimpleTextItem>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +35,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 #include <QValueAxis>
 
 namespace vdk {
@@ -35,7 +43,9 @@ namespace vdk {
 namespace {
 
 const QString kSection = QStringLiteral("Monitor");
-constexpr int kRepaintMs = 50; // the chart is repainted at most this often
+// Pictures beside those of the language's filters.
+const QString kExtraPictures =
+    QStringLiteral("|Monitor Picture (*.png)|*.png|Monitor Picture (*.svg)|*.svg");
 
 QColor ColourOf(quint32 settings) {
     return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
@@ -60,10 +70,6 @@ MonitorWindow::MonitorWindow(Parts parts, QWidget* parent)
     layout->addWidget(tabs_);
     resize(900, 560);
 
-    repaint_ = new QTimer(this);
-    repaint_->setSingleShot(true);
-    repaint_->setInterval(kRepaintMs);
-    connect(repaint_, &QTimer::timeout, this, [this] { Flush(); });
     // The drive keys: run with Shift+F9, stop with F9.
     for (const bool runKey : {true, false}) {
         auto* key = new QShortcut(
@@ -83,6 +89,10 @@ MonitorWindow::MonitorWindow(Parts parts, QWidget* parent)
 }
 
 MonitorWindow::~MonitorWindow() = default;
+
+QLineSeries* MonitorWindow::Trace(int slot) const {
+    return chart_->Trace(slot);
+}
 
 QString MonitorWindow::Text(const char* key, const char* def) const {
     return p_.messenger.Texts().LangText(kSection, QLatin1String(key), QString::fromUtf8(def));
@@ -142,15 +152,16 @@ QWidget* MonitorWindow::BuildSettingTab() {
             const int position = int(std::lround(value * 10));
             if (filling_ || position == slot.multiplier)
                 return;
-            series_[i]->replace(
-                RescaledTrace(series_[i]->points(), double(position) / slot.multiplier, 0));
+            chart_->Trace(i)->replace(
+                RescaledTrace(chart_->Trace(i)->points(), double(position) / slot.multiplier, 0));
             slot.multiplier = position;
         });
         connect(r.offset, &QSpinBox::valueChanged, this, [this, i](int value) {
             MonitorSlot& slot = setup_.slots[i];
             if (filling_ || value == slot.offset)
                 return;
-            series_[i]->replace(RescaledTrace(series_[i]->points(), 1, value - slot.offset));
+            chart_->Trace(i)->replace(
+                RescaledTrace(chart_->Trace(i)->points(), 1, value - slot.offset));
             slot.offset = value;
         });
         connect(r.colour, &QPushButton::clicked, this, [this, i] {
@@ -161,52 +172,62 @@ QWidget* MonitorWindow::BuildSettingTab() {
             ShowSetup();
         });
     }
+    auto* group = new QGroupBox(Text("Group7", "Trigger Setting"));
+    auto* trigger = new QHBoxLayout(group);
+    level_ = new QSpinBox;
+    level_->setRange(0, 500);
+    level_->setSingleStep(5);
+    connect(level_, &QSpinBox::valueChanged, this, [this](int level) {
+        setup_.triggerLevel = QString::number(level);
+        ShowTrigger();
+    });
+    delay_ = new QSpinBox;
+    delay_->setRange(0, 100);
+    delay_->setSingleStep(5);
+    connect(delay_, &QSpinBox::valueChanged, this,
+            [this](int delay) { setup_.triggerDelay = QString::number(delay); });
+    trigger->addWidget(new QLabel(Text("Label71", "Level")));
+    trigger->addWidget(level_);
+    trigger->addSpacing(16);
+    trigger->addWidget(new QLabel(Text("Label72", "Delay (%)")));
+    trigger->addWidget(delay_);
+    trigger->addStretch(1);
+    grid->addWidget(group, kMonitorSlots + 1, 0, 1, 6);
     grid->setColumnStretch(1, 1);
-    grid->setRowStretch(kMonitorSlots + 1, 1);
+    grid->setRowStretch(kMonitorSlots + 2, 1);
     return page;
 }
 
 QWidget* MonitorWindow::BuildDisplayTab() {
     auto* page = new QWidget;
-    auto* chart = new QChart;
-    chart->legend()->hide();
-    chart->setMargins(QMargins(4, 4, 4, 4));
-    xAxis_ = new QValueAxis;
-    xAxis_->setRange(0, 100);
-    xAxis_->setTickCount(21); // a division every five samples
-    xAxis_->setLabelFormat(QStringLiteral("^"));
-    yAxis_ = new QValueAxis;
-    yAxis_->setRange(0, 100);
-    yAxis_->setLabelFormat(QStringLiteral("%d"));
-    chart->addAxis(xAxis_, Qt::AlignBottom);
-    chart->addAxis(yAxis_, Qt::AlignLeft);
-    for (int i = 0; i < kMonitorSlots; ++i) {
-        series_[i] = new QLineSeries;
-        chart->addSeries(series_[i]);
-        series_[i]->attachAxis(xAxis_);
-        series_[i]->attachAxis(yAxis_);
-    }
-    const auto overlay = [chart](const QColor& colour) {
-        auto* text = new QGraphicsSimpleTextItem(chart);
-        text->setBrush(colour);
-        text->setZValue(10);
-        return text;
-    };
-    alarmText_ = overlay(Qt::red);
-    tripText_ = overlay(Qt::red);
-    errorText_ = overlay(QColor(0x80, 0x80, 0x80));
-    timeText_ = overlay(QColor(0x80, 0x80, 0x80));
-    connect(chart, &QChart::plotAreaChanged, this, [this] { PlaceChartTexts(); });
-    auto* view = new QChartView(chart);
-    view->setRenderHint(QPainter::Antialiasing, false);
+    chart_ = new MonitorChart;
+    connect(chart_, &MonitorChart::ZoomChanged, this, [this](int zoom) {
+        const QSignalBlocker block(zoom_);
+        zoom_->setValue(zoom);
+    });
+    connect(chart_, &MonitorChart::LevelDragged, this, [this](int level) {
+        level_->setValue(level);
+        ShowTrigger();
+    });
+    connect(chart_, &MonitorChart::PointClicked, this, &MonitorWindow::ReadOut);
 
     auto* values = new QGridLayout;
     values->setVerticalSpacing(2);
-    values->addWidget(new QLabel(Text("Label11", "Trigger")), 0, 0);
+    triggerHeading_ = new QLabel(Text("Label11", "Trigger"));
+    values->addWidget(triggerHeading_, 0, 0);
     values->addWidget(new QLabel(Text("Label12", "Value")), 0, 1);
     for (int i = 0; i < kMonitorSlots; ++i) {
         Row& r = rows_[i];
-        r.name = new QLabel(QStringLiteral("CH%1").arg(i + 1));
+        // A click makes the channel the trigger's source.
+        r.name = new QToolButton;
+        r.name->setText(QStringLiteral("CH%1").arg(i + 1));
+        r.name->setAutoRaise(true);
+        connect(r.name, &QToolButton::clicked, this, [this, i] {
+            if (!useTrigger_->isChecked() || p_.flags.MonitorBusy || p_.options.MonMode3)
+                return;
+            setup_.triggerChannel = i;
+            ShowTrigger();
+        });
         r.value = new QLineEdit(QStringLiteral("0"));
         r.value->setReadOnly(true);
         r.value->setFixedWidth(64);
@@ -217,14 +238,63 @@ QWidget* MonitorWindow::BuildDisplayTab() {
         values->addWidget(r.value, i + 1, 1);
         values->addWidget(r.unitLabel, i + 1, 2);
     }
+    // The source moves to the next selected channel, the slope to the next
+    // of Up, Down, Both.
+    sourceCaption_ = new QLabel(Text("Label42", "Sourse") + QStringLiteral(" :"));
+    source_ = new QToolButton;
+    connect(source_, &QToolButton::clicked, this, [this] {
+        for (int step = 1; step <= setup_.UsableSlots(); ++step) {
+            const int next = (setup_.triggerChannel + step) % setup_.UsableSlots();
+            if (rows_[next].select->isChecked()) {
+                setup_.triggerChannel = next;
+                break;
+            }
+        }
+        ShowTrigger();
+    });
+    slopeCaption_ = new QLabel(Text("Label43", "Slope") + QStringLiteral(" :"));
+    slope_ = new QToolButton;
+    connect(slope_, &QToolButton::clicked, this, [this] {
+        setup_.triggerSlope = (setup_.triggerSlope + 1) % 3;
+        ShowTrigger();
+    });
+    values->addWidget(sourceCaption_, kMonitorSlots + 2, 0);
+    values->addWidget(source_, kMonitorSlots + 2, 1);
+    values->addWidget(slopeCaption_, kMonitorSlots + 3, 0);
+    values->addWidget(slope_, kMonitorSlots + 3, 1);
     values->setRowStretch(kMonitorSlots + 1, 1);
+
+    auto* viewing = new QHBoxLayout;
+    useTrigger_ = new QCheckBox(Text("Check4", "Use Level Trigger"));
+    connect(useTrigger_, &QCheckBox::toggled, this, [this](bool on) {
+        setup_.trigger = on;
+        ShowTrigger();
+    });
+    zoomMode_ = new QCheckBox(Text("Check3", "Zoom"));
+    connect(zoomMode_, &QCheckBox::toggled, this, [this](bool on) {
+        setup_.zoom = on;
+        chart_->SetZoomMode(on);
+        chart_->setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
+    });
+    zoom_ = new QSpinBox;
+    zoom_->setRange(10, 100);
+    zoom_->setSingleStep(5);
+    connect(zoom_, &QSpinBox::valueChanged, this, [this](int zoom) { chart_->SetZoom(zoom); });
+    viewing->addWidget(useTrigger_);
+    viewing->addSpacing(12);
+    viewing->addWidget(zoomMode_);
+    viewing->addSpacing(12);
+    viewing->addWidget(new QLabel(Text("Label24", "Zoom")));
+    viewing->addWidget(zoom_);
+    viewing->addWidget(new QLabel(QStringLiteral("(%)")));
+    viewing->addStretch(1);
 
     auto* controls = new QHBoxLayout;
     max_ = new QSpinBox;
     max_->setRange(100, 500);
     max_->setSingleStep(5);
     connect(max_, &QSpinBox::valueChanged, this, [this](int m) {
-        yAxis_->setRange(0, m);
+        chart_->SetFullScale(m);
         setup_.max = QString::number(m);
     });
     time_ = new QDoubleSpinBox;
@@ -258,20 +328,22 @@ QWidget* MonitorWindow::BuildDisplayTab() {
     print_ = new QPushButton(Text("Button5", "Print"));
     for (QPushButton* b : {start_, stop_, open_, saveAs_, print_})
         controls->addWidget(b);
-    // Monitor files and printing come with the parts that build them.
-    for (QPushButton* b : {open_, saveAs_, print_}) {
-        b->setEnabled(false);
-        b->setToolTip(QStringLiteral("Not available in this version"));
-    }
+    // Printing comes with the part that builds it.
+    print_->setEnabled(false);
+    print_->setToolTip(QStringLiteral("Not available in this version"));
+    saveAs_->setEnabled(false);
+    connect(open_, &QPushButton::clicked, this, [this] { Open(); });
+    connect(saveAs_, &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(start_, &QPushButton::clicked, this, [this] { Start(); });
     connect(stop_, &QPushButton::clicked, this, [this] { Stop(); });
     stop_->setEnabled(false);
 
     auto* top = new QHBoxLayout;
-    top->addWidget(view, 1);
+    top->addWidget(chart_, 1);
     top->addLayout(values);
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(top, 1);
+    layout->addLayout(viewing);
     layout->addLayout(controls);
     return page;
 }
@@ -281,18 +353,13 @@ void MonitorWindow::Reload() {
     catalogue_ = MonitorCatalogue::Load(IniFile(p_.paths.InfoIni), id.TypeForm, id.LangCode);
     run_ = std::make_unique<MonitorRun>(p_.link, p_.clock, p_.pump, p_.values, catalogue_);
     MonitorRun::Observer observer;
-    observer.point = [this](int slot, double x, double y) {
-        pending_[slot].append(QPointF(x, y));
-        if (!repaint_->isActive())
-            repaint_->start();
-    };
+    observer.point = [this](int slot, double x, double y) { chart_->Add(slot, x, y); };
     observer.value = [this](int slot, const QString& text) { rows_[slot].value->setText(text); };
-    observer.alarm = [this](const QString& text) { alarmText_->setText(text); };
-    observer.trip = [this](const QString& text) { tripText_->setText(text); };
-    observer.errors = [this](int n) {
-        errorText_->setText(QStringLiteral("Err.:%1").arg(n));
-        errorText_->show();
-    };
+    observer.alarm = [this](const QString& text) { chart_->SetAlarmText(text); };
+    observer.trip = [this](const QString& text) { chart_->SetTripText(text); };
+    observer.errors = [this](int n) { chart_->SetErrorCount(n); };
+    observer.waiting = [this](bool on) { chart_->SetWaiting(on); };
+    observer.triggered = [this](int held) { chart_->Triggered(held); };
     observer.driveKeyFailed = [this](bool) { p_.messenger.Show(kMsgNoLink, MsgIcon::Exclamation); };
     run_->SetObserver(observer);
     if (p_.commandEnabled)
@@ -325,7 +392,7 @@ void MonitorWindow::ShowSetup() {
         r.multiplier->setValue(s.Multiplier());
         r.offset->setValue(s.offset);
         Swatch(r.colour, s.colour);
-        series_[i]->setPen(QPen(ColourOf(s.colour), 1));
+        chart_->SetTraceColour(i, ColourOf(s.colour));
         QPalette palette = r.value->palette();
         palette.setColor(QPalette::Text, ColourOf(s.colour));
         r.value->setPalette(palette);
@@ -336,6 +403,15 @@ void MonitorWindow::ShowSetup() {
         ShowUnit(i);
     }
     max_->setValue(setup_.max.toInt());
+    {
+        const QSignalBlocker blockTrigger(useTrigger_), blockZoom(zoomMode_);
+        const QSignalBlocker blockLevel(level_), blockDelay(delay_);
+        useTrigger_->setChecked(setup_.trigger);
+        zoomMode_->setChecked(setup_.zoom);
+        chart_->SetZoomMode(setup_.zoom);
+        level_->setValue(setup_.triggerLevel.toInt());
+        delay_->setValue(setup_.triggerDelay.toInt());
+    }
     banner_->setVisible(p_.options.MonMode3);
     time_->setVisible(!p_.options.MonMode3);
     continuousTime_->setVisible(p_.options.MonMode3);
@@ -388,10 +464,35 @@ void MonitorWindow::Recount() {
         const ContinuousPlan plan = PlanContinuous(p_.options.MonMode3T, p_.options.MonMode3Smp,
                                                    std::max(1, setup_.PointsPerChannel()));
         continuousTime_->setText(QString::number(plan.timeBaseSeconds, 'f', 1));
-        timeText_->setText(continuousTime_->text() + Text("Label23", "(s/div)"));
+        chart_->SetTimeText(continuousTime_->text() + Text("Label23", "(s/div)"));
     } else {
-        timeText_->setText(QString::number(time_->value(), 'f', 1) + Text("Label23", "(s/div)"));
+        chart_->SetTimeText(QString::number(time_->value(), 'f', 1) + Text("Label23", "(s/div)"));
     }
+    ShowTrigger();
+}
+
+// The trigger's controls: shown with "Use Level Trigger" outside continuous
+// mode, the source's channel label red and bold.
+void MonitorWindow::ShowTrigger() {
+    const bool on = useTrigger_->isChecked() && !p_.options.MonMode3;
+    useTrigger_->setVisible(!p_.options.MonMode3);
+    const int source = std::clamp(setup_.triggerChannel, 0, kMonitorSlots - 1);
+    for (int i = 0; i < kMonitorSlots; ++i) {
+        QFont font = rows_[i].name->font();
+        font.setBold(on && i == source);
+        rows_[i].name->setFont(font);
+        rows_[i].name->setStyleSheet(on && i == source ? QStringLiteral("color: red;") : QString());
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{triggerHeading_, sourceCaption_, source_,
+                                                      slopeCaption_, slope_})
+        w->setVisible(on);
+    source_->setText(QStringLiteral("CH%1").arg(source + 1));
+    source_->setEnabled(setup_.slots[source].selected && setup_.slots[source].visible);
+    const char* slopes[][2] = {{"Item71", "Up"}, {"Item72", "Down"}, {"Item73", "Both"}};
+    const char* arrows[] = {"\u2191 ", "\u2193 ", "\u2195 "};
+    const int slope = std::clamp(setup_.triggerSlope, 0, 2);
+    slope_->setText(QString::fromUtf8(arrows[slope]) + Text(slopes[slope][0], slopes[slope][1]));
+    chart_->SetMarker(level_->value(), on);
 }
 
 void MonitorWindow::MeasureLink() {
@@ -414,10 +515,15 @@ void MonitorWindow::SetRunning(bool running) {
         p_.mainWindowEnabled(!running);
     tabs_->widget(1)->setEnabled(!running);
     tabs_->tabBar()->setEnabled(!running);
-    max_->setEnabled(!running);
-    time_->setEnabled(!running);
-    start_->setEnabled(!running);
+    chart_->SetBusy(running);
+    for (QWidget* w : std::initializer_list<QWidget*>{max_, time_, useTrigger_, zoomMode_, zoom_,
+                                                      source_, slope_, start_})
+        w->setEnabled(!running);
+    for (const Row& r : rows_)
+        r.name->setEnabled(!running && r.select->isChecked());
     stop_->setEnabled(running);
+    open_->setEnabled(!running && !p_.options.MonMode3);
+    saveAs_->setEnabled(!running && record_.SampleCount() > 0);
 }
 
 void MonitorWindow::Start() {
@@ -439,6 +545,7 @@ void MonitorWindow::Start() {
                          MonitorOptionsOf(o, p_.table, catalogue_, p_.flags.MainteFlag));
     config.decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
     config.sampleIntervalMs = time_->value() * 200;
+    config.setup.timeBaseSeconds = time_->value();
 
     std::optional<ContinuousCsv> csv;
     if (o.MonMode3) {
@@ -447,6 +554,7 @@ void MonitorWindow::Start() {
         config.recordMinutes = o.MonMode3T;
         config.sampleSeconds = o.MonMode3Smp;
         config.decimation = plan.decimation;
+        config.setup.timeBaseSeconds = plan.timeBaseSeconds;
         p_.messenger.ShowText(
             kMsgRecordTime,
             ContinuousNotice(p_.messenger, o.MonMode3T, o.MonMode3Smp, plan.sizeFigure),
@@ -459,6 +567,8 @@ void MonitorWindow::Start() {
         QString path = choice->path;
         if (!path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
             path += QStringLiteral(".csv");
+        if (!MayWriteCompletedName(p_.messenger, choice->path, path))
+            return;
         p_.monDir = QFileInfo(path).absolutePath();
         csv.emplace(path);
         QStringList names;
@@ -476,19 +586,23 @@ void MonitorWindow::Start() {
         }
     }
 
-    for (int i = 0; i < kMonitorSlots; ++i) {
-        series_[i]->clear();
-        pending_[i].clear();
-        series_[i]->setVisible(config.active[i]);
-        rows_[i].value->setText(QStringLiteral("0"));
-    }
-    xAxis_->setRange(0, 100);
-    alarmText_->setText(QString());
-    tripText_->setText(QString());
-    errorText_->hide();
+    for (Row& r : rows_)
+        r.value->setText(QStringLiteral("0"));
+    chart_->Begin(config.active);
+    chart_->SetAlarmText(QString());
+    chart_->SetTripText(QString());
+    chart_->SetErrorCount(0);
+    record_ = MonitorRecord();
     SetRunning(true);
-    record_ = csv ? run_->RunContinuous(config, *csv) : run_->RunNormal(config);
-    Flush();
+    const bool triggered = !csv && setup_.trigger;
+    record_ = csv         ? run_->RunContinuous(config, *csv)
+              : triggered ? run_->RunTriggered(config)
+                          : run_->RunNormal(config);
+    // The triggered record gets the part held before the trigger at its end.
+    if (triggered)
+        chart_->Show(record_);
+    else
+        chart_->Finish();
     SetRunning(false);
     Recount();
     if (csv && !csv->Waiting().isEmpty())
@@ -501,28 +615,155 @@ void MonitorWindow::Stop() {
         run_->RequestStop();
 }
 
-// Points come in a batch per repaint, never one repaint per sample; the time
-// axis follows the newest point.
-void MonitorWindow::Flush() {
-    double last = 0;
-    for (int i = 0; i < kMonitorSlots; ++i) {
-        if (pending_[i].isEmpty())
-            continue;
-        last = std::max(last, pending_[i].last().x());
-        series_[i]->append(pending_[i]);
-        pending_[i].clear();
-    }
-    if (last > xAxis_->max())
-        xAxis_->setRange(last - 100, last);
+void MonitorWindow::ReadOut(int slot, int index) {
+    if (index < 0 || index >= record_.SampleCount() || !record_.active[slot])
+        return;
+    const int item = record_.setup.item[slot];
+    const MonitorItem& it = catalogue_.items.value(item);
+    const MonitorChannel channel = MonitorChannel::For(p_.table, it);
+    const QString text = ReadOutText(record_, slot, index, it.name, channel.decimals,
+                                     DecimalCommaOf(p_.settings, p_.paths.Identity().Language),
+                                     {Text("Label12", "Value"), Text("Label62", "Multi."),
+                                      Text("Label63", "Offset"), Text("LabelA", "Passed Time")});
+    p_.messenger.ShowText(0, text, MsgIcon::Information);
 }
 
-void MonitorWindow::PlaceChartTexts() {
-    auto* chart = static_cast<QChart*>(alarmText_->parentItem());
-    const QRectF area = chart->plotArea();
-    alarmText_->setPos(area.left() + 6, area.top() + 5);
-    tripText_->setPos(area.left() + 6, area.top() + 22);
-    errorText_->setPos(area.right() - 90, area.top() + 5);
-    timeText_->setPos(area.left() + 6, area.bottom() - 20);
+// A finished record as a monitor file, its CSV table or a picture; after a
+// continuous run, pictures only.
+void MonitorWindow::SaveAs() {
+    const bool picturesOnly = record_.kind == MonitorRecord::Kind::Continuous;
+    const QString filter =
+        picturesOnly
+            ? Text("SaveFile3", "Monitor Picture(*.bmp)|*.bmp") + kExtraPictures
+            : Text("SaveFile1", "VDK330Q Monitor Datas(*.mon)|*.mon|Monitor Datas(*.csv)|*.csv|"
+                                "Monitor Picture(*.bmp)|*.bmp|Monitor Picture(*.jpg)|*.jpg") +
+                  kExtraPictures;
+    const auto choice = p_.messenger.Dialogs().SaveFileName(
+        FileRequest{p_.monDir, filter, MonitorSaveFilter(monName_, picturesOnly),
+                    MonitorSaveExtensions(picturesOnly).first(), monName_});
+    if (!choice || choice->path.isEmpty())
+        return;
+    const QString path = MonitorSaveName(choice->path, choice->filterIndex, picturesOnly);
+    if (!MayWriteCompletedName(p_.messenger, choice->path, path))
+        return;
+    p_.monDir = QFileInfo(path).absolutePath();
+    monName_ = QFileInfo(path).fileName();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const InverterIdentity& id = p_.paths.Identity();
+    const QStringList names = RecordItemNames(record_, catalogue_);
+    QString error;
+    bool written = false;
+    if (suffix == QLatin1String("mon")) {
+        written = WriteFileAtomically(
+            path, MonitorFileBytes(record_, {id.TypeForm, id.Capacity, id.CpuVer}), &error);
+    } else if (suffix == QLatin1String("csv")) {
+        written = WriteFileAtomically(path,
+                                      MonitorCsvTable(record_, id.TypeForm + id.Capacity, names,
+                                                      MonitorTableTextsOf(p_.messenger),
+                                                      DecimalCommaOf(p_.settings, id.Language)),
+                                      &error);
+    } else {
+        QList<LegendEntry> legend;
+        for (int slot = 0; slot < kMonitorSlots; ++slot)
+            if (!names[slot].isEmpty())
+                legend.append({chart_->Trace(slot), names[slot]});
+        written = SaveChartPicture(*chart_->chart(), legend, path, &error);
+    }
+    QApplication::restoreOverrideCursor();
+    if (!written) {
+        p_.messenger.ShowText(kMsgDataError, path + QLatin1Char('\n') + error, MsgIcon::Stop);
+        return;
+    }
+    if (suffix == QLatin1String("mon"))
+        setWindowTitle(Text("Form", "Monitoring") + QLatin1Char(' ') +
+                       p_.messenger.Text(kMsgFileLabel) + monName_);
+}
+
+// A monitor file replaces the record and the set-up only once all of it was
+// read and the user took it.
+void MonitorWindow::Open() {
+    const auto choice = p_.messenger.Dialogs().OpenFileName(
+        FileRequest{p_.monDir, Text("OpenFile1", "VDK330Q Monitor Datas(*.mon)|*.mon"), 1,
+                    QStringLiteral("mon"), QString()});
+    if (!choice || choice->path.isEmpty())
+        return;
+    const QString path = choice->path;
+    p_.monDir = QFileInfo(path).absolutePath();
+    monName_ = QFileInfo(path).fileName();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        p_.messenger.ShowText(kMsgDataError, path + QLatin1Char('\n') + file.errorString(),
+                              MsgIcon::Stop);
+        return;
+    }
+    int badLine = 0;
+    const std::optional<MonitorFile> mon =
+        ParseMonitorFile(file.readAll(), int(catalogue_.items.size()), &badLine);
+    if (!mon) {
+        p_.messenger.ShowText(kMsgDataError,
+                              p_.messenger.Text(kMsgDataError) + QLatin1Char('\n') + path +
+                                  QLatin1Char('\n') +
+                                  p_.messenger.Text(kMsgDamagedLine).arg(badLine),
+                              MsgIcon::Stop);
+        return;
+    }
+    const InverterIdentity& id = p_.paths.Identity();
+    const MonitorFileInverter& from = mon->inverter;
+    if (from.typeForm != id.TypeForm) {
+        p_.messenger.ShowText(
+            kMsgOtherTypeForm,
+            p_.messenger.Text(kMsgOtherTypeForm) + QLatin1Char('\n') + from.typeForm +
+                from.capacity +
+                (mon->earlier ? QStringLiteral(" ")
+                              : QStringLiteral(" (") + from.cpuVer + QStringLiteral(") ")) +
+                p_.messenger.Text(kMsgCannotBeUsed),
+            MsgIcon::Exclamation);
+        return;
+    }
+    if (!mon->earlier && from.cpuVer != id.CpuVer &&
+        p_.messenger.ShowText(kMsgCpuQuestion,
+                              p_.messenger.Text(kMsgCpuQuestion) + QStringLiteral("\n* ") +
+                                  from.typeForm + from.capacity + QStringLiteral(" (") +
+                                  from.cpuVer + QStringLiteral(") ") +
+                                  p_.messenger.Text(kMsgDataFile),
+                              MsgIcon::Exclamation, MsgButtons::OkCancel) != Answer::Ok)
+        return;
+    record_ = mon->record;
+    TakeRecordSetup();
+    chart_->Show(record_);
+    chart_->SetErrorCount(record_.errors);
+    chart_->SetTimeText(QString::number(record_.setup.timeBaseSeconds, 'f', 1) +
+                        Text("Label23", "(s/div)"));
+    for (Row& r : rows_)
+        r.value->setText(QStringLiteral("0"));
+    saveAs_->setEnabled(true);
+    setWindowTitle(Text("Form", "Monitoring") + QLatin1Char(' ') +
+                   p_.messenger.Text(kMsgFileLabel) + monName_ + QStringLiteral(" (") +
+                   from.typeForm + from.capacity + QLatin1Char(')'));
+}
+
+// The set-up of an opened record on the controls: the channels, the trigger,
+// the full scale, and the alarm and trip reads it was taken with.
+void MonitorWindow::TakeRecordSetup() {
+    const MonitorRecordSetup& r = record_.setup;
+    p_.options.MonMode5 = r.alarm;
+    p_.options.MonMode6 = r.trip;
+    p_.options.MonMode7 = r.stopAtTrip;
+    for (int i = 0; i < kMonitorSlots; ++i) {
+        MonitorSlot& slot = setup_.slots[i];
+        slot.item = r.item[i];
+        slot.multiplier = r.multiplier[i];
+        slot.offset = r.offset[i];
+        slot.selected = r.selected[i];
+    }
+    setup_.max = QString::number(r.fullScale);
+    setup_.trigger = r.trigger.use;
+    setup_.triggerChannel = r.trigger.source;
+    setup_.triggerSlope = r.trigger.slope;
+    setup_.triggerLevel = QString::number(r.trigger.level);
+    setup_.triggerDelay = QString::number(r.trigger.delay);
+    ShowSetup();
 }
 
 void MonitorWindow::SaveSetup() {
@@ -532,8 +773,7 @@ void MonitorWindow::SaveSetup() {
 
 bool MonitorWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate && !p_.flags.MonitorBusy && catalogue_.Loaded()) {
-        auto* chart = static_cast<QChart*>(alarmText_->parentItem());
-        chart->setBackgroundBrush(ColourOf(p_.options.MonBack));
+        chart_->SetBackground(ColourOf(p_.options.MonBack));
         MeasureLink();
         ShowSetup();
     } else if (event->type() == QEvent::WindowDeactivate && !p_.flags.MonitorBusy) {

@@ -20,8 +20,7 @@ class QLineSeries;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
-class QTimer;
-class QValueAxis;
+class QToolButton;
 
 namespace vdk {
 
@@ -32,6 +31,7 @@ class EventPump;
 class IniFile;
 class LanguageTexts;
 class Messenger;
+class MonitorChart;
 class ParaDat;
 class UPara;
 struct EnvironmentOptions;
@@ -75,7 +75,9 @@ public:
     QPushButton* StartButton() const { return start_; }
     QPushButton* StopButton() const { return stop_; }
     QTabWidget* Tabs() const { return tabs_; }
-    QLineSeries* Trace(int slot) const { return series_[slot]; }
+    QLineSeries* Trace(int slot) const;
+    MonitorChart* Chart() const { return chart_; }
+    QPushButton* SaveAsButton() const { return saveAs_; }
     QLineEdit* ValueBox(int slot) const { return rows_[slot].value; }
     QDoubleSpinBox* MultiplierBox(int slot) const { return rows_[slot].multiplier; }
     QDoubleSpinBox* TimeBase() const { return time_; }
@@ -92,7 +94,7 @@ private:
         QDoubleSpinBox* multiplier = nullptr;
         QSpinBox* offset = nullptr;
         QPushButton* colour = nullptr;
-        QLabel* name = nullptr; // "CHn" on the Display tab
+        QToolButton* name = nullptr; // "CHn" on the Display tab: the trigger's source
         QLineEdit* value = nullptr;
         QLabel* unitLabel = nullptr;
     };
@@ -106,8 +108,11 @@ private:
     void MeasureLink();
     void ShowUnit(int slot);
     void SetRunning(bool running);
-    void Flush();
-    void PlaceChartTexts();
+    void ShowTrigger();
+    void ReadOut(int slot, int index);
+    void SaveAs();
+    void Open();
+    void TakeRecordSetup();
     QString Text(const char* key, const char* def) const;
     void SaveSetup();
 
@@ -123,14 +128,18 @@ private:
 
     QTabWidget* tabs_ = nullptr;
     std::array<Row, kMonitorSlots> rows_;
-    std::array<QLineSeries*, kMonitorSlots> series_{};
-    std::array<QList<QPointF>, kMonitorSlots> pending_;
-    QValueAxis* xAxis_ = nullptr;
-    QValueAxis* yAxis_ = nullptr;
-    QGraphicsSimpleTextItem* alarmText_ = nullptr;
-    QGraphicsSimpleTextItem* tripText_ = nullptr;
-    QGraphicsSimpleTextItem* errorText_ = nullptr;
-    QGraphicsSimpleTextItem* timeText_ = nullptr;
+    MonitorChart* chart_ = nullptr;
+    QLabel* triggerHeading_ = nullptr;
+    QLabel* sourceCaption_ = nullptr;
+    QLabel* slopeCaption_ = nullptr;
+    QToolButton* source_ = nullptr;
+    QToolButton* slope_ = nullptr;
+    QCheckBox* useTrigger_ = nullptr;
+    QCheckBox* zoomMode_ = nullptr;
+    QSpinBox* zoom_ = nullptr;
+    QSpinBox* level_ = nullptr;
+    QSpinBox* delay_ = nullptr;
+    QString monName_; // the last monitor file name chosen
     QSpinBox* max_ = nullptr;
     QDoubleSpinBox* time_ = nullptr;
     QLineEdit* continuousTime_ = nullptr;
@@ -140,7 +149,6 @@ private:
     QPushButton* open_ = nullptr;
     QPushButton* saveAs_ = nullptr;
     QPushButton* print_ = nullptr;
-    QTimer* repaint_ = nullptr;
 };
 
 } // namespace vdk
