@@ -279,6 +279,7 @@ QWidget* MonitorWindow::BuildDisplayTab() {
     zoom_ = new QSpinBox;
     zoom_->setRange(10, 100);
     zoom_->setSingleStep(5);
+    zoom_->setValue(100);
     connect(zoom_, &QSpinBox::valueChanged, this, [this](int zoom) { chart_->SetZoom(zoom); });
     viewing->addWidget(useTrigger_);
     viewing->addSpacing(12);
