@@ -28,13 +28,19 @@ QString Named(const QString& name) {
 }
 
 // The text of one read: "-" when the data do not define the number, "Err."
-// when the inverter gave no answer, else what `shown` makes of the reply.
+// when the inverter gave no answer (counted in `report`), else what `shown`
+// makes of the reply.
 template <typename Shown>
-QString ReadText(const InfoSources& s, const MonitorChannel& channel, Shown shown) {
+QString ReadText(const InfoSources& s, const MonitorChannel& channel, InfoReport& report,
+                 Shown shown) {
     if (channel.row < 0)
         return kAbsent;
     const auto reply = ReadReply(s.link, s.values, channel);
-    return reply ? shown(*reply, double(reply->raw) / channel.scale) : kFailed;
+    if (!reply) {
+        ++report.failedReads;
+        return kFailed;
+    }
+    return shown(*reply, double(reply->raw) / channel.scale);
 }
 
 // Whether `comNo` is one of `numbers`, in either letter case.
@@ -54,11 +60,12 @@ InfoList InfoList::Read(const LanguageTexts& texts) {
     return list;
 }
 
-std::optional<QStringList> ReadInverterInfo(const InfoSources& s, const InfoList& list,
-                                            const Catalogue& inverters) {
+std::optional<InfoReport> ReadInverterInfo(const InfoSources& s, const InfoList& list,
+                                           const Catalogue& inverters) {
     if (list.Empty())
         return std::nullopt;
-    QStringList lines{list.InfoTitle()};
+    InfoReport report{{list.InfoTitle()}};
+    QStringList& lines = report.lines;
     s.link.OpenMaintenanceAccess();
     QString typeName; // as the last type-form line showed it
     for (qsizetype i = 2; i < list.labels.size(); ++i) {
@@ -69,7 +76,7 @@ std::optional<QStringList> ReadInverterInfo(const InfoSources& s, const InfoList
         }
         const QString& n = list.comNos.value(i);
         const MonitorChannel channel = MonitorChannel::For(s.table, n, -1);
-        const QString text = ReadText(s, channel, [&](const ChannelReply& reply, double v) {
+        const QString text = ReadText(s, channel, report, [&](const ChannelReply& reply, double v) {
             if (IsOneOf(n, {"FB07"}))
                 return Named(inverters.TypeFormOf(General(v)));
             if (IsOneOf(n, {"FB05"}))
@@ -84,10 +91,11 @@ std::optional<QStringList> ReadInverterInfo(const InfoSources& s, const InfoList
             typeName = text;
         lines.append(label + text);
     }
-    return lines;
+    return report;
 }
 
-void AppendTripData(QStringList& lines, const InfoSources& s, const InfoList& list) {
+void AppendTripData(InfoReport& report, const InfoSources& s, const InfoList& list) {
+    QStringList& lines = report.lines;
     if (lines.isEmpty())
         lines.append(list.TripTitle());
     else
@@ -95,7 +103,7 @@ void AppendTripData(QStringList& lines, const InfoSources& s, const InfoList& li
     lines.append(QString());
     for (const MonitorItem& item : s.monitor.items) {
         const MonitorChannel channel = MonitorChannel::For(s.table, item);
-        const QString text = ReadText(s, channel, [&](const ChannelReply& reply, double v) {
+        const QString text = ReadText(s, channel, report, [&](const ChannelReply& reply, double v) {
             if (item.IsBit())
                 return QString::fromLatin1(BitOf(reply.word, item.bit) ? "ON" : "OFF");
             return DisplayText(v, channel.decimals, s.decimalComma);

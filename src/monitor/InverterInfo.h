@@ -36,15 +36,21 @@ struct InfoSources {
     bool decimalComma = false;
 };
 
+// A read-out's lines, and how many of its reads got no answer.
+struct InfoReport {
+    QStringList lines;
+    int failedReads = 0;
+};
+
 // The inverter information report: the title, then each entry's label
 // followed by the inverter's value, after the maintenance access is opened.
 // A number the data do not define shows "-", a read that failed "Err.".
 // Nothing when the list is empty: there is nothing to report.
-std::optional<QStringList> ReadInverterInfo(const InfoSources& sources, const InfoList& list,
-                                            const Catalogue& inverters);
+std::optional<InfoReport> ReadInverterInfo(const InfoSources& sources, const InfoList& list,
+                                           const Catalogue& inverters);
 
 // The trip data after a trip: the first line becomes the trip title, then an
 // empty line and every monitor item as "name : value" ("ON"/"OFF" for a bit).
-void AppendTripData(QStringList& lines, const InfoSources& sources, const InfoList& list);
+void AppendTripData(InfoReport& report, const InfoSources& sources, const InfoList& list);
 
 } // namespace vdk

@@ -76,9 +76,9 @@ void TestInverterInfo::shippedListAfterATrip() {
     b.sim->Trip(1);
     b.f.texts.SetLangFile(QStringLiteral(VDK_SHARE_DIR "/lng/English.ini"), "windows-1252");
     const InfoList list = InfoList::Read(b.f.texts);
-    const auto lines = ReadInverterInfo(b.Sources(), list, b.inverters);
-    QVERIFY(lines);
-    QCOMPARE(*lines,
+    const auto info = ReadInverterInfo(b.Sources(), list, b.inverters);
+    QVERIFY(info);
+    QCOMPARE(info->lines,
              (QStringList{"Inverter Information", "", "Type-Form :QM40", "Capacity :-2004",
                           "CPU Version :210", "Rated Voltage (V) :200", "Rated Current (A) :3.0",
                           "", "Past Trip 1 (latest) :OC1 Overcurrent during acceleration",
@@ -86,11 +86,13 @@ void TestInverterInfo::shippedListAfterATrip() {
                           "Past Trip 4 :---- No trip", "", "Cumulative Operation Time (h) :0"}));
     QCOMPARE(b.recorder->frames.value(0), QStringLiteral("P FB91 463"));
 
-    QStringList trip = *lines;
-    AppendTripData(trip, b.Sources(), list);
-    QCOMPARE(trip.size(), lines->size() + 1 + b.monitor.items.size());
+    InfoReport report = *info;
+    AppendTripData(report, b.Sources(), list);
+    const QStringList& trip = report.lines;
+    QCOMPARE(trip.size(), info->lines.size() + 1 + b.monitor.items.size());
     QCOMPARE(trip.first(), QStringLiteral("Trip Information"));
-    QCOMPARE(trip.mid(1, lines->size()), lines->mid(1) + QStringList{""});
+    QCOMPARE(trip.mid(1, info->lines.size()), info->lines.mid(1) + QStringList{""});
+    QCOMPARE(report.failedReads, 0);
     QVERIFY(trip.contains("Output frequency : 0.00"));
     QVERIFY(trip.contains("Tripped : ON"));
     QVERIFY(trip.contains("Running : OFF"));
@@ -151,7 +153,8 @@ void TestInverterInfo::informationLines() {
     b.recorder->mute = mute;
     const auto report = ReadInverterInfo(b.Sources(decimalComma), ListOf(entries), b.inverters);
     QVERIFY(report);
-    QCOMPARE(*report, QStringList{"Info"} + lines);
+    QCOMPARE(report->lines, QStringList{"Info"} + lines);
+    QCOMPARE(report->failedReads, mute ? reads : 0);
     QCOMPARE(b.recorder->frames.value(0), QStringLiteral("P FB91 463"));
     QCOMPARE(b.recorder->frames.size(), 1 + reads);
 }
@@ -201,9 +204,10 @@ void TestInverterInfo::tripData() {
     InfoList list = ListOf({});
     if (!tripTitle)
         list = InfoList{{"Title"}, {"Info"}};
-    QStringList report{"Info", "Information line"};
+    InfoReport report{{"Info", "Information line"}, 1};
     AppendTripData(report, b.Sources(), list);
-    QCOMPARE(report, (QStringList{lines.first(), "Information line"} + lines.mid(1)));
+    QCOMPARE(report.lines, (QStringList{lines.first(), "Information line"} + lines.mid(1)));
+    QCOMPARE(report.failedReads, mute ? 3 : 1); // the absent item is not read
 }
 
 QTEST_GUILESS_MAIN(TestInverterInfo)
