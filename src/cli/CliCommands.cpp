@@ -17,6 +17,7 @@
 #include "data/UPara.h"
 #include "keypad/KeyPadSession.h"
 #include "monitor/ContinuousCsv.h"
+#include "monitor/InverterInfo.h"
 #include "monitor/MonitorCatalogue.h"
 #include "monitor/MonitorRecorder.h"
 #include "options/EnvironmentOptions.h"
@@ -231,6 +232,7 @@ private:
     int Key(const QCommandLineParser& parser, Session& s, const QString& name);
     int Frequency(const QCommandLineParser& parser, Session& s, const QString& value);
     int Monitor(const QCommandLineParser& parser, Session& s);
+    int InfoReport(Session& s, bool trip);
     // A whole number option of at least `least`; on failure prints why.
     std::optional<int> Count(const QCommandLineParser& parser, const char* option, int least,
                              int& value);
@@ -264,6 +266,7 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("hold"), QString(), QStringLiteral("CYCLES"), QStringLiteral("1")},
         {QStringLiteral("items"), QString(), QStringLiteral("ITEMS")},
         {QStringLiteral("duration"), QString(), QStringLiteral("S")},
+        {QStringLiteral("trip"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -350,6 +353,13 @@ const QList<Cli::Command>& Cli::Commands() {
          "monitor's clock and write the continuous CSV rows, each on disk\n"
          "before it is printed; Ctrl+C ends the run with every row written",
          false, true, true, [](Cli& c, P p, Session& s, O) { return c.Monitor(p, s); }},
+        {QLatin1String("info-report"), 0, "[--trip]",
+         "print the inverter information report; --trip adds the trip data\n"
+         "(every monitor item as it stands now) under the trip title",
+         false, true, true,
+         [](Cli& c, P p, Session& s, O) {
+             return c.InfoReport(s, p.isSet(QStringLiteral("trip")));
+         }},
         {QLatin1String("detect"), 0, "", "find the line settings and identity of an inverter",
          false, false, false, [](Cli& c, P p, Session& s, O) { return c.Detect(p, s); }},
         {QLatin1String("set"), -2, "FILE COMNO=VALUE... [-o OUT.vdk] [--force]",
@@ -921,6 +931,33 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
         return kExitFailed;
     }
     return failedRead ? kExitFailed : kExitOk;
+}
+
+int Cli::InfoReport(Session& s, bool trip) {
+    const InfoList list = InfoList::Read(s.texts);
+    if (list.Empty())
+        return Fail(QStringLiteral("%1 (no [InverterInfo] list in %2)")
+                        .arg(s.messenger.Text(kMsgNoFunctionData), s.paths.LangFile));
+    if (!s.link.CommunicationCheck()) {
+        err_ << "vdk330q-cli: the inverter does not answer" << Qt::endl;
+        return kExitFailed;
+    }
+    const InverterIdentity& id = s.paths.Identity();
+    const MonitorCatalogue monitor =
+        MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
+    const InfoSources sources{s.link, s.table, s.values, monitor,
+                              DecimalCommaOf(s.settings, id.Language)};
+    auto report = ReadInverterInfo(sources, list, Catalogue(s.paths));
+    if (trip)
+        AppendTripData(*report, sources, list);
+    for (const QString& line : std::as_const(report->lines))
+        out_ << line << '\n';
+    out_.flush();
+    if (report->failedReads == 0)
+        return kExitOk;
+    err_ << "vdk330q-cli: " << report->failedReads << " reads got no answer (shown as Err.)"
+         << Qt::endl;
+    return kExitFailed;
 }
 
 int Cli::Detect(const QCommandLineParser& parser, Session& s) {
