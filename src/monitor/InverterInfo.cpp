@@ -74,7 +74,7 @@ std::optional<InfoReport> ReadInverterInfo(const InfoSources& s, const InfoList&
             lines.append(QString());
             continue;
         }
-        const QString& n = list.comNos.value(i);
+        const QString n = list.comNos.value(i);
         const MonitorChannel channel = MonitorChannel::For(s.table, n, -1);
         const QString text = ReadText(s, channel, report, [&](const ChannelReply& reply, double v) {
             if (IsOneOf(n, {"FB07"}))
