@@ -17,6 +17,7 @@
 #include "data/UPara.h"
 #include "keypad/KeyPadSession.h"
 #include "monitor/ContinuousCsv.h"
+#include "monitor/InverterInfo.h"
 #include "monitor/MonitorCatalogue.h"
 #include "monitor/MonitorFile.h"
 #include "monitor/MonitorRecorder.h"
@@ -238,6 +239,7 @@ private:
     int MonitorTriggered(const QCommandLineParser& parser, Session& s,
                          const MonitorCatalogue& catalogue, const QList<int>& items, int interval);
     int MonToCsv(Session& s, const QString& file, const QString& output);
+    int InfoReport(Session& s, bool trip);
     // A whole number option of at least `least`; on failure prints why.
     std::optional<int> Count(const QCommandLineParser& parser, const char* option, int least,
                              int& value);
@@ -274,6 +276,7 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("trigger"), QString(), QStringLiteral("ITEM,SLOPE,LEVEL")},
         {QStringLiteral("delay"), QString(), QStringLiteral("PCT")},
         {QStringLiteral("max-samples"), QString(), QStringLiteral("N")},
+        {QStringLiteral("trip"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -370,6 +373,13 @@ const QList<Cli::Command>& Cli::Commands() {
          "write a monitor file (either form) as the CSV table", false, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.MonToCsv(s, o.first(), p.value(QStringLiteral("o")));
+         }},
+        {QLatin1String("info-report"), 0, "[--trip]",
+         "print the inverter information report; --trip adds the trip data\n"
+         "(every monitor item as it stands now) under the trip title",
+         false, true, true,
+         [](Cli& c, P p, Session& s, O) {
+             return c.InfoReport(s, p.isSet(QStringLiteral("trip")));
          }},
         {QLatin1String("detect"), 0, "", "find the line settings and identity of an inverter",
          false, false, false, [](Cli& c, P p, Session& s, O) { return c.Detect(p, s); }},
@@ -1064,6 +1074,33 @@ int Cli::MonToCsv(Session& s, const QString& file, const QString& output) {
     if (!WriteFileAtomically(output, bytes, &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
     return kExitOk;
+}
+
+int Cli::InfoReport(Session& s, bool trip) {
+    const InfoList list = InfoList::Read(s.texts);
+    if (list.Empty())
+        return Fail(QStringLiteral("%1 (no [InverterInfo] list in %2)")
+                        .arg(s.messenger.Text(kMsgNoFunctionData), s.paths.LangFile));
+    if (!s.link.CommunicationCheck()) {
+        err_ << "vdk330q-cli: the inverter does not answer" << Qt::endl;
+        return kExitFailed;
+    }
+    const InverterIdentity& id = s.paths.Identity();
+    const MonitorCatalogue monitor =
+        MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
+    const InfoSources sources{s.link, s.table, s.values, monitor,
+                              DecimalCommaOf(s.settings, id.Language)};
+    auto report = ReadInverterInfo(sources, list, Catalogue(s.paths));
+    if (trip)
+        AppendTripData(*report, sources, list);
+    for (const QString& line : std::as_const(report->lines))
+        out_ << line << '\n';
+    out_.flush();
+    if (report->failedReads == 0)
+        return kExitOk;
+    err_ << "vdk330q-cli: " << report->failedReads << " reads got no answer (shown as Err.)"
+         << Qt::endl;
+    return kExitFailed;
 }
 
 int Cli::Detect(const QCommandLineParser& parser, Session& s) {

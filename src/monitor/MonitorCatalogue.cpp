@@ -53,8 +53,14 @@ QString MonitorCatalogue::AlarmText(quint32 word) const {
 QString MonitorCatalogue::TripText(qint64 code) const {
     if (code <= 0)
         return QString();
-    const qsizetype at = tripKeys.indexOf(QString::number(code));
+    // The list's first entry stands for "no trip": never a trip's text.
+    const qsizetype at = TripIndex(code);
     return at > 0 ? tripNames.value(at) : QString::number(code);
+}
+
+QString MonitorCatalogue::TripName(qint64 code) const {
+    const qsizetype at = TripIndex(code);
+    return at >= 0 ? tripNames.value(at) : QString::number(code);
 }
 
 } // namespace vdk

@@ -40,6 +40,12 @@ public:
     // The trip text of a trip code above 0: its name, or the code itself when
     // the list does not know it; empty for 0.
     QString TripText(qint64 code) const;
+    // The name of a trip code wherever the list has it (0 too, "no trip"),
+    // or the code itself when the list does not know it.
+    QString TripName(qint64 code) const;
+
+private:
+    qsizetype TripIndex(qint64 code) const { return tripKeys.indexOf(QString::number(code)); }
 };
 
 } // namespace vdk

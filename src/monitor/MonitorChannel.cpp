@@ -30,18 +30,26 @@ bool BitOf(quint32 word, int bit) {
     return bit >= 0 && bit < 32 && (word >> bit & 1) != 0;
 }
 
-std::optional<double> ReadChannel(CommLink& link, const UPara& values,
-                                  const MonitorChannel& channel, int terminalLevel) {
+std::optional<ChannelReply> ReadReply(CommLink& link, const UPara& values,
+                                      const MonitorChannel& channel) {
     if (channel.row < 0)
         return std::nullopt;
     const TransactResult reply = link.Transact(channel.row, QString(), u"R");
     if (!reply.ok())
         return std::nullopt;
+    return ChannelReply{reply.value, link.RawOf(channel.row, reply.value, values)};
+}
+
+std::optional<double> ReadChannel(CommLink& link, const UPara& values,
+                                  const MonitorChannel& channel, int terminalLevel) {
+    const auto reply = ReadReply(link, values, channel);
+    if (!reply)
+        return std::nullopt;
     // A bit is tested in the word as the line carried it (16 bits, or 32),
     // unsigned: beyond its width no bit is set.
     if (channel.bit >= 0)
-        return BitOf(reply.value, channel.bit) ? double(terminalLevel) : 0.0;
-    return double(link.RawOf(channel.row, reply.value, values)) / channel.scale;
+        return BitOf(reply->word, channel.bit) ? double(terminalLevel) : 0.0;
+    return double(reply->raw) / channel.scale;
 }
 
 QString DisplayText(double value, int decimals, bool decimalComma) {

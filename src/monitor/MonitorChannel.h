@@ -22,6 +22,16 @@ struct MonitorChannel {
     static MonitorChannel For(const ParaDat& table, const MonitorItem& item);
 };
 
+// One read of a channel's row: the reply word as the line carried it, and
+// the raw value it stands for (signed by the parameter's resolved low limit).
+struct ChannelReply {
+    quint32 word = 0;
+    qint64 raw = 0;
+};
+// Nothing when the read failed or the row is not there.
+std::optional<ChannelReply> ReadReply(CommLink& link, const UPara& values,
+                                      const MonitorChannel& channel);
+
 // One read of a channel: the value after the scale (a bit item gives
 // `terminalLevel` when its bit is set, else 0), or nothing when the read
 // failed or the row is not there. The sign follows the parameter's resolved

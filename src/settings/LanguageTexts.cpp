@@ -24,6 +24,10 @@ QString LanguageTexts::LangText(const QString& section, const QString& key,
     return IniFile(langFile_, fallbackEncoding_).ReadString(section, key, def);
 }
 
+QStringList LanguageTexts::LangKeys(const QString& section) const {
+    return IniFile(langFile_, fallbackEncoding_).ReadSection(section);
+}
+
 bool LanguageTexts::LoadMessageList() {
     messages_ = IniFile(langFile_, fallbackEncoding_).ReadSectionValues(kGeneral);
     return !messages_.isEmpty();

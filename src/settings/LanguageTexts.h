@@ -20,6 +20,8 @@ public:
 
     // A missing file or key gives `def`.
     QString LangText(const QString& section, const QString& key, const QString& def) const;
+    // The keys of a section in file order; empty when the file or section is missing.
+    QStringList LangKeys(const QString& section) const;
 
     // Builds the list from the keys of [General], in file order: message n is
     // the n-th line, whatever its key is called. False when there is none.

@@ -13,6 +13,7 @@ enum MessageId : int {
     kMsgCannotRead = 6,        // the file cannot be read
     kMsgNoDefinitionFile = 7,  // the definition file is not found
     kMsgNoCapacityFile = 8,    // the capacity file is not found
+    kMsgNoFunctionData = 9,    // the data a function needs is not found
     kMsgOtherTypeForm = 10,    // a file of another type-form
     kMsgCapacityQuestion = 11, // a file of another capacity: the question
     kMsgCapacityYes = 12,      // ... and its three answers

@@ -26,6 +26,8 @@ constexpr quint16 kTripCode = 0xFC90;
 constexpr quint16 kAlarmStatus = 0xFC91;
 constexpr quint16 kTripHistory = 0xFE10; // four entries, the latest first
 constexpr int kTripHistorySize = 4;
+constexpr quint16 kOperationHours = 0xFE14; // cumulative, kept in EEPROM
+constexpr qint64 kHourMs = 3600 * 1000;
 // The monitor block starts at FD00; types without it keep it at F000.
 constexpr quint16 kMonitorBlock = 0xFD00;
 constexpr quint16 kMonitorBlockLow = 0xF000;
@@ -304,8 +306,10 @@ QByteArray InverterSim::HandleModbus(QByteArrayView f) {
 }
 
 void InverterSim::Tick(qint64 now) {
-    if (lastTick_)
+    if (lastTick_) {
+        CountOperation(now - *lastTick_);
         drive_.Advance(now - *lastTick_, Ramp());
+    }
     lastTick_ = now;
     if (!firstTick_)
         firstTick_ = now;
@@ -319,6 +323,15 @@ void InverterSim::Tick(qint64 now) {
         Trip(1);
     }
     RefreshOutputs();
+}
+
+void InverterSim::CountOperation(qint64 ms) {
+    if (!drive_.Running())
+        return;
+    operationMs_ += ms;
+    for (; operationMs_ >= kHourMs; operationMs_ -= kHourMs)
+        if (Parameter* hours = Find(kOperationHours))
+            Store(kOperationHours, *hours, hours->ram + 1, true);
 }
 
 double InverterSim::Scaled(quint16 number, double fallback) const {

@@ -77,6 +77,8 @@ private:
     void KeyWord(qint32 word);
     void StepCommand(double hz);
     void ResetTrip();
+    // The operation time counts the hours the drive turns.
+    void CountOperation(qint64 ms);
     double Scaled(quint16 number, double fallback) const;
     void SetScaled(quint16 number, double value);
     void SetRaw(quint16 number, qint32 value);
@@ -94,6 +96,7 @@ private:
     std::optional<qint64> lastTick_;
     std::optional<qint64> firstTick_;
     bool alarmDone_ = false, tripDone_ = false; // the timed events of the options
+    qint64 operationMs_ = 0;                    // run time not yet a whole hour
 };
 
 } // namespace vdk

@@ -7,6 +7,10 @@
 
 namespace vdk {
 
+// The read-outs' report modes, after the three of TransferMode.
+constexpr int kInformationReport = 3;
+constexpr int kTripReport = 4;
+
 // What a transfer run or a read-out produced, as text lines: the visible list
 // the user sees, edits, copies, prints and saves, and a hidden list that a
 // comparison fills with its error section and appends at the end.

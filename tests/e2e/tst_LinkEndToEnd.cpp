@@ -1,6 +1,8 @@
 // vdk330q-cli against vdk330q-sim on a pseudo-terminal, in both protocols:
 // reads, RAM and EEPROM writes, 4-byte and signed parameters, inverter numbers,
 // broadcast, detection, and the refusals that never reach the line.
+#include "SimProcess.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -13,29 +15,6 @@ struct Run {
     int code = -1;
     QString out;
     QString err;
-};
-
-// A simulator process serving a pseudo-terminal for the life of the object.
-class Simulator {
-public:
-    explicit Simulator(const QStringList& args) {
-        process_.start(QStringLiteral(VDK_SIM), args);
-        if (!process_.waitForStarted(5000) || !process_.waitForReadyRead(10000))
-            return;
-        const QString line = QString::fromUtf8(process_.readLine()).trimmed();
-        if (line.startsWith(QLatin1String("PTY ")))
-            pty_ = line.mid(4);
-    }
-    ~Simulator() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000))
-            process_.kill();
-    }
-    const QString& Pty() const { return pty_; }
-
-private:
-    QProcess process_;
-    QString pty_;
 };
 
 Run Cli(const QStringList& args) {
@@ -87,7 +66,7 @@ void TestLinkEndToEnd::readAndWrite_data() {
 void TestLinkEndToEnd::readAndWrite() {
     QFETCH(QString, protocol);
     QFETCH(QString, wide);
-    const Simulator sim(
+    const SimProcess sim(
         {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
@@ -124,7 +103,7 @@ void TestLinkEndToEnd::addressing_data() {
 
 void TestLinkEndToEnd::addressing() {
     QFETCH(QString, protocol);
-    const Simulator sim({"--type", "QM40", "--protocol", protocol, "--id", "3"});
+    const SimProcess sim({"--type", "QM40", "--protocol", protocol, "--id", "3"});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link =
         kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol, "--timeout", "100"};
@@ -143,7 +122,7 @@ void TestLinkEndToEnd::addressing() {
 
 void TestLinkEndToEnd::detect() {
     // Found at the 10th combination: 19200 baud, odd parity, MODBUS.
-    const Simulator sim(
+    const SimProcess sim(
         {"--type", "QS20", "--protocol", "modbus", "--baud", "19200", "--parity", "odd"});
     QVERIFY(!sim.Pty().isEmpty());
     const Run r = Cli({"--port", sim.Pty(), "--baud", "9600", "--parity", "even", "detect"});
@@ -154,7 +133,7 @@ void TestLinkEndToEnd::detect() {
 }
 
 void TestLinkEndToEnd::refusals() {
-    const Simulator sim({"--type", "QM40"});
+    const SimProcess sim({"--type", "QM40"});
     const QStringList link = kSelection + QStringList{"--port", sim.Pty()};
     const QList<std::pair<QStringList, QString>> cases{
         {link + QStringList{"read", "0FFF"}, "unknown communication number"},
@@ -179,7 +158,7 @@ void TestLinkEndToEnd::wholeSet_data() {
 // comparison finds no difference.
 void TestLinkEndToEnd::wholeSet() {
     QFETCH(QString, protocol);
-    const Simulator sim(
+    const SimProcess sim(
         {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
@@ -219,8 +198,8 @@ void TestLinkEndToEnd::wholeSet() {
 
 // Lost and damaged replies: the run goes on, lists what failed, exits 1.
 void TestLinkEndToEnd::faultyLineIsReported() {
-    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--drop-rate",
-                         "0.03", "--corrupt-rate", "0.03", "--seed", "1"});
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--drop-rate",
+                          "0.03", "--corrupt-rate", "0.03", "--seed", "1"});
     QVERIFY(!sim.Pty().isEmpty());
     QTemporaryDir dir;
     const Run r = Cli(kSelection + QStringList{"--port", sim.Pty(), "--timeout", "100", "import",
@@ -245,7 +224,7 @@ void TestLinkEndToEnd::faultyLineIsReported() {
 // their defaults, never read, are not written over the inverter's own values,
 // and each command closes the maintenance parameters it opened.
 void TestLinkEndToEnd::maintenanceRestoreWritesOnlyWhatWasRead() {
-    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link = kSelection + QStringList{"--port", sim.Pty()};
     QTemporaryDir dir;
@@ -288,8 +267,8 @@ void TestLinkEndToEnd::lateRepliesAreNotTheNextAnswer_data() {
 // while the next request waits, and none may pass for its answer.
 void TestLinkEndToEnd::lateRepliesAreNotTheNextAnswer() {
     QFETCH(QString, protocol);
-    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol",
-                         protocol, "--late-rate", "1", "--late-ms", "250"});
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol",
+                          protocol, "--late-rate", "1", "--late-ms", "250"});
     QVERIFY(!sim.Pty().isEmpty());
     const Run r =
         Cli(kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol, "--timeout",
@@ -307,7 +286,7 @@ void TestLinkEndToEnd::keyPad_data() {
 // The key pad's commands: a direct frequency, RUN, the panel, UP held, MON.
 void TestLinkEndToEnd::keyPad() {
     QFETCH(QString, protocol);
-    const Simulator sim(
+    const SimProcess sim(
         {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
@@ -338,7 +317,7 @@ void TestLinkEndToEnd::keyPad() {
 
 // A STOP that gets no answer is reported, never lost.
 void TestLinkEndToEnd::failedStopIsReported() {
-    const Simulator sim(
+    const SimProcess sim(
         {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--drop-rate", "1"});
     QVERIFY(!sim.Pty().isEmpty());
     const Run r = Cli(kSelection + QStringList{"--port", sim.Pty(), "key", "STOP"});
@@ -360,7 +339,7 @@ void TestLinkEndToEnd::monitorRecords_data() {
 // terminal level, and a refusal that names what is wrong.
 void TestLinkEndToEnd::monitorRecords() {
     QFETCH(QString, protocol);
-    const Simulator sim(
+    const SimProcess sim(
         {"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol", protocol});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
@@ -401,8 +380,8 @@ void TestLinkEndToEnd::triggeredRecord_data() {
 // the CSV table, and a damaged one is refused with nothing written.
 void TestLinkEndToEnd::triggeredRecord() {
     QFETCH(QString, protocol);
-    const Simulator sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol",
-                         protocol, "--run", "40"});
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004", "--protocol",
+                          protocol, "--run", "40"});
     QVERIFY(!sim.Pty().isEmpty());
     const QStringList link = kSelection + QStringList{"--port", sim.Pty(), "--protocol", protocol};
     QTemporaryDir dir;

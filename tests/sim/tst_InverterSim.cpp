@@ -31,6 +31,7 @@ private Q_SLOTS:
     void drivenByItsOptions();
     void identity_data();
     void identity();
+    void operationTimeCountsRunningHours();
 };
 
 namespace {
@@ -417,6 +418,23 @@ void TestInverterSim::drivenByItsOptions() {
     sim.Tick(5000);
     QCOMPARE(sim.RamValue(u"FC90"), 1);
     QVERIFY(!sim.Drive().Running());
+}
+
+// FE14 counts the whole hours the drive turned, in EEPROM; standing still
+// adds nothing.
+void TestInverterSim::operationTimeCountsRunningHours() {
+    const ParaDat table = ShippedTable("QM40", "3.05", "-2004");
+    SimOptions o = Options(Protocol::Inverter);
+    o.runHz = 20;
+    InverterSim sim(table, o, QStringLiteral("FA01"));
+    constexpr qint64 kHour = 3600 * 1000;
+    sim.Tick(0);
+    sim.Tick(kHour / 2);
+    sim.Tick(kHour * 5 / 2);
+    QCOMPARE(sim.RamValue(u"FE14"), 2);
+    sim.Trip(1);
+    sim.Tick(kHour * 6);
+    QCOMPARE(sim.EepromValue(u"FE14"), 2);
 }
 
 QTEST_GUILESS_MAIN(TestInverterSim)

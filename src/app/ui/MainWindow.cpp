@@ -11,10 +11,15 @@
 #include "comm/CommLink.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
+#include "data/UPara.h"
 #include "editor/ui/ParameterWindow.h"
+#include "monitor/InverterInfo.h"
+#include "monitor/MonitorCatalogue.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
+#include "settings/MessageIds.h"
+#include "settings/Messenger.h"
 #include "table/ParameterTable.h"
 #include "transfer/ResultReport.h"
 #include "transfer/SelectedTransfer.h"
@@ -96,6 +101,18 @@ struct Item {
 
 const QColor kFile(0x3A, 0x6E, 0xA5), kTable(0x2E, 0x8B, 0x57), kLink(0xB8, 0x6B, 0x1E),
     kTools(0x6A, 0x5A, 0xCD);
+
+QString DocumentsFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+// Where the result report window saves, and whether it may print: with
+// "Check Printer Connection" only when a printer exists.
+ReportWindow::Context ReportContextOf(const MainWindow::Parts& p, bool autoSave) {
+    const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
+    return {p.paths.AppDir, DocumentsFolder(), autoSave, !p.options.CheckPrt || printers,
+            p.paths.Identity().Named()};
+}
 
 } // namespace
 
@@ -286,7 +303,7 @@ void MainWindow::BuildCommands() {
     menuBar()->insertAction(menus_[3]->menuAction(), keyPadItem_);
 
     // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup, C::Print, C::InverterInfo};
+    unbuilt_ = {C::PageSetup, C::Print};
     for (C c : unbuilt_) {
         actions_[c]->setEnabled(false);
         actions_[c]->setToolTip(actions_[c]->toolTip() +
@@ -566,6 +583,8 @@ void MainWindow::Run(Command command) {
         return Transfer(command, TransferMode::Export);
     case C::Comparison:
         return Transfer(command, TransferMode::Compare);
+    case C::InverterInfo:
+        return InverterInformation();
     case C::Options:
         OtherWindowActivated();
         if (p_.optionsDialog)
@@ -630,28 +649,50 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     if (!bar.Started())
         return;
     transfer.Finish(bar.Result());
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (transfer.AutoSaveDue()) {
         QString error;
-        if (!AutoSaveReport(report.lines, p_.paths.AppDir, documents, QDateTime::currentDateTime(),
-                            &error))
+        if (!AutoSaveReport(report.lines, p_.paths.AppDir, DocumentsFolder(),
+                            QDateTime::currentDateTime(), &error))
             s.messenger.Dialogs().ShowMessage(
                 Message{0, error, windowTitle(), MsgIcon::Stop, MsgButtons::Ok});
     }
-    if (transfer.ShowsReport()) {
-        const bool printers = !QPrinterInfo::availablePrinterNames().isEmpty();
-        ReportWindow form(report, s.texts, s.messenger.Dialogs(),
-                          {p_.paths.AppDir, documents, setup.run.autoSave,
-                           !setup.checkPrinter || printers, p_.paths.Identity().Named()},
-                          this);
-        OtherWindowActivated();
-        form.exec();
-    }
+    if (transfer.ShowsReport())
+        ShowReport(report, setup.run.autoSave);
     if (transfer.RefreshAfter() == TransferSession::Refresh::Repaint)
         tableWindow_->Grid()->viewport()->update();
     else
         tableWindow_->ResetTable();
     UpdateTitle();
+}
+
+void MainWindow::ShowReport(const ResultReport& report, bool autoSave) {
+    AppSession& s = p_.session;
+    ReportWindow form(report, s.texts, s.messenger.Dialogs(), ReportContextOf(p_, autoSave), this);
+    OtherWindowActivated();
+    form.exec();
+}
+
+// The inverter information, read with the wait cursor and shown in the
+// result report window.
+void MainWindow::InverterInformation() {
+    if (!actions_[Command::InverterInfo]->isEnabled())
+        return;
+    OtherWindowActivated();
+    AppSession& s = p_.session;
+    const InverterIdentity& id = p_.paths.Identity();
+    const MonitorCatalogue monitor =
+        MonitorCatalogue::Load(IniFile(p_.paths.InfoIni), id.TypeForm, id.LangCode);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto info = ReadInverterInfo({p_.link, s.table, s.values, monitor, table_->decimalComma},
+                                       InfoList::Read(s.texts), Catalogue(p_.paths));
+    QApplication::restoreOverrideCursor();
+    if (!info) {
+        s.messenger.Show(kMsgNoFunctionData, MsgIcon::Exclamation);
+        return;
+    }
+    ResultReport report(kInformationReport);
+    report.lines = info->lines;
+    ShowReport(report, false);
 }
 
 void MainWindow::PlaceTable() {

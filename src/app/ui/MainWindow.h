@@ -27,6 +27,7 @@ class HelpWindow;
 class IniFile;
 class ParameterTable;
 class ParameterWindow;
+class ResultReport;
 class SelectedTransfer;
 struct EnvironmentOptions;
 struct ProgramFlags;
@@ -132,6 +133,9 @@ private:
     void FillRecentFiles();
     void OpenRecent(const QString& path);
     void Transfer(Command command, TransferMode mode);
+    void InverterInformation();
+    // The result report window, modal.
+    void ShowReport(const ResultReport& report, bool autoSave);
 
     Parts p_;
     std::map<Command, QAction*> actions_;

@@ -13,6 +13,7 @@
 #include "editor/ui/ParameterWindow.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
+#include "transfer/ui/ReportWindow.h"
 #include "transfer/ui/TransferDialog.h"
 
 #include <QAction>
@@ -73,6 +74,39 @@ struct Main {
     std::unique_ptr<MainWindow> window;
 };
 
+// The main window on the simulated fixture inverter (0000 holds 123).
+struct OnTheLine {
+    // Before the line: the simulated inverter is built from the loaded table.
+    bool Select() {
+        f.paths.SelectLanguage("English");
+        f.paths.SelectInverter("AB", "1", "-1K");
+        return session.LoadSelection();
+    }
+    DataFixture f;
+    IniFile settings{f.tree.Path("VDK330Q.ini")};
+    ProgramFlags flags;
+    EnvironmentOptions options;
+    AppSession session{f.paths, settings, f.dialogs, flags, options};
+    bool selected = Select();
+    SimLine line{session.table, session.messenger, Protocol::Inverter, f.tree.Path("sim.txt"),
+                 "0000=123\n"};
+    MainWindow window{MainWindow::Parts{session,
+                                        f.paths,
+                                        settings,
+                                        line.link,
+                                        line.clock,
+                                        flags,
+                                        options,
+                                        {},
+                                        {},
+                                        {},
+                                        {},
+                                        {},
+                                        {},
+                                        {},
+                                        {}}};
+};
+
 } // namespace
 
 class TestMainWindow : public QObject {
@@ -91,6 +125,7 @@ private Q_SLOTS:
     void startupWindowFollowsTheLists();
     void editCommandsMirrorTheTable();
     void importThroughTheDialog();
+    void inverterInformationInTheReport();
 };
 
 void TestMainWindow::startState() {
@@ -101,7 +136,7 @@ void TestMainWindow::startState() {
     QVERIFY(!w.ActionFor(C::Save)->isEnabled());
     QVERIFY(w.Table()->ActionFor(T::Quick)->isVisible()); // the fixture declares two quick rows
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());        // until the link answers
-    QVERIFY(w.ActionFor(C::InverterInfo)->toolTip().contains("not available"));
+    QVERIFY(!w.ActionFor(C::InverterInfo)->isEnabled());  // until the link answers
     QCOMPARE(w.ActionFor(C::New)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_N));
     QCOMPARE(w.Table()->Grid()->model()->rowCount(), 6);
     for (C c : {C::Options, C::Maintenance})
@@ -349,32 +384,11 @@ void TestMainWindow::editCommandsMirrorTheTable() {
 // The whole road of an import from the main window: the link check enables
 // the command, the dialog runs it on Start, the table shows the values.
 void TestMainWindow::importThroughTheDialog() {
-    DataFixture f;
-    f.paths.SelectLanguage("English");
-    f.paths.SelectInverter("AB", "1", "-1K");
-    IniFile settings{f.tree.Path("VDK330Q.ini")};
-    ProgramFlags flags;
-    EnvironmentOptions options;
-    AppSession session{f.paths, settings, f.dialogs, flags, options};
-    session.LoadSelection();
-    SimLine line(session.table, session.messenger, Protocol::Inverter, f.tree.Path("sim.txt"),
-                 "0000=123\n");
-    options.Result = false; // no report window after the import
-    MainWindow w(MainWindow::Parts{session,
-                                   f.paths,
-                                   settings,
-                                   line.link,
-                                   line.clock,
-                                   flags,
-                                   options,
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {},
-                                   {}});
+    OnTheLine m;
+    m.options.Result = false; // no report window after the import
+    MainWindow& w = m.window;
+    AppSession& session = m.session;
+    SimLine& line = m.line;
     QVERIFY(!w.ActionFor(C::Import)->isEnabled());
     QVERIFY(!w.ActionFor(C::KeyPad)->isEnabled());
     w.Run(C::CommunicationCheck);
@@ -401,6 +415,30 @@ void TestMainWindow::importThroughTheDialog() {
     QVERIFY(transfer(C::Export));
     QCOMPARE(line.Ram("0000"), 200);
     QVERIFY(session.HasUnsavedEdits());
+}
+
+// The report shows the language file's list as read; without a list,
+// message 9 says there is nothing to show.
+void TestMainWindow::inverterInformationInTheReport() {
+    OnTheLine m;
+    m.window.Run(C::CommunicationCheck);
+    QVERIFY(m.window.ActionFor(C::InverterInfo)->isEnabled());
+    m.window.Run(C::InverterInfo);
+    QCOMPARE(m.f.dialogs.Numbers(), QList<int>{9});
+
+    m.f.tree.Write("lng/English.ini", DataFixture::General() +
+                                          "[InverterInfo]\r\nTitle=Info\r\nTripTitle=Trip\r\n"
+                                          "Max :=0000\r\nNone :=0FFF\r\n");
+    QStringList shown;
+    QTimer::singleShot(0, [&shown] {
+        if (auto* form = qobject_cast<ReportWindow*>(QApplication::activeModalWidget())) {
+            shown = form->Lines();
+            form->close();
+        }
+    });
+    m.window.Run(C::InverterInfo);
+    QCOMPARE(shown, (QStringList{"Info", "Max :12.3", "None :-"}));
+    QCOMPARE(m.line.Ram("FB91"), 463);
 }
 
 QTEST_MAIN(TestMainWindow)
