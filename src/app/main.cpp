@@ -276,14 +276,14 @@ int main(int argc, char** argv) {
             monitor->raise();
             monitor->activateWindow();
         }});
-    monitor = std::make_unique<MonitorWindow>(
-        MonitorWindow::Parts{link, clock, uiPump, session.messenger, flags, session.table,
-                             session.values, paths, settings, options, session.MonDir,
-                             [&](bool on) {
-                                 main.setEnabled(on);
-                                 main.Table()->setEnabled(on);
-                             },
-                             [&](bool on) { main.SetMonitorAvailable(on); }});
+    monitor = std::make_unique<MonitorWindow>(MonitorWindow::Parts{
+        link, clock, uiPump, session.messenger, flags, session.table, session.values, paths,
+        settings, options, session.MonDir,
+        [&](bool on) {
+            main.setEnabled(on);
+            main.Table()->setEnabled(on);
+        },
+        [&](bool on) { main.SetMonitorAvailable(on); }, [&] { main.InverterInformation(true); }});
     dialogs.SetParent(&main);
     main.show();
     main.PlaceTable();

@@ -8,7 +8,8 @@
 
 #include <QStringList>
 
-// The simulated inverter on a virtual line with a link to it. The inverter
+// The simulated inverter on a virtual line with a link to it, FA01 its
+// frequency command. The inverter
 // holds `state` ("ComNo=value" lines, written to `stateFile`), does not answer
 // for the numbers in `unknown`, and drops, delays and corrupts replies at
 // `faultRate` each (seeded, so a run repeats exactly).
@@ -16,8 +17,8 @@ struct SimLine {
     SimLine(const vdk::ParaDat& table, vdk::Messenger& messenger, vdk::Protocol protocol,
             const QString& stateFile, const QByteArray& state, const QStringList& unknown = {},
             double faultRate = 0)
-        : sim(Known(table, unknown), Options(protocol, faultRate)), port(sim, clock),
-          link(port, clock, messenger, flags) {
+        : sim(Known(table, unknown), Options(protocol, faultRate), QStringLiteral("FA01")),
+          port(sim, clock), link(port, clock, messenger, flags) {
         QFile file(stateFile);
         if (file.open(QIODevice::WriteOnly))
             file.write(state);

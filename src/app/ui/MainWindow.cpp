@@ -672,10 +672,9 @@ void MainWindow::ShowReport(const ResultReport& report, bool autoSave) {
     form.exec();
 }
 
-// The inverter information, read with the wait cursor and shown in the
-// result report window.
-void MainWindow::InverterInformation() {
-    if (!actions_[Command::InverterInfo]->isEnabled())
+// Read with the wait cursor and shown in the result report window.
+void MainWindow::InverterInformation(bool tripData) {
+    if (!tripData && !actions_[Command::InverterInfo]->isEnabled())
         return;
     OtherWindowActivated();
     AppSession& s = p_.session;
@@ -683,14 +682,17 @@ void MainWindow::InverterInformation() {
     const MonitorCatalogue monitor =
         MonitorCatalogue::Load(IniFile(p_.paths.InfoIni), id.TypeForm, id.LangCode);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto info = ReadInverterInfo({p_.link, s.table, s.values, monitor, table_->decimalComma},
-                                       InfoList::Read(s.texts), Catalogue(p_.paths));
+    const InfoSources sources{p_.link, s.table, s.values, monitor, table_->decimalComma};
+    const InfoList list = InfoList::Read(s.texts);
+    auto info = ReadInverterInfo(sources, list, Catalogue(p_.paths));
+    if (info && tripData)
+        AppendTripData(*info, sources, list);
     QApplication::restoreOverrideCursor();
     if (!info) {
         s.messenger.Show(kMsgNoFunctionData, MsgIcon::Exclamation);
         return;
     }
-    ResultReport report(kInformationReport);
+    ResultReport report(tripData ? kTripReport : kInformationReport);
     report.lines = info->lines;
     ShowReport(report, false);
 }

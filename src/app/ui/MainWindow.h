@@ -108,6 +108,10 @@ public:
     // window manager has framed this window, so it never covers the tool bar.
     void PlaceTable();
 
+    // The inverter information in the result report; `tripData` after a run
+    // that stopped at a trip adds every monitor item under the trip title.
+    void InverterInformation(bool tripData = false);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -133,7 +137,6 @@ private:
     void FillRecentFiles();
     void OpenRecent(const QString& path);
     void Transfer(Command command, TransferMode mode);
-    void InverterInformation();
     // The result report window, modal.
     void ShowReport(const ResultReport& report, bool autoSave);
 

@@ -606,6 +606,8 @@ void MonitorWindow::Start() {
         chart_->Finish();
     SetRunning(false);
     Recount();
+    if (record_.tripped && config.stopAtTrip && p_.tripReport)
+        p_.tripReport();
     if (csv && !csv->Waiting().isEmpty())
         p_.messenger.ShowText(kMsgDataError, csv->Path() + QLatin1Char('\n') + csv->Error(),
                               MsgIcon::Stop);

@@ -58,6 +58,7 @@ public:
         QString& monDir;                             // the folder of monitor files
         std::function<void(bool)> mainWindowEnabled; // off while a run goes on
         std::function<void(bool)> commandEnabled;    // the main window's monitor command
+        std::function<void()> tripReport; // the information and trip data after a trip stop
     };
 
     explicit MonitorWindow(Parts parts, QWidget* parent = nullptr);

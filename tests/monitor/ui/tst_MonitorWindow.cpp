@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -38,7 +39,7 @@ struct Monitor {
         window = std::make_unique<MonitorWindow>(MonitorWindow::Parts{
             line->link, line->clock, pump, f.messenger, line->flags, table, values, paths, settings,
             options, monDir, [this](bool on) { mainEnabled.append(on); },
-            [this](bool on) { commandEnabled = on; }});
+            [this](bool on) { commandEnabled = on; }, [this] { ++tripReports; }});
     }
     DataFixture f;
     ParaDat table;
@@ -55,6 +56,7 @@ struct Monitor {
     }};
     QList<bool> mainEnabled;
     bool commandEnabled = false;
+    int tripReports = 0;
     std::unique_ptr<MonitorWindow> window;
 };
 
@@ -67,6 +69,8 @@ private Q_SLOTS:
     void runFromStartToStop();
     void continuousRunWritesItsCsv();
     void setupKeptOnClosing();
+    void triggeredRecordSavedAndOpened();
+    void tripStopShowsTheTripData();
     void pictures();
 };
 
@@ -164,6 +168,83 @@ void TestMonitorWindow::setupKeptOnClosing() {
     QVERIFY(m.window->close());
     QCOMPARE(m.settings.ReadString("Monitor", "Select7", ""), QStringLiteral("1"));
     QCOMPARE(m.settings.ReadString("Monitor", "Inv1", ""), QStringLiteral("QM40"));
+}
+
+// CH2, the frequency command, rises from 0 to 50 Hz through the level 20:
+// the record holds the part before, is saved as a monitor file and a
+// picture, and comes back from the file; a damaged file changes nothing.
+void TestMonitorWindow::triggeredRecordSavedAndOpened() {
+    Monitor m;
+    for (const auto& [key, value] : {std::pair{"Inv1", "QM40"},
+                                     {"Inv3", "2.10"},
+                                     {"Trig", "1"},
+                                     {"TrigCh", "1"},
+                                     {"TrigSlope", "0"},
+                                     {"TrigLv", "20"},
+                                     {"TrigPos", "50"}})
+        m.settings.WriteString("Monitor", key, value);
+    m.window->Reload();
+    m.window->show();
+    const int command = m.table.FindRow(u"FA01");
+    bool risen = false;
+    m.onPump = [&] {
+        if (!risen && m.line->clock.now > 20000) {
+            risen = true;
+            QVERIFY(m.line->link.Transact(command, "5000", u"P").ok());
+        }
+    };
+    m.window->Start();
+    const MonitorRecord& r = m.window->Record();
+    QCOMPARE(r.kind, MonitorRecord::Kind::Triggered);
+    QVERIFY(r.preTrigger > 0);
+    QCOMPARE(r.SampleCount(), m.window->Setup().PointsPerChannel() + 1);
+    QCOMPARE(m.window->Trace(1)->count(), r.SampleCount()); // the held part drawn too
+    QCOMPARE(m.window->Trace(1)->at(0).y(), 0.0);
+    QCOMPARE(m.window->Trace(1)->at(r.preTrigger).y(), 50.0);
+    QVERIFY(m.window->SaveAsButton()->isEnabled());
+
+    m.f.dialogs.files.enqueue(m.f.tree.Path("rise"));
+    m.window->SaveAsButton()->click();
+    QVERIFY(QFile::exists(m.f.tree.Path("rise.mon")));
+    m.f.dialogs.files.enqueue(m.f.tree.Path("rise.png"));
+    m.window->SaveAsButton()->click();
+    QCOMPARE(QImage(m.f.tree.Path("rise.png")).isNull(), false);
+
+    const int samples = r.SampleCount();
+    const int held = r.preTrigger;
+    m.f.dialogs.files.enqueue(m.f.tree.Path("rise.mon"));
+    for (QPushButton* b : m.window->findChildren<QPushButton*>())
+        if (b->text() == "Open")
+            b->click();
+    QCOMPARE(m.window->Record().kind, MonitorRecord::Kind::File);
+    QCOMPARE(m.window->Record().SampleCount(), samples);
+    QCOMPARE(m.window->Record().preTrigger, 0);
+    QCOMPARE(m.window->Trace(1)->at(held).y(), 50.0);
+    QVERIFY(m.window->windowTitle().contains("rise.mon (QM40-2004)"));
+
+    QFile damaged(m.f.tree.Path("damaged.mon"));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("###\nQM40\n-2004\n2.10\n0\n0\n0\n100\n1.0\n12\n");
+    damaged.close();
+    m.f.dialogs.files.enqueue(damaged.fileName());
+    for (QPushButton* b : m.window->findChildren<QPushButton*>())
+        if (b->text() == "Open")
+            b->click();
+    QCOMPARE(m.f.dialogs.Numbers().last(), 68);
+    QCOMPARE(m.window->Record().SampleCount(), samples);
+}
+
+// "Display Datas at Trip": the run ends at the trip and the report follows.
+void TestMonitorWindow::tripStopShowsTheTripData() {
+    Monitor m;
+    m.window->show();
+    m.onPump = [&] {
+        if (m.line->clock.now > 5000)
+            m.line->sim.Trip(1);
+    };
+    m.window->Start();
+    QVERIFY(m.window->Record().tripped);
+    QCOMPARE(m.tripReports, 1);
 }
 
 void TestMonitorWindow::pictures() {
