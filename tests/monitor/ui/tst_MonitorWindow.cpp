@@ -209,6 +209,9 @@ void TestMonitorWindow::triggeredRecordSavedAndOpened() {
     m.f.dialogs.files.enqueue(m.f.tree.Path("rise.png"));
     m.window->SaveAsButton()->click();
     QCOMPARE(QImage(m.f.tree.Path("rise.png")).isNull(), false);
+    m.f.dialogs.files.enqueue(m.f.tree.Path("rise.png/rise.mon")); // under a file: no folder
+    m.window->SaveAsButton()->click();
+    QCOMPARE(m.f.dialogs.Numbers().last(), 68);
 
     const int samples = r.SampleCount();
     const int held = r.preTrigger;
