@@ -62,7 +62,7 @@ void MonitorRun::Begin() {
     running_ = true;
 }
 
-bool MonitorRun::ReadSlots(const MonitorRunConfig& config, bool first, Sample& sample) {
+bool MonitorRun::ReadSlots(const MonitorRunConfig& config, Sample& sample) {
     bool erroneous = false;
     for (int slot = 0; slot < kMonitorSlots; ++slot) {
         if (!config.active[slot])
@@ -70,9 +70,9 @@ bool MonitorRun::ReadSlots(const MonitorRunConfig& config, bool first, Sample& s
         const MonitorChannel& channel = config.channels[slot];
         const std::optional<double> read =
             ReadChannel(link_, values_, channel, config.terminalLevel);
-        // A failed read holds the last value; the first one has none and
-        // stays 0. Either way the box says so and the sample counts.
-        const double v = read ? *read : first ? 0.0 : previous_[slot].value_or(0.0);
+        // A failed read holds the slot's last value of the run, also across
+        // the trigger; before any, it stays 0. Either way the box says so.
+        const double v = read ? *read : previous_[slot].value_or(0.0);
         erroneous |= !read;
         sample.value[slot] = v;
         sample.read[slot] = read.has_value();
@@ -152,24 +152,29 @@ MonitorRecord MonitorRun::Started(const MonitorRunConfig& config, MonitorRecord:
 MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
     MonitorRecord record = Started(config, MonitorRecord::Kind::Normal);
     runWord_ = RunWord(config.sampleIntervalMs);
+    Record(config, record);
+    return record;
+}
+
+// Samples `record.SampleCount()` to PointsPerChannel on a clock that starts
+// now, at least one even after a stop.
+void MonitorRun::Record(const MonitorRunConfig& config, MonitorRecord& record) {
     const qint64 t0 = clock_.Milliseconds();
-    for (int n = 0; n <= config.pointsPerChannel; ++n) {
+    for (int x = record.SampleCount(), n = 0; x <= config.pointsPerChannel; ++x, ++n) {
         record.elapsedMs.append(clock_.Milliseconds() - t0);
         Sample sample;
-        const bool erroneous = ReadSlots(config, n == 0, sample);
+        const bool erroneous = ReadSlots(config, sample);
         for (int slot = 0; slot < kMonitorSlots; ++slot) {
             record.values[slot].append(sample.value[slot]);
             if (!config.active[slot])
                 continue;
             previous_[slot] = sample.value[slot];
             if (observer_.point)
-                observer_.point(slot, n,
-                                sample.value[slot] * config.setup.Multiplier(slot) +
-                                    config.setup.offset[slot]);
+                observer_.point(slot, x, record.Plotted(slot, x));
         }
         Checks(config, erroneous, record);
         DriveKeys(config, false);
-        if (stop_ || n == config.pointsPerChannel)
+        if (stop_ || x == config.pointsPerChannel)
             break;
         WaitPumping(clock_, pump_, SampleDeadline(t0, config.sampleIntervalMs, n + 1),
                     [this] { return stop_; });
@@ -177,7 +182,6 @@ MonitorRecord MonitorRun::RunNormal(const MonitorRunConfig& config) {
             break;
     }
     running_ = runKey_ = stopKey_ = false;
-    return record;
 }
 
 MonitorRecord MonitorRun::RunContinuous(const MonitorRunConfig& config, ContinuousCsv& csv) {
@@ -195,7 +199,7 @@ MonitorRecord MonitorRun::RunContinuous(const MonitorRunConfig& config, Continuo
             break;
         record.elapsedMs.append(elapsed);
         Sample sample;
-        const bool erroneous = ReadSlots(config, n == 0, sample);
+        const bool erroneous = ReadSlots(config, sample);
         QStringList cells;
         std::array<double, kMonitorSlots> plot{};
         for (int slot = 0; slot < kMonitorSlots; ++slot) {
@@ -250,7 +254,7 @@ MonitorRecord MonitorRun::RunTriggered(const MonitorRunConfig& config) {
     for (qint64 n = 0;; ++n) {
         times.append(clock_.Milliseconds() - t0);
         Sample sample;
-        ReadSlots(config, times.size() == 1, sample);
+        ReadSlots(config, sample);
         for (int slot = 0; slot < kMonitorSlots; ++slot) {
             buffer[slot].append(sample.value[slot]);
             if (config.active[slot])
@@ -284,30 +288,7 @@ MonitorRecord MonitorRun::RunTriggered(const MonitorRunConfig& config) {
     if (observer_.triggered)
         observer_.triggered(record.preTrigger);
 
-    // Recording, at least one sample even after a stop.
-    t0 = clock_.Milliseconds();
-    for (int s = record.preTrigger, n = 0; s <= config.pointsPerChannel; ++s, ++n) {
-        record.elapsedMs.append(clock_.Milliseconds() - t0);
-        Sample sample;
-        const bool erroneous = ReadSlots(config, s == 0, sample);
-        for (int slot = 0; slot < kMonitorSlots; ++slot) {
-            record.values[slot].append(sample.value[slot]);
-            if (!config.active[slot])
-                continue;
-            previous_[slot] = sample.value[slot];
-            if (observer_.point)
-                observer_.point(slot, s, record.Plotted(slot, s));
-        }
-        Checks(config, erroneous, record);
-        DriveKeys(config, false);
-        if (stop_ || s == config.pointsPerChannel)
-            break;
-        WaitPumping(clock_, pump_, SampleDeadline(t0, config.sampleIntervalMs, n + 1),
-                    [this] { return stop_; });
-        if (stop_)
-            break;
-    }
-    running_ = runKey_ = stopKey_ = false;
+    Record(config, record);
     return record;
 }
 

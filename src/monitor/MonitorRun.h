@@ -147,8 +147,9 @@ public:
 
 private:
     struct Sample;
-    bool ReadSlots(const MonitorRunConfig& config, bool first, Sample& sample);
+    bool ReadSlots(const MonitorRunConfig& config, Sample& sample);
     MonitorRecord Started(const MonitorRunConfig& config, MonitorRecord::Kind kind);
+    void Record(const MonitorRunConfig& config, MonitorRecord& record);
     void Checks(const MonitorRunConfig& config, bool erroneous, MonitorRecord& record);
     void DriveKeys(const MonitorRunConfig& config, bool continuous);
     void Begin();
