@@ -24,6 +24,8 @@
 #include "monitor/MonitorRun.h"
 #include "monitor/MonitorSetup.h"
 #include "options/EnvironmentOptions.h"
+#include "printing/PageSetup.h"
+#include "printing/ReportLines.h"
 #include "settings/AppPaths.h"
 #include "settings/FileWriter.h"
 #include "settings/IniFile.h"
@@ -223,7 +225,11 @@ private:
     std::optional<int> ReadFile(Session& s, const QString& path, ReadResult& result,
                                 bool whole = false);
     int Check(Session& s, const QString& file);
+    // Reads a file into `table` in the view asked for; on failure prints why.
+    std::optional<int> ShowView(Session& s, const QString& path, const QString& view,
+                                ParameterTable& table, ReadResult& r);
     int Csv(Session& s, const QString& file, const QString& output, const QString& view);
+    int Print(Session& s, const QString& file, const QString& output, const QString& view);
     int Set(Session& s, const QString& file, const QStringList& edits, const QString& output,
             bool force);
     // import, export and compare: one whole-set run with its report.
@@ -337,6 +343,14 @@ const QList<Cli::Command>& Cli::Commands() {
          [](Cli& c, P p, Session& s, O o) {
              return c.Csv(s, o.first(), p.value(QStringLiteral("o")),
                           p.value(QStringLiteral("view")));
+         }},
+        {QLatin1String("print"), 1, "FILE -o OUT.pdf [--view all|changed|quick|blind]",
+         "print the parameter table of a file to PDF as the preview shows it,\n"
+         "with the stored page setup",
+         false, true, false,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Print(s, o.first(), p.value(QStringLiteral("o")),
+                            p.value(QStringLiteral("view")));
          }},
         {QLatin1String("read"), -1, "COMNO...",
          "read parameters from the inverter: COMNO=value, or COMNO=ERROR", false, true, true,
@@ -563,22 +577,15 @@ int Cli::Check(Session& s, const QString& path) {
     return r.Incomplete() ? kExitFailed : kExitOk;
 }
 
-int Cli::Csv(Session& s, const QString& path, const QString& output, const QString& view) {
+std::optional<int> Cli::ShowView(Session& s, const QString& path, const QString& view,
+                                 ParameterTable& table, ReadResult& r) {
     static const QStringList kViews{QStringLiteral("all"), QStringLiteral("changed"),
                                     QStringLiteral("quick"), QStringLiteral("blind")};
-    if (output.isEmpty())
-        return Fail(QStringLiteral("csv needs -o OUT.csv"));
-    if (SameFile(output, path))
-        return Fail(QStringLiteral("-o %1 is the parameter file itself; the table would replace it")
-                        .arg(output));
     if (!kViews.contains(view))
         return Fail(QStringLiteral("--view takes all, changed, quick or blind"));
-    ReadResult r;
     if (const auto failed = ReadFile(s, path, r))
         return *failed;
-    const bool decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
-    ParameterTable table(s.table, s.values, s.messenger);
-    table.decimalComma = decimalComma;
+    table.decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
     table.ResetTable();
     if (view == QLatin1String("blind")) {
         if (!s.values.BlindMode)
@@ -592,8 +599,49 @@ int Cli::Csv(Session& s, const QString& path, const QString& output, const QStri
         if (view == QLatin1String("changed") && !table.ToggleChanged())
             return Fail(QStringLiteral("%1 has no changed parameter").arg(path));
     }
+    return std::nullopt;
+}
+
+int Cli::Csv(Session& s, const QString& path, const QString& output, const QString& view) {
+    if (output.isEmpty())
+        return Fail(QStringLiteral("csv needs -o OUT.csv"));
+    if (SameFile(output, path))
+        return Fail(QStringLiteral("-o %1 is the parameter file itself; the table would replace it")
+                        .arg(output));
+    ParameterTable table(s.table, s.values, s.messenger);
+    ReadResult r;
+    if (const auto failed = ShowView(s, path, view, table, r))
+        return *failed;
     QString error;
-    if (!WriteCsvTable(output, table, decimalComma, &error))
+    if (!WriteCsvTable(output, table, table.decimalComma, &error))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+    return r.skipped.isEmpty() ? kExitOk : kExitFailed;
+}
+
+// The printed table of a file as the preview shows it, with the stored page
+// setup; the comment line is the file's comment.
+int Cli::Print(Session& s, const QString& path, const QString& output, const QString& view) {
+    if (output.isEmpty())
+        return Fail(QStringLiteral("print needs -o OUT.pdf"));
+    if (SameFile(output, path))
+        return Fail(QStringLiteral("-o %1 is the parameter file itself").arg(output));
+    if (!env_.writeParameterReport)
+        return Fail(QStringLiteral("this program cannot print"));
+    ParameterTable table(s.table, s.values, s.messenger);
+    ReadResult r;
+    if (const auto failed = ShowView(s, path, view, table, r))
+        return *failed;
+    PageSetup page;
+    page.Load(s.settings);
+    page.commentText = s.values.Comment;
+    const InverterIdentity& id = s.paths.Identity();
+    QString error;
+    if (!env_.writeParameterReport(
+            ReportLines(table, s.table, s.values, table.decimalComma,
+                        s.messenger.Text(kMsgChangedMark)),
+            page,
+            ReportHeadingOf(s.messenger, id.TypeForm + id.Capacity, QDateTime::currentDateTime()),
+            output, &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
     return r.skipped.isEmpty() ? kExitOk : kExitFailed;
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "printing/PageSetup.h"
+#include "printing/ReportLines.h"
 #include "settings/FileLock.h"
 
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <functional>
 
 namespace vdk {
 
@@ -17,6 +20,11 @@ struct CliEnvironment {
     bool stderrIsTerminal = false; // progress bars go to stderr only then
     QString locale;                // LC_ALL, LC_MESSAGES or LANG: the language when none is chosen
     int lockWaitMs = kFileLockWaitMs; // how long `set` waits for another run on its file
+    // Paints the printed parameter table into a PDF file; the program gives
+    // it, the commands without it cannot print.
+    std::function<bool(const QList<ReportLine>&, const PageSetup&, const ReportHeading&,
+                       const QString& path, QString* error)>
+        writeParameterReport;
 };
 
 enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };

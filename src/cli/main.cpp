@@ -1,10 +1,14 @@
 #include "cli/CliCommands.h"
+#include "printing/ui/ParameterReport.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -44,7 +48,28 @@ std::optional<QStringList> Arguments(int argc, char** argv, QTextStream& err) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Printing needs fonts, not a screen: it runs on the offscreen platform
+    // unless another is given. The other commands need no GUI at all.
+    const bool prints = std::any_of(argv + 1, argv + argc, [](const char* a) {
+        return std::strcmp(a, "print") == 0 || std::strcmp(a, "print-monitor") == 0;
+    });
+    std::unique_ptr<QCoreApplication> app;
+    if (prints) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Where Qt would put its runtime files anyway, made first so it does
+        // not warn about the missing variable.
+        if (!qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) {
+            const QString runtime =
+                QDir::tempPath() + QStringLiteral("/runtime-") + QString::number(getuid());
+            QDir().mkpath(runtime);
+            QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+        }
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("VDK330Q"));
     const QString exeDir = QCoreApplication::applicationDirPath();
     const vdk::CliEnvironment env{
@@ -54,7 +79,12 @@ int main(int argc, char** argv) {
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
             QStringLiteral("/VDK330Q"),
         isatty(fileno(stderr)) != 0,
-        MessagesLocale()};
+        MessagesLocale(),
+        vdk::kFileLockWaitMs,
+        [](const QList<vdk::ReportLine>& lines, const vdk::PageSetup& page,
+           const vdk::ReportHeading& heading, const QString& path, QString* error) {
+            return vdk::ParameterReport(lines, page, heading).WritePdf(path, error);
+        }};
     QTextStream out(stdout);
     QTextStream err(stderr);
     const std::optional<QStringList> args = Arguments(argc, argv, err);

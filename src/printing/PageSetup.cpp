@@ -12,7 +12,7 @@ const QString kSection = QStringLiteral("Page");
 
 // A whole number field within `low`..`high`: out of range shows the bound it
 // passed.
-FieldCheck CheckWhole(const QString& text, int low, int high) {
+PageFieldCheck CheckWhole(const QString& text, int low, int high) {
     bool ok = false;
     const int x = text.trimmed().toInt(&ok);
     if (!ok)
@@ -93,7 +93,7 @@ bool PageSetup::Save(IniFile& s) const {
     return ok;
 }
 
-FieldCheck CheckMargin(const QString& text) {
+PageFieldCheck CheckMargin(const QString& text) {
     bool ok = false;
     const double x = text.trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(x))
@@ -103,11 +103,11 @@ FieldCheck CheckMargin(const QString& text) {
     return {0, text.trimmed()};
 }
 
-FieldCheck CheckRowHeight(const QString& text) {
+PageFieldCheck CheckRowHeight(const QString& text) {
     return CheckWhole(text, 10, 30);
 }
 
-FieldCheck CheckFontSize(const QString& text) {
+PageFieldCheck CheckFontSize(const QString& text) {
     return CheckWhole(text, 5, 22);
 }
 

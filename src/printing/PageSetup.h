@@ -38,14 +38,14 @@ struct PageSetup {
 
 // The check of a field as it is left: the message that refuses it (68 not a
 // number, 42 out of range, 0 taken) and the text the field shows afterwards.
-struct FieldCheck {
+struct PageFieldCheck {
     int message = 0;
     QString shown;
     bool Valid() const { return message == 0; }
 };
-FieldCheck CheckMargin(const QString& text);    // 0 to 30 mm, fractions allowed
-FieldCheck CheckRowHeight(const QString& text); // 10 to 30 points, whole
-FieldCheck CheckFontSize(const QString& text);  // 5 to 22 points, whole
+PageFieldCheck CheckMargin(const QString& text);    // 0 to 30 mm, fractions allowed
+PageFieldCheck CheckRowHeight(const QString& text); // 10 to 30 points, whole
+PageFieldCheck CheckFontSize(const QString& text);  // 5 to 22 points, whole
 
 // The report's vertical lines in a band `width` wide, after the title,
 // number, function, shipment value, value, low limit, high limit and unit

@@ -3,6 +3,7 @@
 #include "data/ParaDat.h"
 #include "data/ParameterValue.h"
 #include "data/UPara.h"
+#include "settings/Messenger.h"
 #include "table/ParameterTable.h"
 
 namespace vdk {
@@ -27,6 +28,14 @@ QList<ReportLine> ReportLines(const ParameterTable& view, const ParaDat& table, 
                                                                       : QStringLiteral("      ")});
     }
     return lines;
+}
+
+ReportHeading ReportHeadingOf(const Messenger& messenger, const QString& inverter,
+                              const QDateTime& made) {
+    QStringList columns;
+    for (int n = 22; n <= 30; ++n)
+        columns.append(messenger.Text(n));
+    return {columns, inverter, made};
 }
 
 } // namespace vdk

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace vdk {
 
+class Messenger;
 class ParaDat;
 class ParameterTable;
 class UPara;
@@ -20,5 +23,16 @@ struct ReportLine {
 // `changedNote` beside a changed parameter.
 QList<ReportLine> ReportLines(const ParameterTable& view, const ParaDat& table, const UPara& values,
                               bool decimalComma, const QString& changedNote);
+
+// What the report says besides its lines: the column headings, the inverter
+// (type-form and capacity) and the time it was made.
+struct ReportHeading {
+    QStringList columns; // Title, Comm. No., Function, Default, Set Val., Low, Up, Unit, Notes
+    QString inverter;
+    QDateTime made;
+};
+// The headings are messages 22 to 30 of the run's language.
+ReportHeading ReportHeadingOf(const Messenger& messenger, const QString& inverter,
+                              const QDateTime& made);
 
 } // namespace vdk

@@ -32,7 +32,7 @@ struct CliAppDir {
             o.setDevice(output);
         const vdk::CliEnvironment env{
             tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"), tree.Path("cfg"), false,
-            locale,           lockWaitMs};
+            locale,           lockWaitMs,       writeReport};
         args.prepend(tree.Path("app"));
         args.prepend("--appdir");
         const int code = vdk::RunCli(args, env, o, e);
@@ -53,4 +53,6 @@ struct CliAppDir {
     TempTree tree;
     QString locale; // the user's locale; none ("C") unless a test sets one
     int lockWaitMs = vdk::kFileLockWaitMs;
+    decltype(vdk::CliEnvironment::writeParameterReport)
+        writeReport; // printing, when a test gives it
 };

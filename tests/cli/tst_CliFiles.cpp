@@ -1,7 +1,12 @@
-// vdk330q-cli with parameter files: "check" against the selection, and the
-// selection taken from a file with --from; refusals give exit 2 and one line.
+// vdk330q-cli with parameter files: "check" against the selection, the
+// selection taken from a file with --from, the CSV and the printed table of
+// each view; refusals give exit 2 and one line.
 #include "CliRunner.h"
+#include "printing/ui/ParameterReport.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <unistd.h>
 
 using namespace vdk;
@@ -24,6 +29,8 @@ private Q_SLOTS:
     void checkRefusals();
     void csvOfEachView_data();
     void csvOfEachView();
+    void printOfEachView_data();
+    void printOfEachView();
     void csvNeverReplacesItsInput_data();
     void csvNeverReplacesItsInput();
     void fromTakesTheSelectionOfTheFile();
@@ -225,5 +232,57 @@ void TestCliFiles::setRefusals() {
     app.ExpectRefusal(QStringList{"--from", file, "set", file} + edits, error);
 }
 
-QTEST_GUILESS_MAIN(TestCliFiles)
+void TestCliFiles::printOfEachView_data() {
+    QTest::addColumn<QString>("view");
+    QTest::newRow("changed") << "changed";
+    QTest::newRow("quick") << "quick";
+    QTest::newRow("blind") << "blind";
+}
+
+// The printed table holds exactly the rows of the CSV table of the same view,
+// with the file's comment; a file that cannot be read writes nothing.
+void TestCliFiles::printOfEachView() {
+    QFETCH(QString, view);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    CliAppDir app;
+    app.tree.Write("app/VDK330Q.ini", "[Page]\r\nItem5=1\r\n"); // print the comment
+    app.writeReport = [](const QList<ReportLine>& lines, const PageSetup& page,
+                         const ReportHeading& heading, const QString& path, QString* error) {
+        return ParameterReport(lines, page, heading).WritePdf(path, error);
+    };
+    const QString file = app.tree.Write("set.vdk", VdkText());
+    const QStringList selection{"--type", "QM40", "--lang", "English"};
+    QCOMPARE(app.Run(selection +
+                     QStringList{"csv", file, "-o", app.tree.Path("view.csv"), "--view", view})
+                 .code,
+             0);
+    const CliResult r = app.Run(
+        selection + QStringList{"print", file, "-o", app.tree.Path("view.pdf"), "--view", view});
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    QProcess text;
+    text.start("pdftotext", {"-raw", app.tree.Path("view.pdf"), "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains("QM40-2004 Pump 3"), qPrintable(printed.left(300)));
+    QList<QByteArray> rows = app.tree.Read("view.csv").split('\n');
+    rows.removeFirst(); // the headings
+    int shown = 0;
+    for (const QByteArray& row : rows) {
+        if (row.trimmed().isEmpty())
+            continue;
+        ++shown;
+        const QString number = QString::fromUtf8(row.split(',').value(1));
+        QVERIFY2(printed.contains(QRegularExpression("\\b" + number + "\\b")), qPrintable(number));
+    }
+    QCOMPARE(int(printed.count(
+                 QRegularExpression("^\\S+ [0-9A-F]{4} ", QRegularExpression::MultilineOption))),
+             shown);
+
+    app.ExpectRefusal(selection + QStringList{"print", app.tree.Path("none.vdk"), "-o",
+                                              app.tree.Path("none.pdf")},
+                      "cannot read");
+}
+
+QTEST_MAIN(TestCliFiles)
 #include "tst_CliFiles.moc"

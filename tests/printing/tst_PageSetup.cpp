@@ -79,7 +79,7 @@ void TestPageSetup::fieldChecks() {
     QFETCH(QString, text);
     QFETCH(int, message);
     QFETCH(QString, shown);
-    const FieldCheck check = field == 0   ? CheckMargin(text)
+    const PageFieldCheck check = field == 0   ? CheckMargin(text)
                              : field == 1 ? CheckRowHeight(text)
                                           : CheckFontSize(text);
     QCOMPARE(check.message, message);

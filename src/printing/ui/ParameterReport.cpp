@@ -46,11 +46,11 @@ QColor ColourOf(quint32 settings) {
 ParameterReport::ParameterReport(QList<ReportLine> lines, PageSetup setup, ReportHeading heading)
     : lines_(std::move(lines)), setup_(std::move(setup)), heading_(std::move(heading)),
       layout_(PageLayoutOf(setup_)) {
-    const FieldCheck size = CheckFontSize(setup_.fontSizeText);
+    const PageFieldCheck size = CheckFontSize(setup_.fontSizeText);
     const int points = size.Valid() ? size.shown.toInt() : 8;
     font_ = ReportFont(setup_.fontFamily, points);
     titleFont_ = ReportFont(QStringLiteral("DSEG14 Classic"), points);
-    const FieldCheck height = CheckRowHeight(setup_.rowHeight);
+    const PageFieldCheck height = CheckRowHeight(setup_.rowHeight);
     rowHeight_ = height.Valid() ? height.shown.toInt() : 15;
     const double page = layout_.paintRect(QPageLayout::Point).height();
     // The page header, the column headings and the page footer take their

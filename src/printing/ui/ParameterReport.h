@@ -3,7 +3,6 @@
 #include "printing/PageSetup.h"
 #include "printing/ReportLines.h"
 
-#include <QDateTime>
 #include <QFont>
 #include <QPageLayout>
 #include <QStringList>
@@ -11,14 +10,6 @@
 class QPainter;
 
 namespace vdk {
-
-// What the report says besides its lines: the column headings, the inverter
-// (type-form and capacity) and the time it was made.
-struct ReportHeading {
-    QStringList columns; // Title, Comm. No., Function, Default, Set Val., Low, Up, Unit, Notes
-    QString inverter;
-    QDateTime made;
-};
 
 // The printed parameter table, laid out once for its page and painted page
 // by page onto any paint device (the preview, a printer, a PDF), so every
