@@ -80,8 +80,8 @@ void TestPageSetup::fieldChecks() {
     QFETCH(int, message);
     QFETCH(QString, shown);
     const PageFieldCheck check = field == 0   ? CheckMargin(text)
-                             : field == 1 ? CheckRowHeight(text)
-                                          : CheckFontSize(text);
+                                 : field == 1 ? CheckRowHeight(text)
+                                              : CheckFontSize(text);
     QCOMPARE(check.message, message);
     QCOMPARE(check.shown, shown);
 }

@@ -16,6 +16,10 @@
 #include "monitor/InverterInfo.h"
 #include "monitor/MonitorCatalogue.h"
 #include "options/EnvironmentOptions.h"
+#include "printing/ReportLines.h"
+#include "printing/ui/PageSetupDialog.h"
+#include "printing/ui/ParameterReport.h"
+#include "printing/ui/PrintPreviewWindow.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 #include "settings/MessageIds.h"
@@ -117,6 +121,7 @@ ReportWindow::Context ReportContextOf(const MainWindow::Parts& p, bool autoSave)
 } // namespace
 
 MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(std::move(parts)) {
+    page_.Load(p_.settings);
     BuildCommands();
     for (QLabel*& field : status_) {
         field = new QLabel(this);
@@ -301,15 +306,6 @@ void MainWindow::BuildCommands() {
     connect(actions_[C::KeyPad], &QAction::changed, keyPadItem_,
             [this] { keyPadItem_->setEnabled(actions_[C::KeyPad]->isEnabled()); });
     menuBar()->insertAction(menus_[3]->menuAction(), keyPadItem_);
-
-    // Commands of parts that are not built yet stay visible, and say so.
-    unbuilt_ = {C::PageSetup, C::Print};
-    for (C c : unbuilt_) {
-        actions_[c]->setEnabled(false);
-        actions_[c]->setToolTip(actions_[c]->toolTip() +
-                                QStringLiteral(" (not available in this version)"));
-        actions_[c]->setStatusTip(QStringLiteral("Not available in this version"));
-    }
 }
 
 void MainWindow::LayOutCommands() {
@@ -366,7 +362,7 @@ void MainWindow::MarkMnemonics(const QList<QAction*>& actions) {
 // it answers, and disables them when it does not.
 void MainWindow::EnableLinkCommands(bool on) {
     for (C c : {C::Import, C::Export, C::KeyPad, C::Comparison, C::InverterInfo})
-        actions_[c]->setEnabled(on && !unbuilt_.count(c));
+        actions_[c]->setEnabled(on);
     if (tableWindow_)
         for (T t : {T::SelectedImport, T::SelectedExport})
             tableWindow_->ActionFor(t)->setEnabled(on);
@@ -585,6 +581,10 @@ void MainWindow::Run(Command command) {
         return Transfer(command, TransferMode::Compare);
     case C::InverterInfo:
         return InverterInformation();
+    case C::PageSetup:
+        return PageSetupCommand();
+    case C::Print:
+        return PreviewAndPrint();
     case C::Options:
         OtherWindowActivated();
         if (p_.optionsDialog)
@@ -695,6 +695,34 @@ void MainWindow::InverterInformation(bool tripData) {
     ResultReport report(tripData ? kTripReport : kInformationReport);
     report.lines = info->lines;
     ShowReport(report, false);
+}
+
+// The page setup; its comment is the parameter file's comment, which the
+// next save takes.
+void MainWindow::PageSetupCommand() {
+    OtherWindowActivated();
+    UPara& values = p_.session.values;
+    page_.commentText = values.Comment;
+    PageSetupDialog dialog(page_, p_.session.messenger, this);
+    dialog.exec();
+    values.Comment = page_.commentText;
+    if (!page_.Save(p_.settings))
+        p_.session.messenger.ShowText(kMsgDataError, p_.settings.Path(), MsgIcon::Stop);
+}
+
+// The table as its view shows it now, previewed and printed from one layout.
+void MainWindow::PreviewAndPrint() {
+    OtherWindowActivated();
+    AppSession& s = p_.session;
+    const InverterIdentity& id = p_.paths.Identity();
+    page_.commentText = s.values.Comment;
+    const ParameterReport report(
+        ReportLines(*table_, s.table, s.values, table_->decimalComma,
+                    s.messenger.Text(kMsgChangedMark)),
+        page_,
+        ReportHeadingOf(s.messenger, id.TypeForm + id.Capacity, QDateTime::currentDateTime()));
+    PrintPreviewWindow preview(report, s.messenger, s.values.LoadDir, this);
+    preview.exec();
 }
 
 void MainWindow::PlaceTable() {

@@ -2,13 +2,13 @@
 
 #include "app/StatusLine.h"
 #include "editor/TableEditor.h"
+#include "printing/PageSetup.h"
 #include "transfer/TransferRun.h"
 
 #include <QMainWindow>
 #include <array>
 #include <functional>
 #include <map>
-#include <set>
 
 class QAction;
 class QLabel;
@@ -118,6 +118,8 @@ protected:
 
 private:
     void BuildCommands();
+    void PageSetupCommand();
+    void PreviewAndPrint();
     // Fills the menus and the tool bar: this window's actions and the table
     // window's, which change with each table window.
     void LayOutCommands();
@@ -142,8 +144,8 @@ private:
 
     Parts p_;
     std::map<Command, QAction*> actions_;
-    std::set<Command> unbuilt_; // parts that are not built yet
     std::unique_ptr<ParameterTable> table_;
+    PageSetup page_;
     std::unique_ptr<SelectedTransfer> selected_;
     std::unique_ptr<TableEditor> editor_;
     ParameterWindow* tableWindow_ = nullptr;
