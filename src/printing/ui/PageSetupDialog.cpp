@@ -7,6 +7,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFontComboBox>
 #include <QGridLayout>
@@ -173,15 +174,16 @@ PageSetupDialog::PageSetupDialog(PageSetup& setup, Messenger& messenger, QWidget
     detail->addWidget(page_, 0, 4, 5, 1, Qt::AlignCenter);
     connect(orientation_, &QButtonGroup::idClicked, page_, [this] { page_->update(); });
 
-    auto* close = new QPushButton(tr("Close"));
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    // Qt's own Close button, in the run's language.
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close);
+    connect(close, &QDialogButtonBox::rejected, this, &QDialog::accept);
     auto* top = new QHBoxLayout;
     top->addWidget(paperBox);
     top->addWidget(itemsBox, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(detailBox);
-    layout->addWidget(close, 0, Qt::AlignRight);
+    layout->addWidget(close);
 }
 
 QString PageSetupDialog::Text(const char* key, const char* def) const {

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
 #include <cmath>
 
 namespace vdk {
@@ -27,14 +28,31 @@ double Millimetres(const QString& text) {
 }
 
 // A family the settings name, when it is installed; else the default sans
-// serif, which falls back to a Japanese-capable font for Japanese text. The
-// painter works in points, so the size is given in its units.
-QFont ReportFont(const QString& family, int points) {
+// serif. Japanese text takes a Japanese font when the family has none, so
+// its glyphs share one baseline with the digits. The painter works in
+// points, so the size is given in its units.
+QFont ReportFont(const QString& family, int points, bool japanese) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     if (!family.isEmpty() && QFontDatabase::hasFamily(family))
         font.setFamily(family);
+    if (japanese &&
+        !QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Japanese)) {
+        const QStringList fonts = QFontDatabase::families(QFontDatabase::Japanese);
+        const auto sans = std::find_if(fonts.begin(), fonts.end(), [](const QString& f) {
+            return f.contains(QLatin1String("Sans")) || f.contains(QLatin1String("Gothic"));
+        });
+        if (sans != fonts.end() || !fonts.isEmpty())
+            font.setFamily(sans != fonts.end() ? *sans : fonts.first());
+    }
     font.setPixelSize(points);
     return font;
+}
+
+bool HasJapanese(const QList<ReportLine>& lines) {
+    return std::any_of(lines.begin(), lines.end(), [](const ReportLine& l) {
+        return std::any_of(l.name.begin(), l.name.end(),
+                           [](QChar c) { return c.unicode() >= 0x3000; });
+    });
 }
 
 QColor ColourOf(quint32 settings) {
@@ -48,8 +66,8 @@ ParameterReport::ParameterReport(QList<ReportLine> lines, PageSetup setup, Repor
       layout_(PageLayoutOf(setup_)) {
     const PageFieldCheck size = CheckFontSize(setup_.fontSizeText);
     const int points = size.Valid() ? size.shown.toInt() : 8;
-    font_ = ReportFont(setup_.fontFamily, points);
-    titleFont_ = ReportFont(QStringLiteral("DSEG14 Classic"), points);
+    font_ = ReportFont(setup_.fontFamily, points, HasJapanese(lines_));
+    titleFont_ = ReportFont(QStringLiteral("DSEG14 Classic"), points, false);
     const PageFieldCheck height = CheckRowHeight(setup_.rowHeight);
     rowHeight_ = height.Valid() ? height.shown.toInt() : 15;
     const double page = layout_.paintRect(QPageLayout::Point).height();

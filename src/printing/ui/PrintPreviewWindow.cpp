@@ -17,6 +17,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace vdk {
@@ -84,7 +85,9 @@ PrintPreviewWindow::PrintPreviewWindow(const ParameterReport& report, Messenger&
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(preview_, 1);
     layout->addLayout(bar);
-    resize(760, 820);
+    // As tall as the page allows, never taller than the screen.
+    const QRect screen = this->screen()->availableGeometry();
+    resize(std::min(760, screen.width() - 40), std::min(820, screen.height() - 60));
 }
 
 PrintPreviewWindow::~PrintPreviewWindow() = default;
