@@ -1,6 +1,7 @@
 // Monitor files and tables: a record written and read back in both file
 // forms, damaged files refused whole, and the CSV table in both separators.
 #include "monitor/MonitorFile.h"
+#include "monitor/MonitorReportRows.h"
 
 #include <QTest>
 
@@ -51,6 +52,7 @@ private Q_SLOTS:
     void readOut();
     void saveNames_data();
     void saveNames();
+    void reportRowsAndSummary();
 };
 
 void TestMonitorFile::roundTrip() {
@@ -218,6 +220,44 @@ void TestMonitorFile::saveNames() {
     QFETCH(QString, saved);
     QCOMPARE(MonitorSaveFilter(lastName, picturesOnly), preset);
     QCOMPARE(MonitorSaveName(chosen, filter, picturesOnly), saved);
+}
+
+// The printed report's table and summary come from the record: eight rows
+// when the alarm and trip reads take CH9 and CH10, "-" for a slot without
+// values, and the delay only at zoom 100.
+void TestMonitorFile::reportRowsAndSummary() {
+    MonitorRecord r = StoppedRun();
+    std::array<int, kMonitorSlots> decimals;
+    decimals.fill(2);
+    QList<MonitorReportRow> rows =
+        MonitorReportRows(r, {"Output frequency", "x", "DC voltage"}, decimals, 8, false);
+    QCOMPARE(rows.size(), 8);
+    const MonitorReportRow& first = rows[0];
+    QCOMPARE((QStringList{first.channel, first.monitor, first.title, first.multiplier, first.offset,
+                          first.min, first.max, first.start, first.stop}),
+             (QStringList{"1", "ON", "Output frequency", "0.7", "0", "50.01", "86.01", "50.01",
+                          "86.01"}));
+    QCOMPARE(rows[1].monitor, QStringLiteral("OFF"));
+    QCOMPARE(rows[1].min, QStringLiteral("-"));
+    r.elapsedMs.clear();
+    for (QList<double>& v : r.values)
+        v.clear();
+    for (const MonitorReportRow& row : MonitorReportRows(r, {}, decimals, 10, false))
+        QCOMPARE((QStringList{row.min, row.max, row.start, row.stop}),
+                 (QStringList{"-", "-", "-", "-"}));
+
+    const MonitorSummaryTexts texts{
+        "Time", "Zoom", "Source", "Level", "Slope", "Delay", {"Up", "Down", "Both"}};
+    const auto value = [&](int zoom, int row) {
+        return MonitorReportSummary(r, zoom, texts).value(row).second;
+    };
+    QCOMPARE(value(100, 0), QStringLiteral("0.5(s/div)"));
+    QCOMPARE(value(100, 2), QStringLiteral("-")); // a normal run
+    r.kind = MonitorRecord::Kind::Triggered;
+    QCOMPARE(value(100, 2), QStringLiteral("CH3"));
+    QCOMPARE(value(100, 4), QStringLiteral("Down"));
+    QCOMPARE(value(100, 5), QStringLiteral("25"));
+    QCOMPARE(value(80, 5), QStringLiteral("-"));
 }
 
 QTEST_GUILESS_MAIN(TestMonitorFile)

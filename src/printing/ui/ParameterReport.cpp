@@ -1,12 +1,8 @@
 #include "printing/ui/ParameterReport.h"
 
-#include "settings/FileWriter.h"
-
-#include <QBuffer>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
 
@@ -173,24 +169,6 @@ void ParameterReport::Paint(QPainter& p, int page, int dotsPerInch) const {
                    QString::number(page + 1));
     }
     p.restore();
-}
-
-bool ParameterReport::WritePdf(const QString& path, QString* error) const {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QPdfWriter writer(&buffer);
-        writer.setPageLayout(layout_);
-        writer.setResolution(300);
-        writer.setCreator(QStringLiteral("VDK330Q"));
-        QPainter painter(&writer);
-        for (int page = 0; page < PageCount(); ++page) {
-            if (page > 0)
-                writer.newPage();
-            Paint(painter, page, writer.resolution());
-        }
-    }
-    return WriteFileAtomically(path, buffer.data(), error);
 }
 
 } // namespace vdk

@@ -2,6 +2,7 @@
 
 #include "printing/PageSetup.h"
 #include "printing/ReportLines.h"
+#include "printing/ui/PrintableReport.h"
 
 #include <QFont>
 #include <QPageLayout>
@@ -11,26 +12,20 @@ class QPainter;
 
 namespace vdk {
 
-// The printed parameter table, laid out once for its page and painted page
-// by page onto any paint device (the preview, a printer, a PDF), so every
-// output shows the same pages. Lengths are in points.
-class ParameterReport {
+// The printed parameter table. Lengths are in points.
+class ParameterReport final : public PrintableReport {
 public:
     ParameterReport(QList<ReportLine> lines, PageSetup setup, ReportHeading heading);
 
     // The paper, orientation and margins of the page setup (B4 and B5 are the
     // JIS sizes); a margin that does not check takes 10 mm.
     static QPageLayout PageLayoutOf(const PageSetup& setup);
-    const QPageLayout& Layout() const { return layout_; }
+    const QPageLayout& Layout() const override { return layout_; }
     int RowsPerPage() const { return rowsPerPage_; }
-    int PageCount() const;
+    int PageCount() const override;
     // Lines `first`..`first + count - 1` are on page `page` (from 0).
     std::pair<int, int> LinesOn(int page) const;
-    // Paints page `page` onto a painter whose device shows the layout's paint
-    // rectangle at `dotsPerInch`.
-    void Paint(QPainter& painter, int page, int dotsPerInch) const;
-    // All pages into a PDF file, written whole or not at all.
-    bool WritePdf(const QString& path, QString* error) const;
+    void Paint(QPainter& painter, int page, int dotsPerInch) const override;
 
 private:
     void PaintRow(QPainter& p, const QStringList& cells, double top, double height,

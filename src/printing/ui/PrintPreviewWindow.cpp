@@ -1,6 +1,6 @@
 #include "printing/ui/PrintPreviewWindow.h"
 
-#include "printing/ui/ParameterReport.h"
+#include "printing/ui/PrintableReport.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
@@ -11,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -26,7 +25,7 @@ namespace {
 const QString kSection = QStringLiteral("Print");
 } // namespace
 
-PrintPreviewWindow::PrintPreviewWindow(const ParameterReport& report, Messenger& messenger,
+PrintPreviewWindow::PrintPreviewWindow(const PrintableReport& report, Messenger& messenger,
                                        const QString& pdfFolder, QWidget* parent)
     : QDialog(parent), report_(report), messenger_(messenger), pdfFolder_(pdfFolder),
       printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {
@@ -97,12 +96,7 @@ QString PrintPreviewWindow::Text(const char* key, const char* def) const {
 }
 
 void PrintPreviewWindow::Paint(QPrinter* printer) {
-    QPainter painter(printer);
-    for (int page = 0; page < report_.PageCount(); ++page) {
-        if (page > 0)
-            printer->newPage();
-        report_.Paint(painter, page, printer->resolution());
-    }
+    report_.PrintTo(*printer, printer->resolution());
 }
 
 void PrintPreviewWindow::ShowPage() {

@@ -12,7 +12,7 @@ class QPushButton;
 namespace vdk {
 
 class Messenger;
-class ParameterReport;
+class PrintableReport;
 
 // "Preview and Print": the report's pages as they will be printed, with the
 // scale, page navigation and "Print". Printing paints the same pages in one
@@ -20,7 +20,7 @@ class ParameterReport;
 class PrintPreviewWindow final : public QDialog {
     Q_OBJECT
 public:
-    PrintPreviewWindow(const ParameterReport& report, Messenger& messenger,
+    PrintPreviewWindow(const PrintableReport& report, Messenger& messenger,
                        const QString& pdfFolder, QWidget* parent = nullptr);
     ~PrintPreviewWindow() override;
 
@@ -33,7 +33,7 @@ private:
     void ShowPage();
     void Print();
 
-    const ParameterReport& report_;
+    const PrintableReport& report_;
     Messenger& messenger_;
     QString pdfFolder_;
     std::unique_ptr<QPrinter> printer_;
