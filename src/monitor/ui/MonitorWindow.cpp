@@ -3,10 +3,13 @@
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
 #include "data/ParaDat.h"
+#include "data/UPara.h"
 #include "monitor/MonitorFile.h"
 #include "monitor/ui/ChartPicture.h"
 #include "monitor/ui/MonitorChart.h"
+#include "monitor/ui/MonitorReport.h"
 #include "options/EnvironmentOptions.h"
+#include "printing/ui/PrintPreviewWindow.h"
 #include "settings/AppPaths.h"
 #include "settings/FileWriter.h"
 #include "settings/IniFile.h"
@@ -329,10 +332,9 @@ QWidget* MonitorWindow::BuildDisplayTab() {
     print_ = new QPushButton(Text("Button5", "Print"));
     for (QPushButton* b : {start_, stop_, open_, saveAs_, print_})
         controls->addWidget(b);
-    // Printing comes with the part that builds it.
     print_->setEnabled(false);
-    print_->setToolTip(QStringLiteral("Not available in this version"));
     saveAs_->setEnabled(false);
+    connect(print_, &QPushButton::clicked, this, [this] { Print(); });
     connect(open_, &QPushButton::clicked, this, [this] { Open(); });
     connect(saveAs_, &QPushButton::clicked, this, [this] { SaveAs(); });
     connect(start_, &QPushButton::clicked, this, [this] { Start(); });
@@ -525,6 +527,7 @@ void MonitorWindow::SetRunning(bool running) {
     stop_->setEnabled(running);
     open_->setEnabled(!running && !p_.options.MonMode3);
     saveAs_->setEnabled(!running && record_.SampleCount() > 0);
+    print_->setEnabled(!running && record_.SampleCount() > 0);
 }
 
 void MonitorWindow::Start() {
@@ -683,6 +686,48 @@ void MonitorWindow::SaveAs() {
                        p_.messenger.Text(kMsgFileLabel) + monName_);
 }
 
+// The report of the record as the chart shows it now, previewed and printed.
+void MonitorWindow::Print() {
+    const bool decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
+    MonitorReportContent content;
+    content.record = record_;
+    content.view = chart_->View();
+    QStringList names;
+    std::array<int, kMonitorSlots> decimals{};
+    for (int slot = 0; slot < kMonitorSlots; ++slot) {
+        content.colours[slot] = ColourOf(setup_.slots[slot].colour);
+        const MonitorItem item = catalogue_.items.value(record_.setup.item[slot]);
+        names.append(item.name);
+        decimals[slot] = MonitorChannel::For(p_.table, item).decimals;
+    }
+    content.summary = MonitorReportSummary(
+        record_, chart_->Zoom(),
+        {Text("Label22", "Time"),
+         Text("Label24", "Zoom"),
+         Text("Label81", "Trigger Sourse"),
+         Text("Label83", "Trigger Level"),
+         Text("Label82", "Trigger Slope"),
+         Text("Label84", "Trigger Delay"),
+         {Text("Item71", "Up"), Text("Item72", "Down"), Text("Item73", "Both")}});
+    content.columns = QStringList{QStringLiteral("CH")};
+    const char* columns[][2] = {{"Label2", "Monitor"}, {"Label3", "Title"}, {"Label4", "Multi."},
+                                {"Label5", "Offset"},  {"Label6", "Min."},  {"Label7", "Max."},
+                                {"Label8", "Start"},   {"Label9", "Stop"}};
+    for (const auto& [key, def] : columns)
+        content.columns.append(p_.messenger.Texts().LangText(
+            QStringLiteral("PrintMon"), QLatin1String(key), QLatin1String(def)));
+    content.rows = MonitorReportRows(record_, names, decimals, setup_.UsableSlots(), decimalComma);
+    const InverterIdentity& id = p_.paths.Identity();
+    content.inverter = id.TypeForm + id.Capacity;
+    content.made = QDateTime::currentDateTime();
+    PageSetup page;
+    page.Load(p_.settings);
+    page.commentText = p_.values.Comment;
+    const MonitorReport report(std::move(content), page);
+    PrintPreviewWindow preview(report, p_.messenger, p_.monDir, this);
+    preview.exec();
+}
+
 // A monitor file replaces the record and the set-up only once all of it was
 // read and the user took it.
 void MonitorWindow::Open() {
@@ -741,6 +786,7 @@ void MonitorWindow::Open() {
     for (Row& r : rows_)
         r.value->setText(QStringLiteral("0"));
     saveAs_->setEnabled(true);
+    print_->setEnabled(true);
     setWindowTitle(Text("Form", "Monitoring") + QLatin1Char(' ') +
                    p_.messenger.Text(kMsgFileLabel) + monName_ + QStringLiteral(" (") +
                    from.typeForm + from.capacity + QLatin1Char(')'));

@@ -79,6 +79,7 @@ public:
     QLineSeries* Trace(int slot) const;
     MonitorChart* Chart() const { return chart_; }
     QPushButton* SaveAsButton() const { return saveAs_; }
+    QPushButton* PrintButton() const { return print_; }
     QLineEdit* ValueBox(int slot) const { return rows_[slot].value; }
     QDoubleSpinBox* MultiplierBox(int slot) const { return rows_[slot].multiplier; }
     QDoubleSpinBox* TimeBase() const { return time_; }
@@ -114,6 +115,7 @@ private:
     void SaveAs();
     void Open();
     void TakeRecordSetup();
+    void Print();
     QString Text(const char* key, const char* def) const;
     void SaveSetup();
 

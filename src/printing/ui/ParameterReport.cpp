@@ -1,6 +1,5 @@
 #include "printing/ui/ParameterReport.h"
 
-#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
@@ -23,34 +22,6 @@ double Millimetres(const QString& text) {
     return CheckMargin(text).Valid() ? text.trimmed().toDouble() : kDefaultMarginMm;
 }
 
-// A family the settings name, when it is installed; else the default sans
-// serif. Japanese text takes a Japanese font when the family has none, so
-// its glyphs share one baseline with the digits. The painter works in
-// points, so the size is given in its units.
-QFont ReportFont(const QString& family, int points, bool japanese) {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    if (!family.isEmpty() && QFontDatabase::hasFamily(family))
-        font.setFamily(family);
-    if (japanese &&
-        !QFontDatabase::writingSystems(font.family()).contains(QFontDatabase::Japanese)) {
-        const QStringList fonts = QFontDatabase::families(QFontDatabase::Japanese);
-        const auto sans = std::find_if(fonts.begin(), fonts.end(), [](const QString& f) {
-            return f.contains(QLatin1String("Sans")) || f.contains(QLatin1String("Gothic"));
-        });
-        if (sans != fonts.end() || !fonts.isEmpty())
-            font.setFamily(sans != fonts.end() ? *sans : fonts.first());
-    }
-    font.setPixelSize(points);
-    return font;
-}
-
-bool HasJapanese(const QList<ReportLine>& lines) {
-    return std::any_of(lines.begin(), lines.end(), [](const ReportLine& l) {
-        return std::any_of(l.name.begin(), l.name.end(),
-                           [](QChar c) { return c.unicode() >= 0x3000; });
-    });
-}
-
 QColor ColourOf(quint32 settings) {
     return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
 }
@@ -60,10 +31,10 @@ QColor ColourOf(quint32 settings) {
 ParameterReport::ParameterReport(QList<ReportLine> lines, PageSetup setup, ReportHeading heading)
     : lines_(std::move(lines)), setup_(std::move(setup)), heading_(std::move(heading)),
       layout_(PageLayoutOf(setup_)) {
-    const PageFieldCheck size = CheckFontSize(setup_.fontSizeText);
-    const int points = size.Valid() ? size.shown.toInt() : 8;
-    font_ = ReportFont(setup_.fontFamily, points, HasJapanese(lines_));
-    titleFont_ = ReportFont(QStringLiteral("DSEG14 Classic"), points, false);
+    font_ = PrintFont(setup_.fontFamily, setup_.fontSizeText,
+                      std::any_of(lines_.begin(), lines_.end(),
+                                  [](const ReportLine& l) { return JapaneseText(l.name); }));
+    titleFont_ = PrintFont(QStringLiteral("DSEG14 Classic"), setup_.fontSizeText, false);
     const PageFieldCheck height = CheckRowHeight(setup_.rowHeight);
     rowHeight_ = height.Valid() ? height.shown.toInt() : 15;
     const double page = layout_.paintRect(QPageLayout::Point).height();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QPageLayout>
 #include <QString>
 
@@ -7,6 +8,15 @@ class QPagedPaintDevice;
 class QPainter;
 
 namespace vdk {
+
+// The font of a report: the family the page setup names when it is
+// installed, else the default sans serif; Japanese text takes a Japanese
+// font when the family has none, so its glyphs share one baseline with the
+// digits. Reports paint in points, so the size is given in their units; a
+// size that does not check takes 8.
+QFont PrintFont(const QString& family, const QString& size, bool japanese);
+// Whether a text holds Japanese characters.
+bool JapaneseText(const QString& text);
 
 // A report laid out once for its page and painted page by page onto any
 // paint device, so the preview, the printer and a PDF file show the same

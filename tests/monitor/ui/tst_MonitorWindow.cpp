@@ -9,6 +9,7 @@
 #include "data/UPara.h"
 #include "monitor/ui/MonitorWindow.h"
 #include "options/EnvironmentOptions.h"
+#include "printing/ui/PrintPreviewWindow.h"
 #include "settings/AppPaths.h"
 #include "settings/IniFile.h"
 
@@ -20,9 +21,13 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QPrintPreviewWidget>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace vdk;
 
@@ -71,6 +76,7 @@ private Q_SLOTS:
     void setupKeptOnClosing();
     void triggeredRecordSavedAndOpened();
     void tripStopShowsTheTripData();
+    void printsTheRecord();
     void pictures();
 };
 
@@ -248,6 +254,42 @@ void TestMonitorWindow::tripStopShowsTheTripData() {
     m.window->Start();
     QVERIFY(m.window->Record().tripped);
     QCOMPARE(m.tripReports, 1);
+}
+
+// "Print" is there once a record is; its one page holds the summary and a
+// row per usable channel, and without a printer it goes to a PDF file.
+void TestMonitorWindow::printsTheRecord() {
+    Monitor m;
+    m.window->show();
+    QVERIFY(!m.window->PrintButton()->isEnabled());
+    m.onPump = [&] {
+        if (m.line->clock.now > 10000)
+            m.window->Stop();
+    };
+    m.window->Start();
+    QVERIFY(m.window->PrintButton()->isEnabled());
+    int pages = 0;
+    m.f.dialogs.files.enqueue(m.f.tree.Path("record.pdf"));
+    QTimer::singleShot(0, [&] {
+        auto* preview = qobject_cast<PrintPreviewWindow*>(QApplication::activeModalWidget());
+        QVERIFY(preview);
+        QTRY_VERIFY(preview->Preview()->pageCount() > 0);
+        pages = preview->Preview()->pageCount();
+        preview->PrintButton()->click();
+        preview->reject();
+    });
+    m.window->PrintButton()->click();
+    QCOMPARE(pages, 1);
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+        return;
+    QProcess text;
+    text.start("pdftotext", {"-raw", m.f.tree.Path("record.pdf"), "-"});
+    QVERIFY(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    QVERIFY2(printed.contains("Output frequency") && printed.contains("CH Monitor Title") &&
+                 printed.contains("8 OFF"),
+             qPrintable(printed));
+    QVERIFY(!printed.contains("\n9 ")); // CH9 and CH10 carry the alarm and trip reads
 }
 
 void TestMonitorWindow::pictures() {

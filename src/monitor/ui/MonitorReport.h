@@ -1,0 +1,50 @@
+#pragma once
+
+#include "monitor/ChartGeometry.h"
+#include "monitor/MonitorReportRows.h"
+#include "monitor/MonitorRun.h"
+#include "printing/PageSetup.h"
+#include "printing/ui/PrintableReport.h"
+
+#include <QColor>
+#include <QDateTime>
+#include <QFont>
+
+namespace vdk {
+
+// What the monitor report shows: the record (with the set-up it was taken
+// with), the chart's view of it, the slot colours, the summary and the
+// channel table, and the heading.
+struct MonitorReportContent {
+    MonitorRecord record;
+    AxisRange view;
+    std::array<QColor, kMonitorSlots> colours;
+    QList<QPair<QString, QString>> summary;
+    QStringList columns; // CH, Monitor, Title, Multi., Offset, Min., Max., Start, Stop
+    QList<MonitorReportRow> rows;
+    QString inverter;
+    QDateTime made;
+};
+
+// The printed monitor report: one A4 page with the heading, the comment, the
+// chart drawn from the record as it is in view, the summary and a row per
+// channel slot in its trace colour. Lengths are in points.
+class MonitorReport final : public PrintableReport {
+public:
+    MonitorReport(MonitorReportContent content, PageSetup setup);
+
+    const QPageLayout& Layout() const override { return layout_; }
+    int PageCount() const override { return 1; }
+    void Paint(QPainter& painter, int page, int dotsPerInch) const override;
+
+private:
+    void PaintChart(QPainter& p, const QRectF& area) const;
+
+    MonitorReportContent content_;
+    PageSetup setup_;
+    QPageLayout layout_;
+    QFont font_;
+    double rowHeight_ = 15;
+};
+
+} // namespace vdk
