@@ -21,6 +21,7 @@
 #include "monitor/MonitorCatalogue.h"
 #include "monitor/MonitorFile.h"
 #include "monitor/MonitorRecorder.h"
+#include "monitor/MonitorReportRows.h"
 #include "monitor/MonitorRun.h"
 #include "monitor/MonitorSetup.h"
 #include "options/EnvironmentOptions.h"
@@ -244,7 +245,12 @@ private:
     int Monitor(const QCommandLineParser& parser, Session& s);
     int MonitorTriggered(const QCommandLineParser& parser, Session& s,
                          const MonitorCatalogue& catalogue, const QList<int>& items, int interval);
+    // Reads and checks a monitor file of the selected type-form; on failure
+    // prints why.
+    std::optional<int> ReadMonitorFile(Session& s, const QString& file,
+                                       const MonitorCatalogue& catalogue, MonitorFile& mon);
     int MonToCsv(Session& s, const QString& file, const QString& output);
+    int PrintMonitor(Session& s, const QString& file, const QString& output);
     int InfoReport(Session& s, bool trip);
     // A whole number option of at least `least`; on failure prints why.
     std::optional<int> Count(const QCommandLineParser& parser, const char* option, int least,
@@ -387,6 +393,11 @@ const QList<Cli::Command>& Cli::Commands() {
          "write a monitor file (either form) as the CSV table", false, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.MonToCsv(s, o.first(), p.value(QStringLiteral("o")));
+         }},
+        {QLatin1String("print-monitor"), 1, "FILE.mon -o OUT.pdf",
+         "print the monitor report of a monitor file to PDF", false, true, false,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.PrintMonitor(s, o.first(), p.value(QStringLiteral("o")));
          }},
         {QLatin1String("info-report"), 0, "[--trip]",
          "print the inverter information report; --trip adds the trip data\n"
@@ -1096,30 +1107,70 @@ int Cli::MonitorTriggered(const QCommandLineParser& parser, Session& s,
     return record.errors > 0 ? kExitFailed : kExitOk;
 }
 
-int Cli::MonToCsv(Session& s, const QString& file, const QString& output) {
-    if (output.isEmpty())
-        return Fail(QStringLiteral("mon2csv needs -o OUT.csv"));
+std::optional<int> Cli::ReadMonitorFile(Session& s, const QString& file,
+                                        const MonitorCatalogue& catalogue, MonitorFile& mon) {
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("%1: %2").arg(file, in.errorString()));
+    int badLine = 0;
+    std::optional<MonitorFile> read =
+        ParseMonitorFile(in.readAll(), int(catalogue.items.size()), &badLine);
+    if (!read)
+        return Fail(
+            QStringLiteral("%1: not a monitor file, or damaged at line %2").arg(file).arg(badLine));
+    if (read->inverter.typeForm != s.paths.Identity().TypeForm)
+        return Fail(QStringLiteral("%1 was recorded on %2; select it with --type %2")
+                        .arg(file, read->inverter.typeForm));
+    mon = std::move(*read);
+    return std::nullopt;
+}
+
+int Cli::MonToCsv(Session& s, const QString& file, const QString& output) {
+    if (output.isEmpty())
+        return Fail(QStringLiteral("mon2csv needs -o OUT.csv"));
     const InverterIdentity& id = s.paths.Identity();
     const MonitorCatalogue catalogue =
         MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
-    int badLine = 0;
-    const std::optional<MonitorFile> mon =
-        ParseMonitorFile(in.readAll(), int(catalogue.items.size()), &badLine);
-    if (!mon)
-        return Fail(
-            QStringLiteral("%1: not a monitor file, or damaged at line %2").arg(file).arg(badLine));
-    if (mon->inverter.typeForm != id.TypeForm)
-        return Fail(QStringLiteral("%1 was recorded on %2; select it with --type %2")
-                        .arg(file, mon->inverter.typeForm));
-    const bool decimalComma = DecimalCommaOf(s.settings, id.Language);
-    const QByteArray bytes = MonitorCsvTable(
-        mon->record, mon->inverter.typeForm + mon->inverter.capacity,
-        RecordItemNames(mon->record, catalogue), MonitorTableTextsOf(s.messenger), decimalComma);
+    MonitorFile mon;
+    if (const auto failed = ReadMonitorFile(s, file, catalogue, mon))
+        return *failed;
+    const QByteArray bytes =
+        MonitorCsvTable(mon.record, mon.inverter.typeForm + mon.inverter.capacity,
+                        RecordItemNames(mon.record, catalogue), MonitorTableTextsOf(s.messenger),
+                        DecimalCommaOf(s.settings, id.Language));
     QString error;
     if (!WriteFileAtomically(output, bytes, &error))
+        return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+    return kExitOk;
+}
+
+// The monitor report of a file, with the whole record in view.
+int Cli::PrintMonitor(Session& s, const QString& file, const QString& output) {
+    if (output.isEmpty())
+        return Fail(QStringLiteral("print-monitor needs -o OUT.pdf"));
+    if (!env_.writeMonitorReport)
+        return Fail(QStringLiteral("this program cannot print"));
+    const InverterIdentity& id = s.paths.Identity();
+    const MonitorCatalogue catalogue =
+        MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
+    MonitorFile mon;
+    if (const auto failed = ReadMonitorFile(s, file, catalogue, mon))
+        return *failed;
+    MonitorSetup slots;
+    slots.ApplyAlarmTripSlots(mon.record.setup.alarm, mon.record.setup.trip);
+    std::array<quint32, kMonitorSlots> colours{};
+    for (int slot = 0; slot < kMonitorSlots; ++slot)
+        colours[slot] = slots.slots[slot].colour;
+    MonitorReportContent content =
+        MonitorReportOf(mon.record, {0, double(std::max(100, mon.record.SampleCount() + 4))}, 100,
+                        colours, slots.UsableSlots(), catalogue, s.table, s.messenger,
+                        DecimalCommaOf(s.settings, id.Language));
+    content.inverter = mon.inverter.typeForm + mon.inverter.capacity;
+    content.made = QDateTime::currentDateTime();
+    PageSetup page;
+    page.Load(s.settings);
+    QString error;
+    if (!env_.writeMonitorReport(content, page, output, &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(output, error));
     return kExitOk;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/MonitorReportRows.h"
 #include "printing/PageSetup.h"
 #include "printing/ReportLines.h"
 #include "settings/FileLock.h"
@@ -25,6 +26,10 @@ struct CliEnvironment {
     std::function<bool(const QList<ReportLine>&, const PageSetup&, const ReportHeading&,
                        const QString& path, QString* error)>
         writeParameterReport;
+    // Paints the printed monitor report into a PDF file, likewise.
+    std::function<bool(const MonitorReportContent&, const PageSetup&, const QString& path,
+                       QString* error)>
+        writeMonitorReport;
 };
 
 enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };

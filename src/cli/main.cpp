@@ -1,4 +1,5 @@
 #include "cli/CliCommands.h"
+#include "monitor/ui/MonitorReport.h"
 #include "printing/ui/ParameterReport.h"
 
 #include <QDir>
@@ -84,7 +85,10 @@ int main(int argc, char** argv) {
         [](const QList<vdk::ReportLine>& lines, const vdk::PageSetup& page,
            const vdk::ReportHeading& heading, const QString& path, QString* error) {
             return vdk::ParameterReport(lines, page, heading).WritePdf(path, error);
-        }};
+        },
+        [](const vdk::MonitorReportContent& content, const vdk::PageSetup& page,
+           const QString& path,
+           QString* error) { return vdk::MonitorReport(content, page).WritePdf(path, error); }};
     QTextStream out(stdout);
     QTextStream err(stderr);
     const std::optional<QStringList> args = Arguments(argc, argv, err);

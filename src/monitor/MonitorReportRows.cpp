@@ -1,6 +1,9 @@
 #include "monitor/MonitorReportRows.h"
 
+#include "monitor/MonitorCatalogue.h"
 #include "monitor/MonitorChannel.h"
+#include "settings/LanguageTexts.h"
+#include "settings/Messenger.h"
 
 #include <algorithm>
 
@@ -50,6 +53,46 @@ QList<QPair<QString, QString>> MonitorReportSummary(const MonitorRecord& record,
             {texts.level, triggered ? QString::number(t.level) : none},
             {texts.slope, triggered ? texts.slopes.value(t.slope) : none},
             {texts.delay, triggered && zoom == 100 ? QString::number(t.delay) : none}};
+}
+
+MonitorReportContent MonitorReportOf(const MonitorRecord& record, AxisRange view, int zoom,
+                                     const std::array<quint32, kMonitorSlots>& colours,
+                                     int usableSlots, const MonitorCatalogue& catalogue,
+                                     const ParaDat& table, const Messenger& messenger,
+                                     bool decimalComma) {
+    const auto text = [&](const char* section, const char* key, const char* def) {
+        return messenger.Texts().LangText(QLatin1String(section), QLatin1String(key),
+                                          QLatin1String(def));
+    };
+    MonitorReportContent content;
+    content.record = record;
+    content.view = view;
+    content.colours = colours;
+    content.summary =
+        MonitorReportSummary(record, zoom,
+                             {text("Monitor", "Label22", "Time"),
+                              text("Monitor", "Label24", "Zoom"),
+                              text("Monitor", "Label81", "Trigger Sourse"),
+                              text("Monitor", "Label83", "Trigger Level"),
+                              text("Monitor", "Label82", "Trigger Slope"),
+                              text("Monitor", "Label84", "Trigger Delay"),
+                              {text("Monitor", "Item71", "Up"), text("Monitor", "Item72", "Down"),
+                               text("Monitor", "Item73", "Both")}});
+    content.columns = QStringList{QStringLiteral("CH")};
+    const char* columns[][2] = {{"Label2", "Monitor"}, {"Label3", "Title"}, {"Label4", "Multi."},
+                                {"Label5", "Offset"},  {"Label6", "Min."},  {"Label7", "Max."},
+                                {"Label8", "Start"},   {"Label9", "Stop"}};
+    for (const auto& [key, def] : columns)
+        content.columns.append(text("PrintMon", key, def));
+    QStringList names;
+    std::array<int, kMonitorSlots> decimals{};
+    for (int slot = 0; slot < kMonitorSlots; ++slot) {
+        const MonitorItem item = catalogue.items.value(record.setup.item[slot]);
+        names.append(item.name);
+        decimals[slot] = MonitorChannel::For(table, item).decimals;
+    }
+    content.rows = MonitorReportRows(record, names, decimals, usableSlots, decimalComma);
+    return content;
 }
 
 } // namespace vdk

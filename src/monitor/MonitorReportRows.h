@@ -1,13 +1,19 @@
 #pragma once
 
+#include "monitor/ChartGeometry.h"
 #include "monitor/MonitorRun.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QStringList>
 
 namespace vdk {
+
+class Messenger;
+class MonitorCatalogue;
+class ParaDat;
 
 // One channel slot in the printed monitor report.
 struct MonitorReportRow {
@@ -31,5 +37,27 @@ struct MonitorSummaryTexts {
 // was taken with ("-" for an untriggered record; the delay only at zoom 100).
 QList<QPair<QString, QString>> MonitorReportSummary(const MonitorRecord& record, int zoom,
                                                     const MonitorSummaryTexts& texts);
+
+// What the monitor report shows: the record (with the set-up it was taken
+// with), the chart's view of it, the slot colours (settings integers), the
+// summary and the channel table, and the heading.
+struct MonitorReportContent {
+    MonitorRecord record;
+    AxisRange view;
+    std::array<quint32, kMonitorSlots> colours{};
+    QList<QPair<QString, QString>> summary;
+    QStringList columns; // CH, Monitor, Title, Multi., Offset, Min., Max., Start, Stop
+    QList<MonitorReportRow> rows;
+    QString inverter;
+    QDateTime made;
+};
+// The report of `record` as the chart shows it (`view`, `zoom`), in the
+// run's language: the summary, the headings, and a row for each of the first
+// `usableSlots` slots with its item's decimals.
+MonitorReportContent MonitorReportOf(const MonitorRecord& record, AxisRange view, int zoom,
+                                     const std::array<quint32, kMonitorSlots>& colours,
+                                     int usableSlots, const MonitorCatalogue& catalogue,
+                                     const ParaDat& table, const Messenger& messenger,
+                                     bool decimalComma);
 
 } // namespace vdk

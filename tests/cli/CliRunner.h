@@ -31,8 +31,8 @@ struct CliAppDir {
         if (output)
             o.setDevice(output);
         const vdk::CliEnvironment env{
-            tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"), tree.Path("cfg"), false,
-            locale,           lockWaitMs,       writeReport};
+            tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"), tree.Path("cfg"),  false,
+            locale,           lockWaitMs,       writeReport,       writeMonitorReport};
         args.prepend(tree.Path("app"));
         args.prepend("--appdir");
         const int code = vdk::RunCli(args, env, o, e);
@@ -53,6 +53,7 @@ struct CliAppDir {
     TempTree tree;
     QString locale; // the user's locale; none ("C") unless a test sets one
     int lockWaitMs = vdk::kFileLockWaitMs;
-    decltype(vdk::CliEnvironment::writeParameterReport)
-        writeReport; // printing, when a test gives it
+    // Printing, when a test gives it.
+    decltype(vdk::CliEnvironment::writeParameterReport) writeReport;
+    decltype(vdk::CliEnvironment::writeMonitorReport) writeMonitorReport;
 };

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -409,6 +410,19 @@ void TestLinkEndToEnd::triggeredRecord() {
     QVERIFY2(rows[1].startsWith("Title,Output current,Output frequency,-"), rows[1].constData());
     QCOMPARE(rows.size(), 6 + 40 + 1);
 
+    // The monitor report of the file: the table names both items.
+    const QString pdf = dir.filePath("rise.pdf");
+    QCOMPARE(Cli(kSelection + QStringList{"print-monitor", mon, "-o", pdf}).code, 0);
+    if (!QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        QProcess text;
+        text.start("pdftotext", {"-raw", pdf, "-"});
+        QVERIFY(text.waitForFinished(30000));
+        const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(printed.contains("1 ON Output current") &&
+                     printed.contains("2 ON Output frequency"),
+                 qPrintable(printed));
+    }
+
     QVERIFY(file.open(QIODevice::Append));
     file.write("12,abc\r\n");
     file.close();
@@ -417,6 +431,9 @@ void TestLinkEndToEnd::triggeredRecord() {
     QCOMPARE(refused.code, 2);
     QCOMPARE(refused.err.count('\n'), 1);
     QVERIFY(!QFile::exists(refusedCsv));
+    QCOMPARE(Cli(kSelection + QStringList{"print-monitor", mon, "-o", dir.filePath("no.pdf")}).code,
+             2);
+    QVERIFY(!QFile::exists(dir.filePath("no.pdf")));
 }
 
 QTEST_GUILESS_MAIN(TestLinkEndToEnd)

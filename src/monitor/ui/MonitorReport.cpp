@@ -11,6 +11,10 @@ namespace vdk {
 
 namespace {
 
+QColor ColourOf(quint32 settings) {
+    return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
+}
+
 PageSetup A4Portrait(PageSetup setup) {
     setup.paper = 1;
     setup.portrait = true;
@@ -65,7 +69,7 @@ void MonitorReport::PaintChart(QPainter& p, const QRectF& area) const {
                              plot.bottom() - r.Plotted(slot, x) / fullScale * plot.height());
             x == 0 ? trace.moveTo(at) : trace.lineTo(at);
         }
-        p.setPen(QPen(content_.colours[slot], 0.8));
+        p.setPen(QPen(ColourOf(content_.colours[slot]), 0.8));
         p.drawPath(trace);
     }
     p.restore();
@@ -127,7 +131,7 @@ void MonitorReport::Paint(QPainter& p, int, int dotsPerInch) const {
     for (int i = 0; i < content_.rows.size(); ++i) {
         const MonitorReportRow& r = content_.rows[i];
         row({r.channel, r.monitor, r.title, r.multiplier, r.offset, r.min, r.max, r.start, r.stop},
-            y, h, content_.colours[i], false);
+            y, h, ColourOf(content_.colours[i]), false);
         y += h;
     }
     p.restore();

@@ -1,30 +1,13 @@
 #pragma once
 
-#include "monitor/ChartGeometry.h"
 #include "monitor/MonitorReportRows.h"
 #include "monitor/MonitorRun.h"
 #include "printing/PageSetup.h"
 #include "printing/ui/PrintableReport.h"
 
-#include <QColor>
-#include <QDateTime>
 #include <QFont>
 
 namespace vdk {
-
-// What the monitor report shows: the record (with the set-up it was taken
-// with), the chart's view of it, the slot colours, the summary and the
-// channel table, and the heading.
-struct MonitorReportContent {
-    MonitorRecord record;
-    AxisRange view;
-    std::array<QColor, kMonitorSlots> colours;
-    QList<QPair<QString, QString>> summary;
-    QStringList columns; // CH, Monitor, Title, Multi., Offset, Min., Max., Start, Stop
-    QList<MonitorReportRow> rows;
-    QString inverter;
-    QDateTime made;
-};
 
 // The printed monitor report: one A4 page with the heading, the comment, the
 // chart drawn from the record as it is in view, the summary and a row per

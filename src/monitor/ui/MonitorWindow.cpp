@@ -688,36 +688,13 @@ void MonitorWindow::SaveAs() {
 
 // The report of the record as the chart shows it now, previewed and printed.
 void MonitorWindow::Print() {
-    const bool decimalComma = DecimalCommaOf(p_.settings, p_.paths.Identity().Language);
-    MonitorReportContent content;
-    content.record = record_;
-    content.view = chart_->View();
-    QStringList names;
-    std::array<int, kMonitorSlots> decimals{};
-    for (int slot = 0; slot < kMonitorSlots; ++slot) {
-        content.colours[slot] = ColourOf(setup_.slots[slot].colour);
-        const MonitorItem item = catalogue_.items.value(record_.setup.item[slot]);
-        names.append(item.name);
-        decimals[slot] = MonitorChannel::For(p_.table, item).decimals;
-    }
-    content.summary = MonitorReportSummary(
-        record_, chart_->Zoom(),
-        {Text("Label22", "Time"),
-         Text("Label24", "Zoom"),
-         Text("Label81", "Trigger Sourse"),
-         Text("Label83", "Trigger Level"),
-         Text("Label82", "Trigger Slope"),
-         Text("Label84", "Trigger Delay"),
-         {Text("Item71", "Up"), Text("Item72", "Down"), Text("Item73", "Both")}});
-    content.columns = QStringList{QStringLiteral("CH")};
-    const char* columns[][2] = {{"Label2", "Monitor"}, {"Label3", "Title"}, {"Label4", "Multi."},
-                                {"Label5", "Offset"},  {"Label6", "Min."},  {"Label7", "Max."},
-                                {"Label8", "Start"},   {"Label9", "Stop"}};
-    for (const auto& [key, def] : columns)
-        content.columns.append(p_.messenger.Texts().LangText(
-            QStringLiteral("PrintMon"), QLatin1String(key), QLatin1String(def)));
-    content.rows = MonitorReportRows(record_, names, decimals, setup_.UsableSlots(), decimalComma);
+    std::array<quint32, kMonitorSlots> colours{};
+    for (int slot = 0; slot < kMonitorSlots; ++slot)
+        colours[slot] = setup_.slots[slot].colour;
     const InverterIdentity& id = p_.paths.Identity();
+    MonitorReportContent content = MonitorReportOf(
+        record_, chart_->View(), chart_->Zoom(), colours, setup_.UsableSlots(), catalogue_,
+        p_.table, p_.messenger, DecimalCommaOf(p_.settings, id.Language));
     content.inverter = id.TypeForm + id.Capacity;
     content.made = QDateTime::currentDateTime();
     PageSetup page;
