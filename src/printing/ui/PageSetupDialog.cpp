@@ -105,6 +105,15 @@ PageSetupDialog::PageSetupDialog(PageSetup& setup, Messenger& messenger, QWidget
     comment_ = new QLineEdit(setup.commentText);
     comment_->setMaxLength(90);
     comment_->setMinimumWidth(320);
+    // The comment is greyed while it is not printed; it stays editable, as it
+    // is also the parameter file's comment.
+    const auto shade = [this](bool printed) {
+        QPalette palette = comment_->palette();
+        palette.setColor(QPalette::Text, printed ? QColor(Qt::black) : QColor(Qt::gray));
+        comment_->setPalette(palette);
+    };
+    shade(setup.comment);
+    connect(items_[4], &QCheckBox::toggled, this, shade);
     auto* colour = new QPushButton(Text("Button2", "'Value' Color"));
     value_ = new QLabel(Text("Panel2", "Value"));
     value_->setFrameShape(QFrame::Panel);
@@ -154,6 +163,7 @@ PageSetupDialog::PageSetupDialog(PageSetup& setup, Messenger& messenger, QWidget
     connect(rowHeight_, &QLineEdit::editingFinished, this,
             [this] { CheckField(rowHeight_, CheckRowHeight); });
     font_ = new QFontComboBox;
+    font_->setEditable(false); // only installed fonts can be chosen
     if (!setup.fontFamily.isEmpty())
         font_->setCurrentFont(QFont(setup.fontFamily));
     fontSize_ = new QComboBox;

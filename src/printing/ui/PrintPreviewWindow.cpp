@@ -44,13 +44,21 @@ PrintPreviewWindow::PrintPreviewWindow(const PrintableReport& report, Messenger&
                       QStringLiteral("100"), QStringLiteral("150"), QStringLiteral("200")});
     scale_->lineEdit()->setMaxLength(3);
     scale_->setCurrentText(QStringLiteral("100"));
-    // A scale outside 2 to 999 % takes the nearest; one that is not a
-    // number keeps the last.
+    // The preview follows a scale of 2 to 999 %; one that is not a number
+    // keeps the last, one out of range takes the nearest when it is left.
     connect(scale_, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         bool ok = false;
         const int percent = text.toInt(&ok);
         if (ok && percent >= 2 && percent <= 999)
             preview_->setZoomFactor(percent / 100.0);
+    });
+    connect(scale_->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        bool ok = false;
+        const int percent = scale_->currentText().toInt(&ok);
+        if (ok && (percent < 2 || percent > 999)) {
+            scale_->setCurrentText(QString::number(percent < 2 ? 2 : 999));
+            messenger_.Show(kMsgClamped, MsgIcon::Stop);
+        }
     });
     page_ = new QLabel;
     auto* back = new QPushButton(QStringLiteral("<"));
