@@ -245,10 +245,10 @@ private:
     int Monitor(const QCommandLineParser& parser, Session& s);
     int MonitorTriggered(const QCommandLineParser& parser, Session& s,
                          const MonitorCatalogue& catalogue, const QList<int>& items, int interval);
-    // Reads and checks a monitor file of the selected type-form; on failure
-    // prints why.
-    std::optional<int> ReadMonitorFile(Session& s, const QString& file,
-                                       const MonitorCatalogue& catalogue, MonitorFile& mon);
+    // Reads and checks a monitor file of the selected type-form, with the
+    // type's items; on failure prints why.
+    std::optional<int> ReadMonitorFile(Session& s, const QString& file, MonitorCatalogue& catalogue,
+                                       MonitorFile& mon);
     int MonToCsv(Session& s, const QString& file, const QString& output);
     int PrintMonitor(Session& s, const QString& file, const QString& output);
     int InfoReport(Session& s, bool trip);
@@ -1108,7 +1108,9 @@ int Cli::MonitorTriggered(const QCommandLineParser& parser, Session& s,
 }
 
 std::optional<int> Cli::ReadMonitorFile(Session& s, const QString& file,
-                                        const MonitorCatalogue& catalogue, MonitorFile& mon) {
+                                        MonitorCatalogue& catalogue, MonitorFile& mon) {
+    const InverterIdentity& id = s.paths.Identity();
+    catalogue = MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
     QFile in(file);
     if (!in.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("%1: %2").arg(file, in.errorString()));
@@ -1128,12 +1130,11 @@ std::optional<int> Cli::ReadMonitorFile(Session& s, const QString& file,
 int Cli::MonToCsv(Session& s, const QString& file, const QString& output) {
     if (output.isEmpty())
         return Fail(QStringLiteral("mon2csv needs -o OUT.csv"));
-    const InverterIdentity& id = s.paths.Identity();
-    const MonitorCatalogue catalogue =
-        MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
+    MonitorCatalogue catalogue;
     MonitorFile mon;
     if (const auto failed = ReadMonitorFile(s, file, catalogue, mon))
         return *failed;
+    const InverterIdentity& id = s.paths.Identity();
     const QByteArray bytes =
         MonitorCsvTable(mon.record, mon.inverter.typeForm + mon.inverter.capacity,
                         RecordItemNames(mon.record, catalogue), MonitorTableTextsOf(s.messenger),
@@ -1150,12 +1151,11 @@ int Cli::PrintMonitor(Session& s, const QString& file, const QString& output) {
         return Fail(QStringLiteral("print-monitor needs -o OUT.pdf"));
     if (!env_.writeMonitorReport)
         return Fail(QStringLiteral("this program cannot print"));
-    const InverterIdentity& id = s.paths.Identity();
-    const MonitorCatalogue catalogue =
-        MonitorCatalogue::Load(IniFile(s.paths.InfoIni), id.TypeForm, id.LangCode);
+    MonitorCatalogue catalogue;
     MonitorFile mon;
     if (const auto failed = ReadMonitorFile(s, file, catalogue, mon))
         return *failed;
+    const InverterIdentity& id = s.paths.Identity();
     MonitorSetup slots;
     slots.ApplyAlarmTripSlots(mon.record.setup.alarm, mon.record.setup.trip);
     std::array<quint32, kMonitorSlots> colours{};

@@ -22,6 +22,17 @@ PageFieldCheck CheckWhole(const QString& text, int low, int high) {
     return {0, text.trimmed()};
 }
 
+// The [Page] flags and the fields they hold.
+template <typename Setup, typename F> void ForEachFlag(Setup& p, F f) {
+    f("Item1", p.date);
+    f("Item2", p.time);
+    f("Item3", p.typeForm);
+    f("Item4", p.pageNo);
+    f("Item5", p.comment);
+    f("Item6", p.shipment);
+    f("PSet1", p.portrait);
+}
+
 } // namespace
 
 const QStringList PageSetup::kPapers{QStringLiteral("A3"), QStringLiteral("A4"),
@@ -35,16 +46,9 @@ const QStringList PageSetup::kFontSizes{
 
 void PageSetup::Load(const IniFile& s) {
     *this = PageSetup();
-    const auto flag = [&](const char* key, bool& value) {
+    ForEachFlag(*this, [&](const char* key, bool& value) {
         value = s.ReadBool(kSection, QLatin1String(key), value);
-    };
-    flag("Item1", date);
-    flag("Item2", time);
-    flag("Item3", typeForm);
-    flag("Item4", pageNo);
-    flag("Item5", comment);
-    flag("Item6", shipment);
-    flag("PSet1", portrait);
+    });
     valueColour = quint32(s.ReadInteger(kSection, QStringLiteral("ValCol"), 0)) & 0xFFFFFF;
     font = s.ReadInteger(kSection, QStringLiteral("PSet2"), kNoFont);
     fontFamily = s.ReadString(kSection, QStringLiteral("FontName"), QString());
@@ -67,16 +71,9 @@ void PageSetup::Load(const IniFile& s) {
 
 bool PageSetup::Save(IniFile& s) const {
     bool ok = true;
-    const auto flag = [&](const char* key, bool value) {
+    ForEachFlag(*this, [&](const char* key, bool value) {
         ok = s.WriteBool(kSection, QLatin1String(key), value) && ok;
-    };
-    flag("Item1", date);
-    flag("Item2", time);
-    flag("Item3", typeForm);
-    flag("Item4", pageNo);
-    flag("Item5", comment);
-    flag("Item6", shipment);
-    flag("PSet1", portrait);
+    });
     ok = s.WriteInteger(kSection, QStringLiteral("ValCol"), int(valueColour)) && ok;
     ok = s.WriteInteger(kSection, QStringLiteral("PSet2"), font) && ok;
     ok = s.WriteString(kSection, QStringLiteral("FontName"), fontFamily) && ok;

@@ -619,8 +619,6 @@ void MainWindow::Run(Command command) {
             CommunicationCheck();
         }
         return;
-    default:
-        return; // commands of parts that are not built yet are disabled
     }
 }
 
