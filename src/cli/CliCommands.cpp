@@ -1033,14 +1033,14 @@ int Cli::Monitor(const QCommandLineParser& parser, Session& s) {
 int Cli::MonitorTriggered(const QCommandLineParser& parser, Session& s,
                           const MonitorCatalogue& catalogue, const QList<int>& items,
                           int interval) {
-    const QStringList spec = parser.value(QStringLiteral("trigger")).split(QLatin1Char(','));
+    const QStringList given = parser.value(QStringLiteral("trigger")).split(QLatin1Char(','));
     const QStringList slopes{QStringLiteral("up"), QStringLiteral("down"), QStringLiteral("both")};
     const std::optional<qsizetype> sourceItem =
-        spec.size() == 3 ? catalogue.IndexOfKey(spec[0].trimmed()) : std::nullopt;
+        given.size() == 3 ? catalogue.IndexOfKey(given[0].trimmed()) : std::nullopt;
     const qsizetype source = sourceItem ? items.indexOf(int(*sourceItem)) : -1;
     bool levelOk = false;
-    const int level = spec.value(2).trimmed().toInt(&levelOk);
-    const qsizetype slope = slopes.indexOf(spec.value(1).trimmed().toLower());
+    const int level = given.value(2).trimmed().toInt(&levelOk);
+    const qsizetype slope = slopes.indexOf(given.value(1).trimmed().toLower());
     if (source < 0 || slope < 0 || !levelOk || level < 0 || level > 500)
         return Fail(QStringLiteral("--trigger needs ITEM,up|down|both,LEVEL with ITEM one of "
                                    "--items and LEVEL 0..500"));
