@@ -2,8 +2,7 @@
 
 // A key pad session on the simulated inverter and the virtual clock, with a
 // port that notes every frame it sends.
-#include "DataFixture.h"
-#include "RecordingPort.h"
+#include "RecordedInverter.h"
 #include "VirtualClock.h"
 #include "base/EventPump.h"
 #include "base/ProgramFlags.h"
@@ -32,9 +31,8 @@ inline vdk::ParaDat KeyPadTable() {
 // A key pad on the simulated inverter. `onPump` runs at each turn of the
 // user interface, with the turn's number from 1; it stops the loop after
 // `cycles` turns.
-struct Pad {
-    explicit Pad(int cycles = 3) : cycles(cycles) {
-        values.Resize(table.Count());
+struct Pad : RecordedInverter {
+    explicit Pad(int cycles = 3) : RecordedInverter(KeyPadTable()), cycles(cycles) {
         KeyPadSession::Config config;
         config.freqCommNo = "FA01";
         config.eeprom = [this] { return eeprom; };
@@ -60,14 +58,6 @@ struct Pad {
         return int((reads[read] - reads[read - 1]) / 4) * 256;
     }
 
-    DataFixture f;
-    ParaDat table = KeyPadTable();
-    UPara values;
-    RecordedLine line{table, f.messenger};
-    VirtualClock& clock = line.clock;
-    InverterSim* sim = &line.sim;
-    RecordingPort* recorder = &line.recorder;
-    CommLink* link = &line.link;
     int cycles;
     int turn = 0;
     int pumpMs = 40;

@@ -2,8 +2,7 @@
 // the shipped list after a trip, the special numbers, empty lines, absent
 // rows and failed reads, and the trip data's bit and value items.
 #include "../sim/SimTables.h"
-#include "DataFixture.h"
-#include "RecordingPort.h"
+#include "RecordedInverter.h"
 #include "data/Catalogue.h"
 #include "data/UPara.h"
 #include "monitor/InverterInfo.h"
@@ -17,10 +16,9 @@ using namespace vdk;
 namespace {
 
 // The read-outs on the simulated QM40 -2004, with the shipped catalogues.
-struct Bench {
-    Bench() {
+struct Bench : RecordedInverter {
+    Bench() : RecordedInverter(ShippedTable("QM40", "2.10", "-2004")) {
         link->OpenPort();
-        values.Resize(table.Count());
         monitor = MonitorCatalogue::Load(
             IniFile(QStringLiteral(VDK_SHARE_DIR "/dat/QM40(2.10)/Info.ini")), "QM40", "Eng");
     }
@@ -36,13 +34,6 @@ struct Bench {
         return {*link, table, values, monitor, decimalComma};
     }
 
-    DataFixture f;
-    ParaDat table = ShippedTable("QM40", "2.10", "-2004");
-    UPara values;
-    RecordedLine line{table, f.messenger};
-    InverterSim* sim = &line.sim;
-    RecordingPort* recorder = &line.recorder;
-    CommLink* link = &line.link;
     MonitorCatalogue monitor;
     AppPaths shipped{QStringLiteral(VDK_SHARE_DIR), QString()};
     Catalogue inverters{shipped};

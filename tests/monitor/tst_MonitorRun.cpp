@@ -3,8 +3,7 @@
 // Stop, a trip, the alarm and trip texts, the drive keys, and the continuous
 // run with its CSV and decimation.
 #include "../sim/SimTables.h"
-#include "DataFixture.h"
-#include "RecordingPort.h"
+#include "RecordedInverter.h"
 #include "base/EventPump.h"
 #include "base/ProgramFlags.h"
 #include "comm/CommLink.h"
@@ -28,10 +27,9 @@ namespace {
 
 // A monitor run on the simulated QM40; `onPump` runs at each turn of the
 // user interface.
-struct Bench {
-    Bench() {
+struct Bench : RecordedInverter {
+    Bench() : RecordedInverter(ShippedTable("QM40", "2.10", "-2004")) {
         link->OpenPort();
-        values.Resize(table.Count());
         catalogue = MonitorCatalogue::Load(
             IniFile(QStringLiteral(VDK_SHARE_DIR "/dat/QM40(2.10)/Info.ini")), "QM40", "Eng");
         run = std::make_unique<MonitorRun>(*link, clock, pump, values, catalogue);
@@ -53,14 +51,6 @@ struct Bench {
         config.setup.multiplier[slot] = int(multiplier * 10);
         config.setup.offset[slot] = offset;
     }
-    DataFixture f;
-    ParaDat table = ShippedTable("QM40", "2.10", "-2004");
-    UPara values;
-    RecordedLine line{table, f.messenger};
-    VirtualClock& clock = line.clock;
-    InverterSim* sim = &line.sim;
-    RecordingPort* recorder = &line.recorder;
-    CommLink* link = &line.link;
     MonitorCatalogue catalogue;
     int turn = 0;
     std::function<void(int)> onPump;
