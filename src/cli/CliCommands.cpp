@@ -1094,13 +1094,13 @@ int Cli::MonitorTriggered(const QCommandLineParser& parser, Session& s,
     const MonitorRecord record = run.RunTriggered(config);
 
     const InverterIdentity& id = s.paths.Identity();
-    const QByteArray bytes =
-        suffix == QLatin1String("mon")
-            ? MonitorFileBytes(record, {id.TypeForm, id.Capacity, id.CpuVer})
-            : MonitorCsvTable(record, id.TypeForm + id.Capacity, RecordItemNames(record, catalogue),
-                              MonitorTableTextsOf(s.messenger), config.decimalComma);
     QString error;
-    if (!WriteFileAtomically(path, bytes, &error))
+    if (!WriteFileAtomically(path,
+                             *MonitorDataBytes(path, record, {id.TypeForm, id.Capacity, id.CpuVer},
+                                               RecordItemNames(record, catalogue),
+                                               MonitorTableTextsOf(s.messenger),
+                                               config.decimalComma),
+                             &error))
         return Fail(QStringLiteral("cannot write %1: %2").arg(path, error));
     out_ << "samples=" << record.SampleCount() << " pre-trigger=" << record.preTrigger
          << " errors=" << record.errors << Qt::endl;

@@ -300,6 +300,19 @@ QStringList RecordItemNames(const MonitorRecord& record, const MonitorCatalogue&
     return names;
 }
 
+std::optional<QByteArray> MonitorDataBytes(const QString& path, const MonitorRecord& record,
+                                           const MonitorFileInverter& inverter,
+                                           const QStringList& itemNames,
+                                           const MonitorTableTexts& texts, bool decimalComma) {
+    const QString suffix = path.section(QLatin1Char('.'), -1).toLower();
+    if (suffix == QLatin1String("mon"))
+        return MonitorFileBytes(record, inverter);
+    if (suffix == QLatin1String("csv"))
+        return MonitorCsvTable(record, inverter.typeForm + inverter.capacity, itemNames, texts,
+                               decimalComma);
+    return std::nullopt;
+}
+
 QStringList MonitorSaveExtensions(bool picturesOnly) {
     static const QStringList pictures{QStringLiteral("bmp"), QStringLiteral("jpg"),
                                       QStringLiteral("wmf"), QStringLiteral("png"),

@@ -52,6 +52,13 @@ QByteArray MonitorCsvTable(const MonitorRecord& record, const QString& inverter,
                            const QStringList& itemNames, const MonitorTableTexts& texts,
                            bool decimalComma);
 
+// A record as the data file its name asks for: a monitor file (.mon) or
+// its CSV table (.csv); nothing for any other extension.
+std::optional<QByteArray> MonitorDataBytes(const QString& path, const MonitorRecord& record,
+                                           const MonitorFileInverter& inverter,
+                                           const QStringList& itemNames,
+                                           const MonitorTableTexts& texts, bool decimalComma);
+
 // The save dialog of a record: every form, or after a continuous run only
 // pictures. Its filter entries in order, from the language's list with PNG
 // and SVG added; the entry preset by the last name chosen; and the chosen

@@ -179,8 +179,7 @@ void MonitorChart::Show(const MonitorRecord& record) {
 
 void MonitorChart::SetZoom(int zoom) {
     zoom_ = zoom;
-    if (zoom < 100 || View().max - View().min != extent_)
-        SetView(Zoomed(View(), zoom, extent_));
+    SetView(Zoomed(View(), zoom, extent_));
     Q_EMIT ZoomChanged(zoom_);
 }
 

@@ -655,20 +655,15 @@ void MonitorWindow::SaveAs() {
     p_.monDir = QFileInfo(path).absolutePath();
     monName_ = QFileInfo(path).fileName();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString suffix = QFileInfo(path).suffix().toLower();
     const InverterIdentity& id = p_.paths.Identity();
     const QStringList names = RecordItemNames(record_, catalogue_);
+    const std::optional<QByteArray> data = MonitorDataBytes(
+        path, record_, {id.TypeForm, id.Capacity, id.CpuVer}, names,
+        MonitorTableTextsOf(p_.messenger), DecimalCommaOf(p_.settings, id.Language));
     QString error;
     bool written = false;
-    if (suffix == QLatin1String("mon")) {
-        written = WriteFileAtomically(
-            path, MonitorFileBytes(record_, {id.TypeForm, id.Capacity, id.CpuVer}), &error);
-    } else if (suffix == QLatin1String("csv")) {
-        written = WriteFileAtomically(path,
-                                      MonitorCsvTable(record_, id.TypeForm + id.Capacity, names,
-                                                      MonitorTableTextsOf(p_.messenger),
-                                                      DecimalCommaOf(p_.settings, id.Language)),
-                                      &error);
+    if (data) {
+        written = WriteFileAtomically(path, *data, &error);
     } else {
         QList<LegendEntry> legend;
         for (int slot = 0; slot < kMonitorSlots; ++slot)
@@ -681,7 +676,7 @@ void MonitorWindow::SaveAs() {
         p_.messenger.ShowText(kMsgDataError, path + QLatin1Char('\n') + error, MsgIcon::Stop);
         return;
     }
-    if (suffix == QLatin1String("mon"))
+    if (path.endsWith(QLatin1String(".mon"), Qt::CaseInsensitive))
         setWindowTitle(Text("Form", "Monitoring") + QLatin1Char(' ') +
                        p_.messenger.Text(kMsgFileLabel) + monName_);
 }
