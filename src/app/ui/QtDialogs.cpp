@@ -1,5 +1,7 @@
 #include "app/ui/QtDialogs.h"
 
+#include "base/ui/SettingsColour.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -153,12 +155,11 @@ std::optional<FileChoice> QtDialogs::SaveFileName(const FileRequest& request) {
 }
 
 std::optional<quint32> QtDialogs::ChooseColour(quint32 initial) {
-    const QColor start(int(initial & 0xFF), int(initial >> 8 & 0xFF), int(initial >> 16 & 0xFF));
     const Owner owner(*this);
-    const QColor chosen = QColorDialog::getColor(start, owner.Window());
+    const QColor chosen = QColorDialog::getColor(ColourOf(initial), owner.Window());
     if (!chosen.isValid())
         return std::nullopt;
-    return quint32(chosen.red()) | quint32(chosen.green()) << 8 | quint32(chosen.blue()) << 16;
+    return SettingsColourOf(chosen);
 }
 
 } // namespace vdk

@@ -1,6 +1,7 @@
 #include "editor/ui/ParameterWindow.h"
 
 #include "base/ui/HelpWindow.h"
+#include "base/ui/SettingsColour.h"
 #include "editor/ui/FindDialog.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
@@ -25,11 +26,6 @@
 namespace vdk {
 
 namespace {
-
-// Settings colours keep blue in the high byte.
-QColor FromSettings(quint32 bgr) {
-    return QColor(int(bgr & 0xFF), int(bgr >> 8 & 0xFF), int(bgr >> 16 & 0xFF));
-}
 
 Qt::Alignment AlignmentOf(CellStyle::Align align) {
     switch (align) {
@@ -157,8 +153,8 @@ ParameterWindow::ParameterWindow(TableEditor& editor, Messenger& messenger,
       model_(table_) {
     grid_ = new QTableView(this);
     grid_->setModel(&model_);
-    grid_->setItemDelegate(new CellDelegate(editor_, FromSettings(context_.valueColour),
-                                            FromSettings(context_.otherColour), grid_));
+    grid_->setItemDelegate(new CellDelegate(editor_, ColourOf(context_.valueColour),
+                                            ColourOf(context_.otherColour), grid_));
     grid_->verticalHeader()->hide();
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);

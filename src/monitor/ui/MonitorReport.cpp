@@ -1,5 +1,6 @@
 #include "monitor/ui/MonitorReport.h"
 
+#include "base/ui/SettingsColour.h"
 #include "printing/ui/ParameterReport.h"
 
 #include <QFontMetricsF>
@@ -10,10 +11,6 @@
 namespace vdk {
 
 namespace {
-
-QColor ColourOf(quint32 settings) {
-    return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
-}
 
 PageSetup A4Portrait(PageSetup setup) {
     setup.paper = 1;

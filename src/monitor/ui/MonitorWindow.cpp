@@ -1,6 +1,7 @@
 #include "monitor/ui/MonitorWindow.h"
 
 #include "base/ProgramFlags.h"
+#include "base/ui/SettingsColour.h"
 #include "comm/CommLink.h"
 #include "data/ParaDat.h"
 #include "data/UPara.h"
@@ -49,10 +50,6 @@ const QString kSection = QStringLiteral("Monitor");
 // Pictures beside those of the language's filters.
 const QString kExtraPictures =
     QStringLiteral("|Monitor Picture (*.png)|*.png|Monitor Picture (*.svg)|*.svg");
-
-QColor ColourOf(quint32 settings) {
-    return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
-}
 
 void Swatch(QPushButton* button, quint32 colour) {
     button->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #666;")

@@ -1,6 +1,7 @@
 #include "options/ui/OptionsDialog.h"
 
 #include "base/ProgramFlags.h"
+#include "base/ui/SettingsColour.h"
 #include "comm/CommSettings.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
@@ -48,10 +49,6 @@ const std::map<std::string, quint32 Options::*>& ColourFields() {
         {"MonBack", &Options::MonBack}, {"MCC", &Options::MCC}, {"MBC", &Options::MBC},
         {"MWC", &Options::MWC},         {"MTC", &Options::MTC}, {"MEC", &Options::MEC}};
     return colours;
-}
-
-QColor FromSettings(quint32 bgr) {
-    return QColor(int(bgr & 0xFF), int(bgr >> 8 & 0xFF), int(bgr >> 16 & 0xFF));
 }
 
 QString MultiplierText(int stored) {
@@ -255,7 +252,7 @@ void OptionsDialog::Apply() {
     for (const auto& [key, value] : ColourFields())
         colours_.at(key)->setStyleSheet(
             QStringLiteral("background-color: %1; border: 1px solid gray;")
-                .arg(FromSettings(edited_.*value).name()));
+                .arg(ColourOf(edited_.*value).name()));
 }
 
 bool OptionsDialog::CheckField(const char* key) {

@@ -1,5 +1,6 @@
 #include "printing/ui/PageSetupDialog.h"
 
+#include "base/ui/SettingsColour.h"
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
@@ -24,10 +25,6 @@ namespace vdk {
 namespace {
 
 const QString kSection = QStringLiteral("PrintSet");
-
-QColor ColourOf(quint32 settings) {
-    return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
-}
 
 // The page in small, one pixel a millimetre, with its margins.
 class PagePicture final : public QWidget {

@@ -1,5 +1,7 @@
 #include "printing/ui/ParameterReport.h"
 
+#include "base/ui/SettingsColour.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
@@ -20,10 +22,6 @@ QPageSize PageSizeOf(int paper) {
 
 double Millimetres(const QString& text) {
     return CheckMargin(text).Valid() ? text.trimmed().toDouble() : kDefaultMarginMm;
-}
-
-QColor ColourOf(quint32 settings) {
-    return QColor(int(settings & 0xFF), int(settings >> 8 & 0xFF), int(settings >> 16 & 0xFF));
 }
 
 } // namespace
