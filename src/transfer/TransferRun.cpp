@@ -11,6 +11,7 @@
 #include "settings/LanguageTexts.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
+#include "transfer/ComparisonLines.h"
 #include "transfer/ResultReport.h"
 
 namespace vdk {
@@ -32,12 +33,25 @@ ReportTexts ReportTexts::From(const LanguageTexts& texts) {
     const auto text = [&](const char* key, const QString& def) {
         return texts.LangText(QStringLiteral("WorkingRep"), QLatin1String(key), def);
     };
-    return {text("Info1", d.errors),           text("Info2", d.differences),
-            text("Info3", d.noItem),           text("Info4", d.notRead),
-            text("Buff", d.maintenance),       text("Result1", d.inverter),
-            text("Result2", d.table),          text("Result3", d.title),
-            text("Summary1", d.importSummary), text("Summary2", d.exportSummary),
-            text("Summary3", d.compareSummary)};
+    return {text("Info1", d.errors),
+            text("Info2", d.differences),
+            text("Info3", d.noItem),
+            text("Info4", d.notRead),
+            text("Buff", d.maintenance),
+            text("Result1", d.inverter),
+            text("Result2", d.table),
+            text("Result3", d.title),
+            text("Summary1", d.importSummary),
+            text("Summary2", d.exportSummary),
+            text("Summary3", d.compareSummary),
+            text("Review1", d.written),
+            text("Review2", d.leftAlone),
+            text("Review3", d.unreadable),
+            text("Review4", d.alreadyEqual),
+            text("Review5", d.nothingDiffers),
+            text("Files1", d.comparedSides),
+            text("Files2", d.oneSide),
+            text("Files3", d.unknownNumber)};
 }
 
 TransferSetup TransferSetup::From(const EnvironmentOptions& o, bool maintenanceMode) {
@@ -70,17 +84,11 @@ TransferRun::TransferRun(ParaDat& table, UPara& values, CommLink& link, Messenge
       values_(values), link_(link), messenger_(messenger), pump_(pump) {}
 
 QString TransferRun::TitleOf(int row) const {
-    const QString& title = table_.At(row, FTitle);
-    return title.isEmpty() ? table_.At(row, ComNo) : title;
+    return ReportTitle(table_, row);
 }
 
-// A maintenance parameter (no title, or one beginning "Fb") is named only in
-// maintenance mode.
 QString TransferRun::NameOf(int row) const {
-    const QString& title = table_.At(row, FTitle);
-    const bool maintenance = title.isEmpty() || title.startsWith(QLatin1String("Fb"));
-    return maintenance && !config_.options.maintenanceNames ? texts_.maintenance
-                                                            : table_.At(row, FName);
+    return ReportName(table_, row, texts_.maintenance, config_.options.maintenanceNames);
 }
 
 QString TransferRun::ValueText(int row, quint32 word) const {
@@ -113,7 +121,7 @@ TransferRun::Step TransferRun::Failed(int row, QStringList& list, TransactResult
                           ? Prompt(line ? kMsgNoReply : kMsgDataError, kMsgTransferParameter, row)
                           : Step::Next;
     if (step == Step::Next) {
-        list.append(TitleOf(row) + QStringLiteral(": ") + NameOf(row));
+        list.append(Listed(row));
         ++outcome_.errors;
     }
     return step;
@@ -239,26 +247,108 @@ void TransferRun::ModelRule() {
     }
 }
 
-// A write counts when the echo equals the value as a number. A value the
-// parameter cannot hold whole is never sent: that parameter fails.
-bool TransferRun::Export(ResultReport& report) {
-    report.lines.append(texts_.errors);
-    const QStringView letter = config_.options.eeprom ? u"W" : u"P";
-    const bool completed = ForEachRow([&](int row) {
-        if ((config_.options.changedOnly && !values_.Marked(row, UPara::ChangeIndex)) ||
-            table_.WriteProtected(row))
+TransferRun::ExportRow TransferRun::ExportRowOf(int row) const {
+    if ((config_.options.changedOnly && !values_.Marked(row, UPara::ChangeIndex)) ||
+        table_.WriteProtected(row))
+        return ExportRow::Skipped;
+    // A stand-in for a value never read would overwrite the inverter's own.
+    return values_.Unread(row) ? ExportRow::Unread : ExportRow::Written;
+}
+
+void TransferRun::EnterPhase(Phase phase) {
+    if (onPhase)
+        onPhase(phase);
+}
+
+// One read of each row the export would write. A read that fails is never a
+// difference: what the inverter holds there is not known.
+bool TransferRun::ReadBack() {
+    EnterPhase(Phase::ReadBack);
+    review_.Clear();
+    return ForEachRow([&](int row) {
+        if (ExportRowOf(row) != ExportRow::Written)
             return Step::Next;
-        // A stand-in for a value never read would overwrite the inverter's own.
-        if (values_.Unread(row)) {
-            ++outcome_.unread;
+        const TransactResult word = link_.Transact(row, QString(), u"R");
+        if (!word.ok()) {
+            table_.SetTransferFlag(row, ParaDat::Transfer::Failed);
+            review_.Add({row, ExportReview::Row::State::Unreadable, QString(), false});
             return Step::Next;
         }
+        const QString inverter = ValueText(row, word.value);
+        const bool equal =
+            ParseWholeNumber(inverter) == ParseWholeNumber(values_.At(row, UPara::Value));
+        review_.Add({row,
+                     equal ? ExportReview::Row::State::Equal : ExportReview::Row::State::Different,
+                     inverter, !equal});
+        return Step::Next;
+    });
+}
+
+// The steps before the first write: whether to write, or that the export is
+// over (nothing differs) or ends with nothing written.
+TransferRun::Guard TransferRun::Guarded(ResultReport& report) {
+    if (!ReadBack())
+        return Guard::Abort;
+    if (guard.review) {
+        if (review_.Count(ExportReview::Row::State::Different) == 0) {
+            report.lines.append(texts_.noItem);
+            report.lines.append(texts_.nothingDiffers);
+            ReviewSections(report, {});
+            return Guard::Done;
+        }
+        if (!guard.choose || !guard.choose(review_)) {
+            outcome_.cancelled = true;
+            return Guard::Abort;
+        }
+    }
+    if (guard.snapshot && !guard.snapshot(review_, &outcome_.snapshotError))
+        return Guard::Abort;
+    EnterPhase(Phase::Write);
+    return Guard::Write;
+}
+
+// What a reviewed export wrote, what it left, and what it could not read.
+void TransferRun::ReviewSections(ResultReport& report, const QStringList& written) const {
+    const auto section = [&](const QString& heading, const QStringList& lines) {
+        report.lines.append(heading);
+        report.lines += lines.isEmpty() ? QStringList{texts_.noItem} : lines;
+    };
+    QStringList left, unreadable;
+    for (const ExportReview::Row& r : review_.Rows()) {
+        if (r.state == ExportReview::Row::State::Unreadable)
+            unreadable.append(Listed(r.row));
+        else if (r.state == ExportReview::Row::State::Different && !r.ticked)
+            left.append(Listed(r.row));
+    }
+    section(texts_.written, written);
+    section(texts_.leftAlone, left);
+    report.lines.append(texts_.alreadyEqual.arg(review_.Count(ExportReview::Row::State::Equal)));
+    section(texts_.unreadable, unreadable);
+}
+
+// A write counts when the echo equals the value as a number. A value the
+// parameter cannot hold whole is never sent: that parameter fails. A guarded
+// export reads back first; a reviewed one writes only the ticked differences.
+bool TransferRun::Export(ResultReport& report) {
+    report.lines.append(texts_.errors);
+    if (guard.Active())
+        if (const Guard next = Guarded(report); next != Guard::Write)
+            return next == Guard::Done;
+    const QStringView letter = config_.options.eeprom ? u"W" : u"P";
+    QStringList written;
+    const bool completed = ForEachRow([&](int row) {
+        const ExportRow kind = ExportRowOf(row);
+        if (kind == ExportRow::Unread)
+            ++outcome_.unread;
+        if (kind != ExportRow::Written || (guard.review && !review_.Writes(row)))
+            return Step::Next;
         const QString& value = values_.At(row, UPara::Value);
         const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
         const TransactResult echo = link_.Transact(row, value, ram ? u"P" : letter);
         if (!echo.ok() || ParseWholeNumber(ValueText(row, echo.value)) != ParseWholeNumber(value))
             return Failed(row, report.lines, echo.failure);
         ++outcome_.done;
+        written.append(Listed(row));
         table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
         values_.SetMark(row, UPara::WriteIndex, false);
         values_.SetMark(row, UPara::CommErrIndex, false);
@@ -266,16 +356,15 @@ bool TransferRun::Export(ResultReport& report) {
     });
     if (completed && outcome_.errors == 0)
         report.lines.append(texts_.noItem);
+    if (guard.review && (completed || outcome_.stopped))
+        ReviewSections(report, written);
     return completed;
 }
 
 // A failed read is listed as an error only, never as a difference.
 bool TransferRun::Compare(ResultReport& report) {
-    const auto right = [](const QString& text) { return text.rightJustified(10); };
     report.lines.append(texts_.differences);
-    report.lines.append(QString(6, QLatin1Char(' ')) + right(texts_.inverter) +
-                        QStringLiteral("  ") + right(texts_.table) + QStringLiteral("  ") +
-                        texts_.title);
+    report.lines.append(ComparisonHeading(texts_.inverter, texts_.table, texts_.title));
     report.hidden.append(texts_.errors);
     const bool completed = ForEachRow([&](int row) {
         const TransactResult word = link_.Transact(row, QString(), u"R");
@@ -293,15 +382,8 @@ bool TransferRun::Compare(ResultReport& report) {
                               ? Prompt(kMsgDifferent, kMsgDifferentParameter, row)
                               : Step::Next;
         if (step == Step::Next) {
-            QString title = TitleOf(row);
-            if (title.size() == 2 || title.size() == 3)
-                title = title.rightJustified(4);
-            report.lines.append(
-                title + QStringLiteral(": ") +
-                right(ScaledText(table_, row, inverter.toDouble(), config_.decimalComma)) +
-                QStringLiteral(" ,") +
-                right(ScaledText(table_, row, double(held), config_.decimalComma)) +
-                QStringLiteral("  (") + NameOf(row) + QLatin1Char(')'));
+            report.lines.append(DifferenceLine(table_, row, inverter, QString::number(held),
+                                               NameOf(row), config_.decimalComma));
             ++outcome_.differences;
         }
         return step;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/CommLink.h"
+#include "transfer/ExportReview.h"
 
 #include <QString>
 #include <QStringList>
@@ -48,6 +49,17 @@ struct ReportTexts {
     QString importSummary = QStringLiteral("%1 parameters read, %2 not read.");
     QString exportSummary = QStringLiteral("%1 parameters written, %2 not written.");
     QString compareSummary = QStringLiteral("%1 parameters equal, %2 different, %3 not read.");
+    // The sections a reviewed export adds.
+    QString written = QStringLiteral("* Written Parameters");
+    QString leftAlone = QStringLiteral("* Parameters Left As They Were");
+    QString unreadable = QStringLiteral("* Parameters Not Read");
+    QString alreadyEqual = QStringLiteral("%1 parameters already held the table's value.");
+    QString nothingDiffers =
+        QStringLiteral("No parameter differs from the table: nothing was written.");
+    // The comparison of files.
+    QString comparedSides = QStringLiteral("Comparison of %1 with %2");
+    QString oneSide = QStringLiteral("* Parameters on One Side Only");
+    QString unknownNumber = QStringLiteral("not a parameter of this inverter");
 
     // The texts of [WorkingRep] of the language file.
     static ReportTexts From(const LanguageTexts& texts);
@@ -73,6 +85,20 @@ struct TransferSetup {
 std::optional<int> PrepareTransfer(CommLink& link, const ParaDat& table, bool useMaintenance,
                                    Messenger& messenger);
 
+// What an export does before its first write. Both steps read the rows the
+// export would write first, one read each.
+struct ExportGuard {
+    // The user chooses among the differences; only the ticked ones are
+    // written. False from `choose` cancels the export with nothing written.
+    bool review = false;
+    std::function<bool(ExportReview&)> choose;
+    // Keeps the inverter's values read; false, with the reason, stops the
+    // export before its first write.
+    std::function<bool(const ExportReview&, QString* error)> snapshot;
+
+    bool Active() const { return review || snapshot; }
+};
+
 // One whole-set run, parameter by parameter on the caller's thread: import
 // reads every parameter into the value table, export writes the table's
 // values, comparison lists the parameters whose inverter value differs. Failed
@@ -82,11 +108,13 @@ class TransferRun {
 public:
     struct Outcome {
         bool aborted = false;
-        bool stopped = false; // aborted by RequestStop: the report says what was done
-        int done = 0;         // parameters read, written, or found equal
-        int errors = 0;       // error lines written
-        int differences = 0;  // difference lines written
-        int unread = 0;       // rows an export left out: no value was read for them
+        bool stopped = false;   // aborted by RequestStop: the report says what was done
+        int done = 0;           // parameters read, written, or found equal
+        int errors = 0;         // error lines written
+        int differences = 0;    // difference lines written
+        int unread = 0;         // rows an export left out: no value was read for them
+        bool cancelled = false; // the review was cancelled: nothing was written
+        QString snapshotError;  // why the snapshot failed: nothing was written
         // The automatic save is due (the option is on and something is listed).
         bool autoSaveDue = false;
     };
@@ -105,6 +133,13 @@ public:
     const Config& Configuration() const { return config_; }
     // Called with 0..100 after each parameter.
     std::function<void(int)> onProgress;
+    // An export's steps before its first write, and what they found.
+    ExportGuard guard;
+    const ExportReview& Review() const { return review_; }
+    // Called when a guarded export starts reading back, and when it starts
+    // writing.
+    enum class Phase { ReadBack, Write };
+    std::function<void(Phase)> onPhase;
 
     Outcome Run(TransferMode mode, ResultReport& report);
     // Stops the run before its next parameter, as Abort in a prompt does; for
@@ -113,8 +148,18 @@ public:
 
 private:
     enum class Step { Next, Retry, Abort };
+    enum class ExportRow { Skipped, Unread, Written };
     QString TitleOf(int row) const;
     QString NameOf(int row) const;
+    // Which rows an export writes: changed ones with the option, never a
+    // write-protected one, never one whose value was never read.
+    ExportRow ExportRowOf(int row) const;
+    void EnterPhase(Phase phase);
+    bool ReadBack();
+    enum class Guard { Write, Done, Abort };
+    Guard Guarded(ResultReport& report);
+    void ReviewSections(ResultReport& report, const QStringList& written) const;
+    QString Listed(int row) const { return TitleOf(row) + QStringLiteral(": ") + NameOf(row); }
     QString ValueText(int row, quint32 word) const;
     Step Prompt(int message, int label, int row);
     Step Failed(int row, QStringList& list, TransactResult::Failure failure);
@@ -133,6 +178,7 @@ private:
     Messenger& messenger_;
     EventPump& pump_;
     Outcome outcome_;
+    ExportReview review_;
     bool stopRequested_ = false;
 };
 

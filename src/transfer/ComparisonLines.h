@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace vdk {
+
+class ParaDat;
+
+// The lines a comparison report is made of, shared by the comparison with the
+// inverter and the comparison of files, so both read the same.
+
+// The title a report names parameter `row` by: its title, or its
+// communication number when it has none.
+QString ReportTitle(const ParaDat& table, int row);
+
+// A maintenance parameter (no title, or one beginning "Fb") is named only in
+// maintenance mode; otherwise it is `maintenanceText`.
+QString ReportName(const ParaDat& table, int row, const QString& maintenanceText,
+                   bool maintenanceNames);
+
+// Six spaces, both side names right-aligned in ten characters, and the title
+// column's name.
+QString ComparisonHeading(const QString& left, const QString& right, const QString& title);
+
+// The title (two or three characters padded to four), ": ", both raw values in
+// display units right-aligned in ten characters, and the name in brackets. A
+// value that is no number (a side that does not hold the parameter) stands as
+// it is.
+QString DifferenceLine(const ParaDat& table, int row, const QString& left, const QString& right,
+                       const QString& name, bool decimalComma);
+
+} // namespace vdk

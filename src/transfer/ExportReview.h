@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace vdk {
+
+class UPara;
+
+// What the inverter holds of the parameters an export would write, read
+// before the first write: the differences the user chooses from, and the
+// values a snapshot keeps.
+class ExportReview {
+public:
+    struct Row {
+        enum class State { Equal, Different, Unreadable };
+        int row = -1;
+        State state = State::Unreadable;
+        QString inverter; // the value text read; empty when the read failed
+        bool ticked = true;
+    };
+
+    void Clear() { rows_.clear(); }
+    void Add(Row row) { rows_.append(std::move(row)); }
+    const QList<Row>& Rows() const { return rows_; }
+    int Count(Row::State state) const;
+    // The indexes into Rows of the differences, in table order.
+    QList<int> Differences() const;
+    // Ticks or unticks a difference; other rows stay as they are.
+    void SetTicked(int index, bool on);
+    void TickAll(bool on);
+    // Whether table row `row` is a ticked difference: the rows a reviewed
+    // export writes.
+    bool Writes(int row) const;
+
+    // The inverter's values as a value set shaped as `values`: the rows read
+    // hold what was read, every other row is marked unread, so that written
+    // to a file and exported again it puts back exactly what was read.
+    UPara Snapshot(const UPara& values) const;
+
+private:
+    QList<Row> rows_;
+};
+
+} // namespace vdk

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace vdk {
+
+class ParaDat;
+class UPara;
+struct CommSettings;
+struct InverterIdentity;
+
+// The folder of the snapshots: beside the settings in AppDir when it can be
+// written to, else in the user's data folder.
+QString SnapshotFolder(const QString& appDir, const QString& userDataDir);
+
+// How a snapshot names the inverter it was read from: "all" on a broadcast
+// line, "N" and the inverter number when numbers are sent, else "one".
+QString InverterTag(const CommSettings& settings);
+
+// One snapshot as listed: what its name and its file say.
+struct SnapshotInfo {
+    QString path;
+    QDateTime time;
+    QString typeForm, capacity, cpuVer;
+    QString inverter; // InverterTag
+    int count = 0;    // parameters it holds
+    QString comment;
+};
+
+// The inverter's values kept before an export, as ordinary parameter files
+// named by type-form, capacity, CPU version, inverter and time.
+class SnapshotStore {
+public:
+    explicit SnapshotStore(QString folder) : folder_(std::move(folder)) {}
+    const QString& Folder() const { return folder_; }
+
+    // Writes `snapshot` with `comment` and keeps the newest `keep` of the
+    // type-form. The path written, or nothing with the reason in `error`.
+    std::optional<QString> Save(const ParaDat& table, const UPara& snapshot,
+                                const InverterIdentity& identity, const QString& inverter,
+                                const QString& comment, const QDateTime& now, int keep,
+                                QString* error) const;
+    // The snapshots of `identity` (type-form, capacity and CPU version), or
+    // of every inverter without it; newest first. Files that are no
+    // snapshots are passed over.
+    QList<SnapshotInfo> List(const InverterIdentity* identity) const;
+
+private:
+    void Prune(const QString& typeForm, int keep) const;
+
+    QString folder_;
+};
+
+} // namespace vdk
