@@ -1,6 +1,7 @@
 #include "transfer/Snapshots.h"
 
 #include "comm/CommSettings.h"
+#include "data/ParaDat.h"
 #include "data/ParameterFile.h"
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
@@ -47,6 +48,29 @@ std::optional<SnapshotInfo> InfoOf(const QFileInfo& info) {
 }
 
 } // namespace
+
+std::optional<UPara> LoadSnapshot(const QString& path, const ParaDat& table, const UPara& values,
+                                  const InverterIdentity& identity, Messenger& messenger,
+                                  QString* error) {
+    ParameterFile file;
+    if (const FileProblem problem = LoadParameterFile(path, QByteArray(), file);
+        problem != FileProblem::None) {
+        *error = FileProblemReason(problem, file.damagedLine);
+        return std::nullopt;
+    }
+    if (file.TypeForm != identity.TypeForm) {
+        *error = QStringLiteral("a snapshot of %1").arg(file.Identity());
+        return std::nullopt;
+    }
+    UPara snapshot = values;
+    for (int row = 0; row < snapshot.Count(); ++row)
+        snapshot.SetUnread(row, true);
+    for (const ParameterLine& line : std::as_const(file.lines))
+        if (const int row = table.FindRow(line.comNo); row >= 0 && row < snapshot.Count())
+            ApplyParameterLine(table, snapshot, row, line, messenger);
+    TakeComment(snapshot, file);
+    return snapshot;
+}
 
 QString SnapshotFolder(const QString& appDir, const QString& userDataDir) {
     const QFileInfo dir(appDir);

@@ -7,6 +7,7 @@
 
 namespace vdk {
 
+class Messenger;
 class ParaDat;
 class UPara;
 struct CommSettings;
@@ -29,6 +30,14 @@ struct SnapshotInfo {
     int count = 0;    // parameters it holds
     QString comment;
 };
+
+// A snapshot as a value set to export, shaped as `values`: the rows it holds
+// carry its values, every other row is marked unread and is never written.
+// Nothing, with the reason, when the file cannot be read or belongs to
+// another type-form.
+std::optional<UPara> LoadSnapshot(const QString& path, const ParaDat& table, const UPara& values,
+                                  const InverterIdentity& identity, Messenger& messenger,
+                                  QString* error);
 
 // The inverter's values kept before an export, as ordinary parameter files
 // named by type-form, capacity, CPU version, inverter and time.
