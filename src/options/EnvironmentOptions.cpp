@@ -10,6 +10,7 @@ namespace {
 const QString kOptions = QStringLiteral("Options");
 } // namespace
 
+const OptionField kSnapshotKeepField{"SnapshotKeep", 1, 1000};
 const OptionField kUndoMaxField{"UndoMax", 0, 100};
 const OptionField kPanelTimeField{"PanelTime1", 0, 1000};
 const OptionField kMonValField{"MonVal", 0, 100};
@@ -30,6 +31,7 @@ template <typename Options, typename Visit> void ForEachKey(Options& o, Visit&& 
     visit("Result", o.Result);
     visit("CompDisp", o.CompDisp);
     visit("ResultC", o.ResultC);
+    visit("ReviewExport", o.ReviewExport);
     visit("ChgPara2", o.ChgPara2);
     visit("SkipFile", o.SkipFile);
     visit("RegistFile", o.RegistFile);
@@ -53,6 +55,7 @@ void EnvironmentOptions::Load(const IniFile& s) {
     const auto ranged = [&](const OptionField& f, int& value) {
         value = s.ReadIntegerClamped(kOptions, QLatin1String(f.key), value, f.low, f.high);
     };
+    ranged(kSnapshotKeepField, SnapshotKeep);
     ranged(kUndoMaxField, UndoMax);
     ranged(kPanelTimeField, PanelTime1);
     ranged(kMonValField, MonVal);
@@ -81,6 +84,7 @@ bool EnvironmentOptions::Save(IniFile& s, bool maintenance) const {
         ok = ok && s.WriteBool(kOptions, QStringLiteral("Mainte"), Mainte);
     const std::pair<const char*, int> numbers[] = {{"UndoMax", UndoMax},
                                                    {"PanelTime1", PanelTime1},
+                                                   {"SnapshotKeep", SnapshotKeep},
                                                    {"MonBack", int(MonBack)},
                                                    {"MonVal", MonVal},
                                                    {"MonMode2Multi", MonMode2Multi},

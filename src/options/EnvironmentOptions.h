@@ -14,6 +14,10 @@ struct EnvironmentOptions {
     bool CheckLang = true, CheckInv = true, CheckPrt = false, CheckInvTyp = false;
     bool Eeprom = true, ChgPara1 = true, ComDisp = false, Result = true, CompDisp = false,
          ResultC = true, Mainte = false;
+    // Before an export: the differences shown to choose from, and how many
+    // snapshots of the inverter's values are kept per type-form.
+    bool ReviewExport = true;
+    int SnapshotKeep = 50;
     // Files and the parameter table.
     bool ChgPara2 = false, SkipFile = false, RegistFile = true, Entkey = true;
     int UndoMax = 10;
@@ -64,8 +68,8 @@ struct OptionField {
     int low;
     int high;
 };
-extern const OptionField kUndoMaxField, kPanelTimeField, kMonValField, kRecordTimeField,
-    kSamplingTimeField;
+extern const OptionField kSnapshotKeepField, kUndoMaxField, kPanelTimeField, kMonValField,
+    kRecordTimeField, kSamplingTimeField;
 
 // The multiplier field: a number with two decimals from 0.01 to 200.00,
 // stored times 100. Message 68 for text that is no number, 42 for one out of

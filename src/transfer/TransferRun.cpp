@@ -63,6 +63,8 @@ TransferSetup TransferSetup::From(const EnvironmentOptions& o, bool maintenanceM
     s.showResult = o.Result;
     s.showCompareResult = o.ResultC;
     s.checkPrinter = o.CheckPrt;
+    s.review = o.ReviewExport;
+    s.snapshotKeep = o.SnapshotKeep;
     return s;
 }
 

@@ -73,6 +73,8 @@ struct TransferSetup {
     bool showResult = true;        // "Display Communication Result" (import, export)
     bool showCompareResult = true; // "Display Comparison Result"
     bool checkPrinter = false;     // "Check Printer Connection"
+    bool review = true;            // an export shows its differences first
+    int snapshotKeep = 50;         // snapshots kept per type-form
 
     static TransferSetup From(const EnvironmentOptions& o, bool maintenanceMode);
     // Whether the run's report is shown after a run in `mode`.

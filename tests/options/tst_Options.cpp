@@ -67,12 +67,13 @@ void TestOptions::defaultsAndRoundTrip() {
     IniFile ini(t.Path("VDK330Q.ini"));
     EnvironmentOptions o;
     o.Load(ini); // an empty file: the defaults
-    QVERIFY(o.CheckLang && o.Eeprom && o.RegistFile && o.MonMode5);
+    QVERIFY(o.CheckLang && o.Eeprom && o.RegistFile && o.MonMode5 && o.ReviewExport);
+    QCOMPARE(o.SnapshotKeep, 50);
     QCOMPARE(o.UndoMax, 10);
     QCOMPARE(o.PanelTime1, 260);
     QCOMPARE(o.MBC, 14745599u);
     QVERIFY(o.Save(ini, false));
-    QCOMPARE(ini.ReadSection("Options").size(), 35); // every stored key
+    QCOMPARE(ini.ReadSection("Options").size(), 37); // every stored key
     o.Mainte = true;
     o.UndoMax = 33;
     QVERIFY(o.Save(ini, true)); // maintenance mode on: Mainte keeps its stored value

@@ -11,6 +11,7 @@
 #include "comm/CommLink.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
+#include "data/ParameterFile.h"
 #include "data/UPara.h"
 #include "editor/ui/ParameterWindow.h"
 #include "monitor/InverterInfo.h"
@@ -24,15 +25,21 @@
 #include "settings/IniFile.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
+#include "settings/TextCodec.h"
 #include "table/ParameterTable.h"
+#include "transfer/FileComparison.h"
 #include "transfer/ResultReport.h"
 #include "transfer/SelectedTransfer.h"
+#include "transfer/Snapshots.h"
 #include "transfer/TransferSession.h"
 #include "transfer/ui/ReportWindow.h"
+#include "transfer/ui/ReviewWindow.h"
+#include "transfer/ui/SnapshotListDialog.h"
 #include "transfer/ui/TransferDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLayout>
@@ -110,6 +117,19 @@ QString DocumentsFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
+QString SnapshotFolderOf(const AppPaths& paths) {
+    return SnapshotFolder(paths.AppDir,
+                          QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
+}
+
+// How reports and snapshots name the parameter set in the table: its file,
+// or `untitled`.
+QString SetName(const UPara& values, const QString& untitled) {
+    return values.LoadName.isEmpty()
+               ? untitled
+               : QDir::toNativeSeparators(QDir(values.LoadDir).filePath(values.LoadName));
+}
+
 // Where the result report window saves, and whether it may print: with
 // "Check Printer Connection" only when a printer exists.
 ReportWindow::Context ReportContextOf(const MainWindow::Parts& p, bool autoSave) {
@@ -169,7 +189,8 @@ const Item kItems[] = {
     {C::Open, 0, "Menu12", "Open", "ToolB3", "Open", QKeySequence(Qt::CTRL | Qt::Key_O), "O",
      false},
     {C::Save, 0, "Menu13", "Save", "ToolB4", "Save", {}, "S", false},
-    {C::SaveAs, 0, "Menu14", "Save As", "ToolB5", "Save As", {}, "SA", true},
+    {C::SaveAs, 0, "Menu14", "Save As", "ToolB5", "Save As", {}, "SA", false},
+    {C::RestoreSnapshot, 0, "Menu1r", "Restore Snapshot...", nullptr, nullptr, {}, nullptr, true},
     {C::PageSetup, 0, "Menu16", "Page Setup", "ToolB6", "Page Setup", {}, "PS", false},
     {C::Print, 0, "Menu17", "Print", "ToolB7", "Preview and Print", {}, "P", true},
     {C::Rs232c, 0, "Menu18", "RS-232C Setup", "ToolB8", "RS-232C Setup", {}, "RS", true},
@@ -222,6 +243,16 @@ const Item kItems[] = {
      "Parameter Comparison",
      {},
      "\u21C4",
+     false},
+    {C::CompareWithFile, 1, "Menu2m", "Compare with File...", nullptr, nullptr, {}, nullptr, false},
+    {C::CompareWithDefaults,
+     1,
+     "Menu2n",
+     "Compare with Shipment Values",
+     nullptr,
+     nullptr,
+     {},
+     nullptr,
      true},
     {T::ChangedOnly, 1, nullptr, nullptr, nullptr, nullptr, {}, nullptr, false},
     {T::Quick, 1, nullptr, nullptr, "ToolB23", "Quick", {}, "Q", true},
@@ -361,7 +392,8 @@ void MainWindow::MarkMnemonics(const QList<QAction*>& actions) {
 // The communication check enables the commands that need the inverter when
 // it answers, and disables them when it does not.
 void MainWindow::EnableLinkCommands(bool on) {
-    for (C c : {C::Import, C::Export, C::KeyPad, C::Comparison, C::InverterInfo})
+    for (C c :
+         {C::Import, C::Export, C::KeyPad, C::Comparison, C::InverterInfo, C::RestoreSnapshot})
         actions_[c]->setEnabled(on);
     if (tableWindow_)
         for (T t : {T::SelectedImport, T::SelectedExport})
@@ -579,6 +611,13 @@ void MainWindow::Run(Command command) {
         return Transfer(command, TransferMode::Export);
     case C::Comparison:
         return Transfer(command, TransferMode::Compare);
+    case C::RestoreSnapshot:
+        if (actions_[command]->isEnabled())
+            RestoreSnapshot();
+        return;
+    case C::CompareWithFile:
+    case C::CompareWithDefaults:
+        return CompareWithFile(command == C::CompareWithDefaults);
     case C::InverterInfo:
         return InverterInformation();
     case C::PageSetup:
@@ -625,20 +664,35 @@ void MainWindow::Run(Command command) {
 // A whole-set run: the link and the maintenance access first, then the
 // dialog; afterwards the report (saved automatically when due) and the table.
 void MainWindow::Transfer(Command command, TransferMode mode) {
-    if (!actions_[command]->isEnabled())
-        return;
+    if (actions_[command]->isEnabled())
+        RunTransfer(mode, p_.session.values);
+}
+
+void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& restoring) {
     OtherWindowActivated();
-    const TransferSetup setup = TransferSetup::From(p_.options, p_.flags.MainteFlag);
+    TransferSetup setup = TransferSetup::From(p_.options, p_.flags.MainteFlag);
+    if (!restoring.isEmpty()) {
+        setup.review = true;
+        setup.run.changedOnly = false;
+    }
     AppSession& s = p_.session;
     FunctionPump pump([] { QCoreApplication::processEvents(); });
     TransferSession transfer(
-        s.table, s.values, p_.link, s.messenger, pump,
+        s.table, values, p_.link, s.messenger, pump,
         {mode, setup, p_.paths.Identity().TypeForm, table_->decimalComma, false});
     if (!transfer.Prepare())
         return;
     ResultReport& report = transfer.Report();
     TransferDialog bar(transfer.Run(), mode, report, s.messenger, s.texts, this);
     bar.ShowChangedOnlyNote(mode == TransferMode::Export && setup.run.changedOnly);
+    if (mode == TransferMode::Export)
+        GuardExport(transfer.Run(), setup, values,
+                    restoring.isEmpty()
+                        ? SetName(values, s.texts.LangText(QStringLiteral("Review"),
+                                                           QStringLiteral("Untitled"),
+                                                           QStringLiteral("the table")))
+                        : restoring,
+                    &bar);
     if (setup.checkType)
         bar.typeCheck = [this] {
             p_.link.InverterTypeCheck(Catalogue(p_.paths), p_.paths.Identity());
@@ -647,6 +701,15 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     if (!bar.Started())
         return;
     transfer.Finish(bar.Result());
+    if (const QString& error = bar.Result().snapshotError; !error.isEmpty())
+        s.messenger.ShowText(
+            kMsgCannotWrite,
+            s.texts.LangText(QStringLiteral("Review"), QStringLiteral("SnapshotFailed"),
+                             QStringLiteral("The snapshot of the inverter's values "
+                                            "could not be saved, so nothing was "
+                                            "written.")) +
+                QStringLiteral("\n\n") + error,
+            MsgIcon::Stop);
     if (transfer.AutoSaveDue()) {
         QString error;
         if (!AutoSaveReport(report.lines, p_.paths.AppDir, DocumentsFolder(),
@@ -656,11 +719,115 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
     }
     if (transfer.ShowsReport())
         ShowReport(report, setup.run.autoSave);
-    if (transfer.RefreshAfter() == TransferSession::Refresh::Repaint)
+    if (transfer.RefreshAfter() == TransferSession::Refresh::Repaint || !restoring.isEmpty())
         tableWindow_->Grid()->viewport()->update();
     else
         tableWindow_->ResetTable();
     UpdateTitle();
+}
+
+void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const UPara& values,
+                             const QString& exported, QWidget* over) {
+    AppSession& s = p_.session;
+    run.guard.review = setup.review;
+    run.guard.choose = [this, &values, over](ExportReview& review) {
+        AppSession& s = p_.session;
+        ReviewWindow window({review, s.table, values, ReportTexts::From(s.texts).maintenance,
+                             p_.flags.MainteFlag, table_->decimalComma},
+                            s.texts, over);
+        return window.exec() == QDialog::Accepted;
+    };
+    const QString comment =
+        s.texts
+            .LangText(QStringLiteral("Review"), QStringLiteral("SnapshotComment"),
+                      QStringLiteral("Before the export of %1"))
+            .arg(exported);
+    run.guard.snapshot = [this, &values, comment,
+                          keep = setup.snapshotKeep](const ExportReview& review, QString* error) {
+        const SnapshotStore store(SnapshotFolderOf(p_.paths));
+        const auto saved = store.Save(p_.session.table, review.Snapshot(values),
+                                      p_.paths.Identity(), InverterTag(p_.link.settings), comment,
+                                      QDateTime::currentDateTime(), keep, error);
+        if (!saved)
+            *error = QDir::toNativeSeparators(store.Folder()) + QStringLiteral("\n") + *error;
+        return saved.has_value();
+    };
+}
+
+// The chosen snapshot goes back through the reviewed export; the table's own
+// values are not touched.
+void MainWindow::RestoreSnapshot() {
+    OtherWindowActivated();
+    AppSession& s = p_.session;
+    const SnapshotStore store(SnapshotFolderOf(p_.paths));
+    const InverterIdentity& id = p_.paths.Identity();
+    SnapshotListDialog list(store.List(&id), store.Folder(), s.texts, this);
+    if (list.exec() != QDialog::Accepted || list.Chosen().isEmpty())
+        return;
+    QString error;
+    auto snapshot = LoadSnapshot(list.Chosen(), s.table, s.values, id, s.messenger, &error);
+    if (!snapshot) {
+        s.messenger.ShowText(kMsgCannotRead,
+                             s.messenger.Text(kMsgCannotRead) + QStringLiteral("\n") +
+                                 QDir::toNativeSeparators(list.Chosen()) + QStringLiteral("\n") +
+                                 error,
+                             MsgIcon::Exclamation);
+        return;
+    }
+    RunTransfer(TransferMode::Export, *snapshot, QFileInfo(list.Chosen()).fileName());
+}
+
+void MainWindow::CompareWithFile(bool defaults) {
+    OtherWindowActivated();
+    AppSession& s = p_.session;
+    const auto text = [&s](const char* key, const char* def) {
+        return s.texts.LangText(QStringLiteral("Review"), QLatin1String(key),
+                                QString::fromLatin1(def));
+    };
+    const InverterIdentity& id = p_.paths.Identity();
+    const ReportTexts texts = ReportTexts::From(s.texts);
+    ComparedSide other;
+    if (defaults) {
+        other = ComparedSide::OfDefaults(s.table, text("Shipment", "Shipment"),
+                                         text("ShipmentName", "the shipment values"));
+    } else {
+        const auto choice = s.messenger.Dialogs().OpenFileName(
+            FileRequest{s.values.LoadDir,
+                        text("CompareFile", "VDK330Q Parameter Datas (*.vdk)|*.vdk|All Files "
+                                            "(*.*)|*.*"),
+                        1, QStringLiteral("vdk"), QString()});
+        if (!choice || choice->path.isEmpty())
+            return;
+        ParameterFile file;
+        const FileProblem problem =
+            LoadParameterFile(choice->path, FallbackEncodingFor(id.LangCode), file);
+        const QString path = QDir::toNativeSeparators(choice->path);
+        if (problem != FileProblem::None) {
+            const int message = ReasonMessage(problem);
+            s.messenger.ShowText(
+                message,
+                FileProblemReason(problem, file.damagedLine, s.messenger.Text(message)) +
+                    QStringLiteral("\n") + path,
+                MsgIcon::Exclamation);
+            return;
+        }
+        if (file.TypeForm != id.TypeForm) {
+            s.messenger.ShowText(kMsgOtherTypeForm,
+                                 s.messenger.Text(kMsgOtherTypeForm) + QStringLiteral("\n") +
+                                     file.Identity() + QLatin1Char(' ') + path,
+                                 MsgIcon::Exclamation);
+            return;
+        }
+        other = ComparedSide::OfFile(s.table, file, text("File", "File"), path);
+    }
+    const FileComparison compared =
+        CompareSides(s.table,
+                     ComparedSide::OfTable(s.table, s.values, texts.table,
+                                           SetName(s.values, text("Untitled", "the table"))),
+                     other, texts, table_->decimalComma, p_.flags.MainteFlag);
+    ResultReport report(int(TransferMode::Compare));
+    report.lines = compared.lines;
+    ShowReport(report, false);
 }
 
 void MainWindow::ShowReport(const ResultReport& report, bool autoSave) {

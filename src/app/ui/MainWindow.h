@@ -43,6 +43,7 @@ public:
         Open,
         Save,
         SaveAs,
+        RestoreSnapshot,
         PageSetup,
         Print,
         Rs232c,
@@ -51,6 +52,8 @@ public:
         Import,
         Export,
         Comparison,
+        CompareWithFile,
+        CompareWithDefaults,
         KeyPad,
         InverterInfo,
         Monitor,
@@ -139,6 +142,16 @@ private:
     void FillRecentFiles();
     void OpenRecent(const QString& path);
     void Transfer(Command command, TransferMode mode);
+    // A whole-set run on `values`: the table's own, or a snapshot being
+    // restored (`restoring` names it), which is always reviewed and exports
+    // every row it holds.
+    void RunTransfer(TransferMode mode, UPara& values, const QString& restoring = {});
+    // An export reads back first: the review and the snapshot.
+    void GuardExport(TransferRun& run, const TransferSetup& setup, const UPara& values,
+                     const QString& exported, QWidget* over);
+    void RestoreSnapshot();
+    // The table against a parameter file, or against the shipment values.
+    void CompareWithFile(bool defaults);
     // The result report window, modal.
     void ShowReport(const ResultReport& report, bool autoSave);
 

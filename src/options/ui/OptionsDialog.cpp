@@ -35,6 +35,7 @@ const std::map<std::string, NumberField>& NumberFields() {
     constexpr int kNoLimit = std::numeric_limits<int>::max();
     static const std::map<std::string, NumberField> fields{
         {"UndoMax", {kUndoMaxField, &Options::UndoMax}},
+        {"SnapshotKeep", {kSnapshotKeepField, &Options::SnapshotKeep}},
         {"PanelTime1", {kPanelTimeField, &Options::PanelTime1}},
         {"MonVal", {kMonValField, &Options::MonVal}},
         {"MonMode3T", {kRecordTimeField, &Options::MonMode3T}},
@@ -124,6 +125,11 @@ OptionsDialog::OptionsDialog(EnvironmentOptions& options, IniFile& settings,
     box(s2, "Result", &Options::Result, "Check24", "Display Communication Result");
     box(s2, "CompDisp", &Options::CompDisp, "Check25", "Display Comparison Message");
     box(s2, "ResultC", &Options::ResultC, "Check26", "Display Comparison Result");
+    box(s2, "ReviewExport", &Options::ReviewExport, "Check28",
+        "Review the differences before export");
+    auto* snapshots = new QFormLayout;
+    field(snapshots, "SnapshotKeep", text("Label23", "Snapshots kept per type-form"));
+    s2->addLayout(snapshots);
     box(s2, "Mainte", &Options::Mainte, "Check27", "Use Maintenance Mode");
     for (const auto& [key, def] :
          {std::pair{"Label21", "* Using the Maintenance Mode related to the inverter control."},

@@ -49,6 +49,13 @@ TransferDialog::TransferDialog(TransferRun& run, TransferMode mode, ResultReport
     connect(start_, &QPushButton::clicked, this, &TransferDialog::Start);
     connect(cancel_, &QPushButton::clicked, this, &TransferDialog::reject);
     run_.onProgress = [this](int percent) { bar_->setValue(percent); };
+    // A guarded export reads back first, then writes; the bar runs twice.
+    run_.onPhase = [this, reading = text("Reading", "Reading the inverter's values before "
+                                                    "writing...")](TransferRun::Phase phase) {
+        text_->setText(phase == TransferRun::Phase::ReadBack ? reading
+                                                             : messenger_.Text(kMsgExporting));
+        bar_->setValue(0);
+    };
 }
 
 void TransferDialog::ShowChangedOnlyNote(bool on) {

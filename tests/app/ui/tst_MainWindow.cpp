@@ -13,7 +13,10 @@
 #include "editor/ui/ParameterWindow.h"
 #include "options/EnvironmentOptions.h"
 #include "settings/IniFile.h"
+#include "transfer/Snapshots.h"
 #include "transfer/ui/ReportWindow.h"
+#include "transfer/ui/ReviewWindow.h"
+#include "transfer/ui/SnapshotListDialog.h"
 #include "transfer/ui/TransferDialog.h"
 
 #include <QAction>
@@ -26,6 +29,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 using namespace vdk;
 using C = MainWindow::Command;
@@ -125,6 +129,7 @@ private Q_SLOTS:
     void startupWindowFollowsTheLists();
     void editCommandsMirrorTheTable();
     void importThroughTheDialog();
+    void exportReviewedAndRestored();
     void inverterInformationInTheReport();
 };
 
@@ -385,7 +390,8 @@ void TestMainWindow::editCommandsMirrorTheTable() {
 // the command, the dialog runs it on Start, the table shows the values.
 void TestMainWindow::importThroughTheDialog() {
     OnTheLine m;
-    m.options.Result = false; // no report window after the import
+    m.options.Result = false;       // no report window after the import
+    m.options.ReviewExport = false; // the export writes without asking
     MainWindow& w = m.window;
     AppSession& session = m.session;
     SimLine& line = m.line;
@@ -415,6 +421,82 @@ void TestMainWindow::importThroughTheDialog() {
     QVERIFY(transfer(C::Export));
     QCOMPARE(line.Ram("0000"), 200);
     QVERIFY(session.HasUnsavedEdits());
+    // The inverter's value before the export was kept.
+    const QList<SnapshotInfo> kept =
+        SnapshotStore(SnapshotFolder(m.f.paths.AppDir, QString())).List(nullptr);
+    QCOMPARE(kept.size(), 1);
+    QCOMPARE(kept[0].comment, "Before the export of the table");
+}
+
+// Answers the modal windows as they come: Start in the transfer dialog, the
+// review's and the snapshot list's default button; a report's lines are kept.
+struct ModalDriver {
+    ModalDriver() {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            // Start runs the transfer and its nested windows: queued, so that
+            // this timer fires again inside it.
+            if (auto* bar = qobject_cast<TransferDialog*>(modal); bar && bar != started) {
+                started = bar;
+                QMetaObject::invokeMethod(bar, &TransferDialog::Start, Qt::QueuedConnection);
+            } else if (auto* review = qobject_cast<ReviewWindow*>(modal)) {
+                reviewed = review->List()->topLevelItemCount();
+                review->accept();
+            } else if (auto* list = qobject_cast<SnapshotListDialog*>(modal)) {
+                listed = list->List()->topLevelItemCount();
+                list->accept();
+            } else if (auto* report = qobject_cast<ReportWindow*>(modal)) {
+                reports.append(report->Lines());
+                report->close();
+            }
+        });
+        timer.start(5);
+    }
+    QTimer timer;
+    TransferDialog* started = nullptr;
+    int reviewed = -1;
+    int listed = -1;
+    QList<QStringList> reports;
+};
+
+// The export shows what it will change and keeps a snapshot; restoring the
+// snapshot puts the inverter back and leaves the table alone; the table
+// compares with a file and with the shipment values.
+void TestMainWindow::exportReviewedAndRestored() {
+    OnTheLine m;
+    m.window.Run(C::CommunicationCheck);
+    UPara& values = m.session.values;
+    values.At(0, UPara::Value) = "200";
+    MarkChanged(m.session.table, values, 0, "200", m.session.messenger);
+    {
+        ModalDriver driver;
+        m.window.Run(C::Export);
+        QCOMPARE(driver.reviewed, 1);
+        QCOMPARE(m.line.Ram("0000"), 200);
+        QVERIFY(driver.reports.value(0).contains("* Written Parameters"));
+    }
+    {
+        ModalDriver driver;
+        m.window.Run(C::RestoreSnapshot);
+        QCOMPARE(driver.listed, 1);
+        QCOMPARE(driver.reviewed, 1);
+        QCOMPARE(m.line.Ram("0000"), 123);
+        QCOMPARE(values.At(0, UPara::Value), "200");
+    }
+    {
+        ModalDriver driver;
+        m.window.Run(C::CompareWithDefaults);
+        const QStringList lines = driver.reports.value(0);
+        QCOMPARE(lines.value(0), "Comparison of the table with the shipment values");
+        QVERIFY(lines.value(4).startsWith(" F00:"));
+
+        m.f.dialogs.files.enqueue(m.f.tree.Write("other.vdk",
+                                                 "###\r\nQQ\r\n-1K\r\n1\r\n"
+                                                 "English\r\nNo Comments.\r\n0\r\n0\r\n"));
+        m.window.Run(C::CompareWithFile);
+        QCOMPARE(m.f.dialogs.Numbers().last(), 10); // another type-form: nothing compared
+        QCOMPARE(driver.reports.size(), 1);
+    }
 }
 
 // The report shows the language file's list as read; without a list,
