@@ -35,7 +35,10 @@
 #include "settings/Messenger.h"
 #include "table/CsvTable.h"
 #include "table/ParameterTable.h"
+#include "transfer/ComparisonLines.h"
+#include "transfer/FileComparison.h"
 #include "transfer/ResultReport.h"
+#include "transfer/Snapshots.h"
 #include "transfer/TransferSession.h"
 
 #include <QCommandLineParser>
@@ -236,6 +239,11 @@ private:
     // import, export and compare: one whole-set run with its report.
     int Transfer(const QCommandLineParser& parser, Session& s, TransferMode mode,
                  const QString& file);
+    // An export's review and snapshot, as the options ask.
+    void GuardExport(const QCommandLineParser& parser, Session& s, TransferRun& run,
+                     const QString& file, int keep);
+    int Snapshots(Session& s, bool all);
+    int Diff(Session& s, const QStringList& files, bool defaults);
     int Read(Session& s, const QStringList& numbers);
     int Write(Session& s, const QString& number, const QString& value, bool eeprom);
     int Detect(const QCommandLineParser& parser, Session& s);
@@ -289,6 +297,10 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("delay"), QString(), QStringLiteral("PCT")},
         {QStringLiteral("max-samples"), QString(), QStringLiteral("N")},
         {QStringLiteral("trip"), QString()},
+        {QStringLiteral("review"), QString()},
+        {QStringLiteral("dry-run"), QString()},
+        {QStringLiteral("no-snapshot"), QString()},
+        {QStringLiteral("defaults"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
     options += LinkOptionList();
@@ -421,10 +433,29 @@ const QList<Cli::Command>& Cli::Commands() {
          [](Cli& c, P p, Session& s, O) {
              return c.Transfer(p, s, TransferMode::Import, p.value(QStringLiteral("o")));
          }},
-        {QLatin1String("export"), 1, "FILE [--eeprom | --ram] [--all] [--maintenance]",
-         "write a file's values into the inverter", true, true, false,
+        {QLatin1String("export"), 1,
+         "FILE [--eeprom | --ram] [--all] [--maintenance]\n"
+         "[--review [--dry-run]] [--no-snapshot]",
+         "write a file's values into the inverter. The inverter's values of\n"
+         "the parameters written are saved first as a snapshot (its path on\n"
+         "stderr as snapshot=PATH). --review reads first, prints the\n"
+         "differences and writes only those; --dry-run stops after the list\n"
+         "(exit 1 when anything differs)",
+         true, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.Transfer(p, s, TransferMode::Export, o.first());
+         }},
+        {QLatin1String("snapshots"), 0, "[--all]",
+         "list the snapshots of the selection (of every inverter with --all):\n"
+         "PATH time inverter count, newest first",
+         false, true, false,
+         [](Cli& c, P p, Session& s, O) { return c.Snapshots(s, p.isSet(QStringLiteral("all"))); }},
+        {QLatin1String("diff"), -1, "A.vdk (B.vdk | --defaults)",
+         "compare two parameter files, or a file with the shipment values;\n"
+         "exit 1 when anything differs",
+         true, true, false,
+         [](Cli& c, P p, Session& s, O o) {
+             return c.Diff(s, o, p.isSet(QStringLiteral("defaults")));
          }},
         {QLatin1String("compare"), 1, "FILE [--maintenance]",
          "list the parameters that differ from the inverter", true, true, false,
@@ -711,6 +742,8 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
                   const QString& file) {
     if (mode == TransferMode::Import && file.isEmpty())
         return Fail(QStringLiteral("import needs -o OUT.vdk"));
+    if (parser.isSet(QStringLiteral("dry-run")) && !parser.isSet(QStringLiteral("review")))
+        return Fail(QStringLiteral("--dry-run needs --review"));
     EnvironmentOptions options;
     options.Load(s.settings);
     bool eeprom = options.Eeprom;
@@ -746,6 +779,8 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     }
     ProgressBar bar(err_, env_.stderrIsTerminal);
     transfer.Run().onProgress = [&bar](int percent) { bar.Show(percent); };
+    if (mode == TransferMode::Export)
+        GuardExport(parser, s, transfer.Run(), file, options.SnapshotKeep);
     const bool closed = transfer.Execute();
     bar.Finish();
     if (!closed)
@@ -753,6 +788,11 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
              << Qt::endl;
     const TransferRun::Outcome& outcome = transfer.Outcome();
     const ResultReport& report = transfer.Report();
+    if (!outcome.snapshotError.isEmpty())
+        return Fail(QStringLiteral("nothing was written: the snapshot could not be saved: %1")
+                        .arg(outcome.snapshotError));
+    if (outcome.cancelled) // a dry run: the differences were the answer
+        return kExitFailed;
     if (outcome.unread > 0)
         err_ << "vdk330q-cli: warning: " << outcome.unread
              << " parameters were not written: the file holds no value read for them" << Qt::endl;
@@ -766,6 +806,96 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
         out_ << line << '\n';
     out_.flush();
     return outcome.errors || outcome.differences || !read.skipped.isEmpty() ? kExitFailed : kExitOk;
+}
+
+void Cli::GuardExport(const QCommandLineParser& parser, Session& s, TransferRun& run,
+                      const QString& file, int keep) {
+    run.guard.review = parser.isSet(QStringLiteral("review"));
+    const bool dryRun = parser.isSet(QStringLiteral("dry-run"));
+    const bool decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
+    const ReportTexts texts = ReportTexts::From(s.texts);
+    run.guard.choose = [this, &s, &run, texts, decimalComma, dryRun](ExportReview& review) {
+        const bool names = run.Configuration().options.maintenanceNames;
+        out_ << texts.differences << '\n'
+             << ComparisonHeading(texts.inverter, texts.table, texts.title) << '\n';
+        QStringList unread;
+        for (const ExportReview::Row& r : review.Rows()) {
+            const QString name = ReportName(s.table, r.row, texts.maintenance, names);
+            if (r.state == ExportReview::Row::State::Different)
+                out_ << DifferenceLine(s.table, r.row, r.inverter, s.values.At(r.row, UPara::Value),
+                                       name, decimalComma)
+                     << '\n';
+            else if (r.state == ExportReview::Row::State::Unreadable)
+                unread.append(ReportTitle(s.table, r.row) + QStringLiteral(": ") + name);
+        }
+        out_ << '\n' << texts.errors << '\n';
+        for (const QString& line : unread.isEmpty() ? QStringList{texts.noItem} : unread)
+            out_ << line << '\n';
+        out_ << Qt::flush;
+        return !dryRun;
+    };
+    if (parser.isSet(QStringLiteral("no-snapshot")))
+        return;
+    run.guard.snapshot = [this, &s, file, keep](const ExportReview& review, QString* error) {
+        const SnapshotStore store(SnapshotFolder(s.paths.AppDir));
+        const auto path = store.Save(
+            s.table, review.Snapshot(s.values), s.paths.Identity(), InverterTag(s.link.settings),
+            QStringLiteral("Before the export of %1").arg(QFileInfo(file).absoluteFilePath()),
+            QDateTime::currentDateTime(), keep, error);
+        if (!path)
+            *error = store.Folder() + QStringLiteral(": ") + *error;
+        else
+            err_ << "snapshot=" << *path << Qt::endl;
+        return path.has_value();
+    };
+}
+
+int Cli::Snapshots(Session& s, bool all) {
+    const SnapshotStore store(SnapshotFolder(s.paths.AppDir));
+    for (const SnapshotInfo& i : store.List(all ? nullptr : &s.paths.Identity()))
+        out_ << i.path << ' ' << i.time.toString(Qt::ISODate) << ' ' << i.inverter << ' ' << i.count
+             << '\n';
+    out_.flush();
+    return kExitOk;
+}
+
+// The first file is read as the table reads it; a second one is compared as
+// it stands, so that what one file holds alone is listed.
+int Cli::Diff(Session& s, const QStringList& files, bool defaults) {
+    if (files.size() != (defaults ? 1 : 2))
+        return Fail(QStringLiteral("diff takes two files, or one file and --defaults"));
+    const ReportTexts texts = ReportTexts::From(s.texts);
+    const QString& first = files.first();
+    std::optional<ComparedSide> sides[2];
+    if (defaults) {
+        ReadResult read;
+        if (const auto failed = ReadFile(s, first, read))
+            return *failed;
+        sides[0] = ComparedSide::OfTable(s.table, s.values, QStringLiteral("File"), first);
+        sides[1] = ComparedSide::OfDefaults(s.table, QStringLiteral("Shipment"),
+                                            QStringLiteral("the shipment values"));
+    } else {
+        for (int i = 0; i < 2; ++i) {
+            ParameterFile file;
+            if (const FileProblem problem =
+                    LoadParameterFile(files[i], s.paths.FallbackEncoding(), file);
+                problem != FileProblem::None)
+                return Fail(QStringLiteral("%1: Data is incorrect. %2")
+                                .arg(files[i], FileProblemReason(problem, file.damagedLine)));
+            if (file.TypeForm != s.paths.Identity().TypeForm)
+                return Fail(QStringLiteral("%1 is for type-form %2, %3 is for %4")
+                                .arg(files[i], file.TypeForm, first, s.paths.Identity().TypeForm));
+            sides[i] = ComparedSide::OfFile(
+                s.table, file, i == 0 ? QStringLiteral("A") : QStringLiteral("B"), files[i]);
+        }
+    }
+    const FileComparison compared =
+        CompareSides(s.table, *sides[0], *sides[1], texts,
+                     DecimalCommaOf(s.settings, s.paths.Identity().Language), false);
+    for (const QString& line : compared.lines)
+        out_ << line << '\n';
+    out_.flush();
+    return compared.Differs() ? kExitFailed : kExitOk;
 }
 
 std::optional<int> Cli::OpenLink(const QCommandLineParser& parser, Session& s) {

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <algorithm>
 
 namespace vdk {
@@ -76,6 +77,12 @@ QString SnapshotFolder(const QString& appDir, const QString& userDataDir) {
     const QFileInfo dir(appDir);
     const QString base = dir.isDir() && dir.isWritable() ? appDir : userDataDir;
     return QDir(base).filePath(QStringLiteral("Snapshots"));
+}
+
+QString SnapshotFolder(const QString& appDir) {
+    return SnapshotFolder(
+        appDir, QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+                    .filePath(QStringLiteral("VDK330Q")));
 }
 
 QString InverterTag(const CommSettings& settings) {

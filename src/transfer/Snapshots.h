@@ -16,6 +16,8 @@ struct InverterIdentity;
 // The folder of the snapshots: beside the settings in AppDir when it can be
 // written to, else in the user's data folder.
 QString SnapshotFolder(const QString& appDir, const QString& userDataDir);
+// The same for this user: the program and the command line share the folder.
+QString SnapshotFolder(const QString& appDir);
 
 // How a snapshot names the inverter it was read from: "all" on a broadcast
 // line, "N" and the inverter number when numbers are sent, else "one".

@@ -2,6 +2,7 @@
 // reads, RAM and EEPROM writes, 4-byte and signed parameters, inverter numbers,
 // broadcast, detection, and the refusals that never reach the line.
 #include "SimProcess.h"
+#include "TempTree.h"
 
 #include <QFile>
 #include <QProcess>
@@ -42,6 +43,7 @@ private Q_SLOTS:
     void refusals();
     void wholeSet_data();
     void wholeSet();
+    void reviewSnapshotAndDiff();
     void faultyLineIsReported();
     void maintenanceRestoreWritesOnlyWhatWasRead();
     void lateRepliesAreNotTheNextAnswer_data();
@@ -195,6 +197,51 @@ void TestLinkEndToEnd::wholeSet() {
     r = Cli(line + QStringList{"compare", file});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.out.contains("F003:      40.00 ,     60.00  (Base frequency 1)"), qPrintable(r.out));
+}
+
+// An export with review prints what differs and writes only that, after a
+// snapshot; the snapshot puts the inverter back; files compare with files.
+void TestLinkEndToEnd::reviewSnapshotAndDiff() {
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
+    QVERIFY(!sim.Pty().isEmpty());
+    TempTree app;
+    for (const char* folder : {"dat", "lng"})
+        app.CopyTree(QStringLiteral(VDK_SHARE_DIR "/") + folder, folder);
+    const QStringList link =
+        QStringList{"--appdir", app.Path()} + kSelection + QStringList{"--port", sim.Pty()};
+    const QString backup = app.Path("backup.vdk");
+    const QString edited = app.Path("edited.vdk");
+    QCOMPARE(Cli(link + QStringList{"import", "-o", backup}).code, 0);
+    const QString before = Cli(link + QStringList{"read", "0002", "0003"}).out;
+    QCOMPARE(Cli(link + QStringList{"set", backup, "0002=55", "0003=50", "-o", edited}).code, 0);
+
+    Run r = Cli(link + QStringList{"export", edited, "--review", "--dry-run"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.out.contains("F002:") && r.out.contains("F003:      60.00 ,     50.00"),
+             qPrintable(r.out));
+    QVERIFY(!r.err.contains("snapshot="));
+    QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).out, before);
+
+    r = Cli(link + QStringList{"export", edited, "--review", "--eeprom"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("\n2 parameters written, 0 not written.\n"), qPrintable(r.out));
+    const QRegularExpressionMatch saved = QRegularExpression("snapshot=(\\S+)").match(r.err);
+    QVERIFY2(saved.hasMatch(), qPrintable(r.err));
+    QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).out, "0002=5500\n0003=5000\n");
+    r = Cli(link + QStringList{"snapshots"});
+    QCOMPARE(r.out.count('\n'), 1);
+    QVERIFY(r.out.startsWith(saved.captured(1) + ' '));
+
+    r = Cli(link + QStringList{"export", saved.captured(1), "--review", "--all", "--eeprom"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.out.contains("\n2 parameters written, 0 not written.\n"), qPrintable(r.out));
+    QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).out, before);
+
+    r = Cli(link + QStringList{"diff", backup, edited});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.out.contains("F003:      60.00 ,     50.00  (Base frequency 1)"), qPrintable(r.out));
+    QCOMPARE(Cli(link + QStringList{"diff", backup, backup}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"diff", app.Path("none.vdk"), backup}).code, 2);
 }
 
 // Lost and damaged replies: the run goes on, lists what failed, exits 1.

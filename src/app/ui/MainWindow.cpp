@@ -117,11 +117,6 @@ QString DocumentsFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-QString SnapshotFolderOf(const AppPaths& paths) {
-    return SnapshotFolder(paths.AppDir,
-                          QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
-}
-
 // How reports and snapshots name the parameter set in the table: its file,
 // or `untitled`.
 QString SetName(const UPara& values, const QString& untitled) {
@@ -744,7 +739,7 @@ void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const
             .arg(exported);
     run.guard.snapshot = [this, &values, comment,
                           keep = setup.snapshotKeep](const ExportReview& review, QString* error) {
-        const SnapshotStore store(SnapshotFolderOf(p_.paths));
+        const SnapshotStore store(SnapshotFolder(p_.paths.AppDir));
         const auto saved = store.Save(p_.session.table, review.Snapshot(values),
                                       p_.paths.Identity(), InverterTag(p_.link.settings), comment,
                                       QDateTime::currentDateTime(), keep, error);
@@ -759,7 +754,7 @@ void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const
 void MainWindow::RestoreSnapshot() {
     OtherWindowActivated();
     AppSession& s = p_.session;
-    const SnapshotStore store(SnapshotFolderOf(p_.paths));
+    const SnapshotStore store(SnapshotFolder(p_.paths.AppDir));
     const InverterIdentity& id = p_.paths.Identity();
     SnapshotListDialog list(store.List(&id), store.Folder(), s.texts, this);
     if (list.exec() != QDialog::Accepted || list.Chosen().isEmpty())
