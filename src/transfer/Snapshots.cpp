@@ -85,6 +85,10 @@ QString SnapshotFolder(const QString& appDir) {
                     .filePath(QStringLiteral("VDK330Q")));
 }
 
+QString SnapshotTimeText(const QDateTime& time) {
+    return time.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
 QString InverterTag(const CommSettings& settings) {
     if (settings.douhou)
         return QStringLiteral("all");

@@ -41,6 +41,9 @@ std::optional<UPara> LoadSnapshot(const QString& path, const ParaDat& table, con
                                   const InverterIdentity& identity, Messenger& messenger,
                                   QString* error);
 
+// How lists and comments show a snapshot's time.
+QString SnapshotTimeText(const QDateTime& time);
+
 // The inverter's values kept before an export, as ordinary parameter files
 // named by type-form, capacity, CPU version, inverter and time.
 class SnapshotStore {

@@ -757,19 +757,24 @@ void MainWindow::RestoreSnapshot() {
     const SnapshotStore store(SnapshotFolder(p_.paths.AppDir));
     const InverterIdentity& id = p_.paths.Identity();
     SnapshotListDialog list(store.List(&id), store.Folder(), s.texts, this);
-    if (list.exec() != QDialog::Accepted || list.Chosen().isEmpty())
+    const SnapshotInfo* chosen = list.exec() == QDialog::Accepted ? list.Chosen() : nullptr;
+    if (!chosen)
         return;
     QString error;
-    auto snapshot = LoadSnapshot(list.Chosen(), s.table, s.values, id, s.messenger, &error);
+    auto snapshot = LoadSnapshot(chosen->path, s.table, s.values, id, s.messenger, &error);
     if (!snapshot) {
         s.messenger.ShowText(kMsgCannotRead,
                              s.messenger.Text(kMsgCannotRead) + QStringLiteral("\n") +
-                                 QDir::toNativeSeparators(list.Chosen()) + QStringLiteral("\n") +
+                                 QDir::toNativeSeparators(chosen->path) + QStringLiteral("\n") +
                                  error,
                              MsgIcon::Exclamation);
         return;
     }
-    RunTransfer(TransferMode::Export, *snapshot, QFileInfo(list.Chosen()).fileName());
+    RunTransfer(TransferMode::Export, *snapshot,
+                s.texts
+                    .LangText(QStringLiteral("Review"), QStringLiteral("SnapshotName"),
+                              QStringLiteral("the snapshot of %1"))
+                    .arg(SnapshotTimeText(chosen->time)));
 }
 
 void MainWindow::CompareWithFile(bool defaults) {

@@ -58,8 +58,10 @@ ReviewWindow::ReviewWindow(Sources sources, const LanguageTexts& texts, QWidget*
         item->setData(Title, Qt::UserRole, index);
         item->setCheckState(Title, r.ticked ? Qt::Checked : Qt::Unchecked);
     }
-    for (int c = Title; c <= UnitColumn; ++c)
+    for (int c = Title; c <= UnitColumn; ++c) {
         list_->resizeColumnToContents(c);
+        list_->setColumnWidth(c, list_->columnWidth(c) + 16);
+    }
     list_->header()->setStretchLastSection(true);
     connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column != Title)

@@ -40,8 +40,11 @@ SnapshotListDialog::SnapshotListDialog(QList<SnapshotInfo> snapshots, const QStr
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         item->setToolTip(0, QDir::toNativeSeparators(s.path));
     }
-    for (int c = 0; c < 3; ++c)
+    // Room beside the widest entry, so none touches the next column.
+    for (int c = 0; c < 3; ++c) {
         list_->resizeColumnToContents(c);
+        list_->setColumnWidth(c, list_->columnWidth(c) + 16);
+    }
     auto* where = new QLabel(text("Folder", "Folder: %1").arg(QDir::toNativeSeparators(folder)));
     where->setTextInteractionFlags(Qt::TextSelectableByMouse);
     where->setWordWrap(true);
@@ -67,9 +70,9 @@ SnapshotListDialog::SnapshotListDialog(QList<SnapshotInfo> snapshots, const QStr
     resize(640, 360);
 }
 
-QString SnapshotListDialog::Chosen() const {
+const SnapshotInfo* SnapshotListDialog::Chosen() const {
     const int index = list_->currentIndex().row();
-    return index >= 0 && index < snapshots_.size() ? snapshots_[index].path : QString();
+    return index >= 0 && index < snapshots_.size() ? &snapshots_[index] : nullptr;
 }
 
 } // namespace vdk

@@ -20,7 +20,7 @@ public:
                        const LanguageTexts& texts, QWidget* parent = nullptr);
 
     // The snapshot chosen, once the dialog was accepted.
-    QString Chosen() const;
+    const SnapshotInfo* Chosen() const;
     QTreeWidget* List() const { return list_; }
     QPushButton* RestoreButton() const { return restore_; }
 
