@@ -64,7 +64,7 @@ const char* Name(Protocol p) {
     return p == Protocol::Modbus ? "modbus" : "inverter";
 }
 
-LineRecord Numbered(quint64 roundTrip, LineVerdict verdict) {
+LineRecord Made(quint64 roundTrip, LineVerdict verdict) {
     LineRecord r;
     r.roundTrip = qint32(roundTrip);
     r.verdict = verdict;
@@ -265,7 +265,7 @@ void TestLineLog::ringKeepsTheNewest() {
     // A reader that looks every 3000 records keeps up; one that looks after
     // 12 500 finds only the newest 10 000.
     for (int i = 1; i <= 12500; ++i) {
-        log.Record(Numbered(i, LineVerdict::Answered));
+        log.Record(Made(i, LineVerdict::Answered));
         if (i % 3000 == 0)
             for (const LineRecord& r : log.Since(read))
                 seen.append(read = r.sequence);
@@ -289,10 +289,10 @@ void TestLineLog::countsAndClear() {
     LineLog log;
     QList<quint64> heard;
     log.OnRecorded([&](const LineRecord& r) { heard.append(r.sequence); });
-    log.Record(Numbered(100, LineVerdict::Answered));
-    log.Record(Numbered(2010, LineVerdict::NoReply));
-    log.Record(Numbered(0, LineVerdict::Refused)); // never sent: no round trip
-    log.Record(Numbered(50, LineVerdict::CrcFailure));
+    log.Record(Made(100, LineVerdict::Answered));
+    log.Record(Made(2010, LineVerdict::NoReply));
+    log.Record(Made(0, LineVerdict::Refused)); // never sent: no round trip
+    log.Record(Made(50, LineVerdict::CrcFailure));
     const LineLog::Counts c = log.Count();
     QCOMPARE(c.exchanges, quint64(4));
     QCOMPARE(c.failures, quint64(3));
@@ -306,7 +306,7 @@ void TestLineLog::countsAndClear() {
     QCOMPARE(log.Count().worstRoundTrip, qint64(0));
     QVERIFY(log.Since(0).isEmpty());
     // Numbers go on, so a reader's last number still means "what is new".
-    log.Record(Numbered(7, LineVerdict::Answered));
+    log.Record(Made(7, LineVerdict::Answered));
     QCOMPARE(log.Since(4).size(), 1);
     QCOMPARE(log.Since(4).first().sequence, quint64(5));
 }
