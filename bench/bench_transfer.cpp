@@ -2,8 +2,11 @@
 // --wire-timing on a pseudo-terminal: the largest shipped definition at 9600
 // and 38400 baud, even parity, in both protocols.
 //
-//   build/bin/bench_transfer
+//   build/bin/bench_transfer [on|off]
 //
+// Each run is made with the line log recording (as the program always does)
+// and without it (--no-line-log), and the ratio of the two wall times is
+// shown; "on" or "off" makes only those runs.
 // Wall time of the command (start-up included) is compared with the wire
 // floor of its exchanges: the communication check, then one read (import) or
 // one write (export, every writable parameter) per parameter. CPU time is the
@@ -41,6 +44,15 @@ Measured RunCli(const QString& program, const QStringList& args) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
+    const QString only = app.arguments().value(1);
+    QList<bool> logModes;
+    for (const bool on : {true, false})
+        if (only.isEmpty() || only == QLatin1String(on ? "on" : "off"))
+            logModes.append(on);
+    if (logModes.isEmpty()) {
+        out << "usage: bench_transfer [on|off]\n";
+        return 2;
+    }
     const QString bin = QCoreApplication::applicationDirPath();
     const LargestDefinition s(bin);
     const ParaDat& t = s.table;
@@ -81,23 +93,37 @@ int main(int argc, char** argv) {
                     exportFloor += WireMilliseconds(
                         protocol, {t.At(row, ComNo), wide, 'W', t.At(row, Default), {}}, baudIndex);
             }
-            const auto report = [&](const char* what, const Measured& m, double floorMs) {
+            const auto report = [&](const char* what, bool log, const Measured& m, double floorMs) {
                 failed += m.code != 0;
-                out << QStringLiteral("  %1 %2 %3: wall %4 ms, wire floor %5 ms, ratio %6; CPU "
-                                      "%7 % of wall%8\n")
+                out << QStringLiteral("  %1 %2 %3 log %4: wall %5 ms, wire floor %6 ms, ratio %7; "
+                                      "CPU %8 % of wall%9\n")
                            .arg(QLatin1String(what), -6)
                            .arg(name, -8)
                            .arg(baud, 5)
+                           .arg(QLatin1String(log ? "on " : "off"))
                            .arg(m.wallMs, 0, 'f', 0)
                            .arg(floorMs, 0, 'f', 0)
                            .arg(m.wallMs / floorMs, 0, 'f', 3)
                            .arg(100.0 * m.cpuMs / m.wallMs, 0, 'f', 1)
                            .arg(m.code == 0 ? QString() : QStringLiteral("; exit %1").arg(m.code));
+                return m.wallMs;
             };
-            report("import", RunCli(cli, selection + line + QStringList{"import", "-o", file}),
-                   importFloor);
-            report("export", RunCli(cli, line + QStringList{"export", file, "--all", "--eeprom"}),
-                   exportFloor);
+            const auto measure = [&](const char* what, const QStringList& args, double floorMs) {
+                QList<double> wall;
+                for (const bool log : logModes)
+                    wall.append(report(
+                        what, log,
+                        RunCli(cli, args + (log ? QStringList() : QStringList{"--no-line-log"})),
+                        floorMs));
+                if (wall.size() == 2)
+                    out << QStringLiteral("  %1 %2 %3 wall with the log / without: %4\n")
+                               .arg(QLatin1String(what), -6)
+                               .arg(name, -8)
+                               .arg(baud, 5)
+                               .arg(wall[0] / wall[1], 0, 'f', 3);
+            };
+            measure("import", selection + line + QStringList{"import", "-o", file}, importFloor);
+            measure("export", line + QStringList{"export", file, "--all", "--eeprom"}, exportFloor);
         }
     return failed ? 1 : 0;
 }

@@ -142,7 +142,9 @@ int main(int argc, char** argv) {
             ports = QStringList{demoPort};
     }
 
-    Detector detector(port, clock);
+    // Made before the start-up detection, so that its log shows the probes too.
+    CommLink link(port, clock, session.messenger, flags);
+    Detector detector(port, clock, &link.Log());
     const auto select = [&](bool forNew) {
         // Data that cannot be converted (message 68) sends the user back to
         // the selection, to choose another inverter.
@@ -174,7 +176,6 @@ int main(int argc, char** argv) {
         return 1;
     UseQtTranslations(paths.Identity().LangCode); // the language stays for the run
 
-    CommLink link(port, clock, session.messenger, flags);
     link.settings = LoadCommSettings(settings);
     FileTypeRegistration registration(
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),

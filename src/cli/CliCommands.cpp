@@ -69,6 +69,7 @@ const QString kUsageTail = QStringLiteral(
     "  --id N           address inverter number N (0..63)\n"
     "  --broadcast      address every inverter on the line\n"
     "  --timeout MS     reply time-out, 30..5000 ms\n"
+    "  --trace          write every exchange on the line to stderr as it happens\n"
     "\n"
     "Selection (default: the selection stored in the settings, else the first entries):\n"
     "  --type T         inverter type-form\n"
@@ -905,6 +906,7 @@ std::optional<int> Cli::OpenLink(const QCommandLineParser& parser, Session& s) {
         return Fail(error);
     s.link.settings = *settings;
     s.link.SetTable(&s.table);
+    ApplyLogOptions(parser, s.link.Log(), err_);
     if (s.link.OpenPort() != 0)
         return Fail(QStringLiteral("cannot open the port %1: %2")
                         .arg(settings->port.portName.isEmpty() ? QStringLiteral("(none)")

@@ -1,6 +1,9 @@
 #include "cli/LinkOptions.h"
 
+#include "comm/LineLog.h"
+
 #include <QCommandLineParser>
+#include <QTextStream>
 
 namespace vdk {
 
@@ -10,13 +13,23 @@ const QStringList kProtocols{QStringLiteral("inverter"), QStringLiteral("modbus"
 } // namespace
 
 QList<QCommandLineOption> LinkOptionList() {
+    QCommandLineOption noLog(QStringLiteral("no-line-log"), QString());
+    noLog.setFlags(QCommandLineOption::HiddenFromHelp);
     return {{QStringLiteral("port"), QString(), QStringLiteral("PATH")},
             {QStringLiteral("baud"), QString(), QStringLiteral("N")},
             {QStringLiteral("parity"), QString(), QStringLiteral("P")},
             {QStringLiteral("protocol"), QString(), QStringLiteral("P")},
             {QStringLiteral("id"), QString(), QStringLiteral("N")},
             {QStringLiteral("broadcast"), QString()},
-            {QStringLiteral("timeout"), QString(), QStringLiteral("MS")}};
+            {QStringLiteral("timeout"), QString(), QStringLiteral("MS")},
+            {QStringLiteral("trace"), QString()},
+            noLog};
+}
+
+void ApplyLogOptions(const QCommandLineParser& parser, LineLog& log, QTextStream& err) {
+    log.SetRecording(!parser.isSet(QStringLiteral("no-line-log")));
+    if (parser.isSet(QStringLiteral("trace")))
+        log.OnRecorded([&err](const LineRecord& r) { err << LineLog::Text(r) << Qt::endl; });
 }
 
 std::optional<CommSettings> LinkSettingsFrom(const QCommandLineParser& parser, CommSettings c,

@@ -41,46 +41,72 @@ bool CommIndicator::Update(qint64 now) {
 }
 
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
-                        int timeoutMs, int frameGapMs) {
+                        int timeoutMs, int frameGapMs, LineLog* log) {
     const bool modbus = protocol == Protocol::Modbus;
-    port.SendFrame(modbus ? EncodeModbusRequest(request) : EncodeInverterRequest(request));
+    LineRecord record = LineRecordOf(protocol, request);
+    record.request = modbus ? EncodeModbusRequest(request) : EncodeInverterRequest(request);
+    const qint64 sentUs = clock.Microseconds();
+    port.SendFrame(record.request);
     const int n = modbus ? ModbusReplyLength(request) : InverterReplyLength(request);
     const qint64 deadline = clock.Milliseconds() + timeoutMs;
     ExchangeResult result;
     QByteArray reply;
+    bool exception = false; // a MODBUS slave's refusal, told by its second byte
+    int length = n;
     for (;;) {
         // What cannot begin this request's reply is a late answer to an
         // earlier one, or noise: it is passed over, and the wait goes on.
         qsizetype start = 0;
-        while (start < reply.size() &&
-               !BeginsReplyTo(protocol, request, QByteArrayView(reply).sliced(start)))
+        const QByteArrayView view(reply);
+        while (start < reply.size() && !BeginsReplyTo(protocol, request, view.sliced(start)) &&
+               !(modbus && BeginsModbusException(request, view.sliced(start))))
             ++start;
         reply.remove(0, start);
-        const int missing = n - int(reply.size());
-        if (missing <= 0)
+        exception = modbus && reply.size() >= 2 && BeginsModbusException(request, reply);
+        length = exception ? kModbusExceptionLength : n;
+        const int missing = length - int(reply.size());
+        if (result.timedOut || missing <= 0)
             break;
-        const QByteArray more =
-            port.WaitForBytes(missing, deadline) >= missing ? port.ReadWaiting() : QByteArray();
-        if (more.isEmpty()) {
-            result.timedOut = true;
-            break;
-        }
+        // Until its second byte, a MODBUS reply may yet be the shorter exception.
+        const int wanted = modbus && reply.size() < 2
+                               ? std::min(missing, kModbusExceptionLength - int(reply.size()))
+                               : missing;
+        const bool inTime = port.WaitForBytes(wanted, deadline) >= wanted;
+        // Bytes that come too late are no answer, but the log shows them.
+        const QByteArray more = port.ReadWaiting();
+        record.reply += more;
         reply += more;
+        result.timedOut = !inTime || more.isEmpty();
     }
-    if (!result.timedOut) {
-        // The silent interval counts from the reply's last byte.
-        const qint64 replyEnd = clock.Microseconds();
-        const bool checked = modbus ? CheckModbusReply(reply, n) : CheckInverterReply(reply, n);
+    const qint64 endUs = clock.Microseconds();
+    if (result.timedOut) {
+        record.verdict = !reply.isEmpty() && reply.size() < length ? LineVerdict::ShortReply
+                                                                   : LineVerdict::NoReply;
+    } else {
+        const bool checked =
+            modbus ? CheckModbusReply(reply, length) : CheckInverterReply(reply, n);
         // The panel block's checksum is not reliable on every inverter; the
         // key pad's own read of it insists.
-        result.ok = checked || (IsFc10(request.comNo) && !request.panel);
+        result.ok = !exception && (checked || (IsFc10(request.comNo) && !request.panel));
+        record.verdict = checked || result.ok ? LineVerdict::Answered
+                         : modbus             ? LineVerdict::CrcFailure
+                                              : LineVerdict::ChecksumFailure;
+        if (checked && exception) {
+            record.verdict = LineVerdict::Exception;
+            record.exceptionCode = quint8(reply[2]);
+        }
         if (modbus) {
-            clock.SleepUntilMicroseconds(replyEnd + frameGapMs * 1000 + kGapMarginUs);
+            // The silent interval counts from the reply's last byte.
+            clock.SleepUntilMicroseconds(endUs + frameGapMs * 1000 + kGapMarginUs);
             // A read reply names no register: a second frame on its heels
             // means one of the two answered an earlier request, and nothing
             // tells which.
-            if (request.command == 'R' && (reply.size() > n || port.WaitingCount() > 0))
+            if (result.ok && request.command == 'R' &&
+                (reply.size() > n || port.WaitingCount() > 0)) {
                 result.ok = false;
+                record.verdict = LineVerdict::Ambiguous;
+                record.reply += port.ReadWaiting();
+            }
         }
         if (result.ok && request.panel) {
             result.panel = PanelData(protocol, reply, n);
@@ -89,11 +115,19 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
             result.value =
                 modbus ? DecodeModbusReply(reply, error) : DecodeInverterReply(reply, request);
             result.ok = !error;
+            if (error)
+                record.verdict = LineVerdict::Ambiguous;
         }
     }
     port.ReleaseLine();
     if (!result.ok)
         result.value = 0;
+    if (log) {
+        record.time = sentUs / 100;
+        record.roundTrip = qint32((endUs - sentUs) / 100);
+        record.value = result.value;
+        log->Record(std::move(record));
+    }
     return result;
 }
 
@@ -158,17 +192,20 @@ TransactResult CommLink::Transact(int row, const QString& valueText, QStringView
     const bool known = table_ && row >= 0 && row < table_->Count() && !command.isEmpty();
     // A value the parameter cannot hold whole is never sent (no 0, no low
     // bits); the exchange fails, but the link is not at fault.
-    if (known && command.front().toUpper() != QLatin1Char('R') && !Fits(row, valueText))
+    if (known && command.front().toUpper() != QLatin1Char('R') && !Fits(row, valueText)) {
+        LineRecord refused = LineRecordOf(settings.protocol, RequestFor(row, valueText, command));
+        refused.time = clock_.Microseconds() / 100;
+        refused.verdict = LineVerdict::Refused;
+        log_.Record(std::move(refused));
         return failed(TransactResult::NotWhole);
+    }
     indicator.ExchangeStarted(clock_.Milliseconds());
     // A row that is not there, or a closed port, is a failed exchange.
     if (!known || !port_.IsOpen()) {
         indicator.Failed();
         return failed(known ? TransactResult::NoPort : TransactResult::NoParameter);
     }
-    const Request request{table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
-                          char(command.front().toUpper().unicode()), valueText, settings.Address()};
-    const ExchangeResult r = Run(request, settings.delay);
+    const ExchangeResult r = Run(RequestFor(row, valueText, command), settings.delay);
     if (!r.ok) {
         indicator.Failed();
         return failed(r.timedOut ? TransactResult::NoAnswer : TransactResult::BadReply);
@@ -196,6 +233,11 @@ std::optional<QByteArray> CommLink::ReadPanel() {
     return r.panel;
 }
 
+Request CommLink::RequestFor(int row, const QString& valueText, QStringView command) const {
+    return {table_->At(row, ComNo), table_->At(row, Byte) == QLatin1String("4"),
+            char(command.front().toUpper().unicode()), valueText, settings.Address()};
+}
+
 // A late reply to an earlier read would pass for this read's reply in
 // MODBUS: the line is heard out first.
 ExchangeResult CommLink::Run(const Request& request, int timeoutMs) {
@@ -206,7 +248,7 @@ ExchangeResult CommLink::Run(const Request& request, int timeoutMs) {
         lateUntil_ = -1;
     }
     const ExchangeResult r =
-        Exchange(port_, clock_, settings.protocol, request, timeoutMs, frameGap);
+        Exchange(port_, clock_, settings.protocol, request, timeoutMs, frameGap, &log_);
     if (r.timedOut)
         lateUntil_ = clock_.Milliseconds() + timeoutMs;
     return r;

@@ -2,6 +2,7 @@
 
 #include "comm/CommSettings.h"
 #include "comm/FrameCodec.h"
+#include "comm/LineLog.h"
 
 #include <QString>
 #include <functional>
@@ -46,7 +47,7 @@ private:
 // reply counts when its n bytes are there no later than the time-out after the
 // request has left; bytes that cannot begin this request's reply are passed
 // over. After a complete MODBUS reply more than the frame gap is kept, counted
-// from the reply's last byte.
+// from the reply's last byte. Recorded in `log` when one is given.
 struct ExchangeResult {
     bool ok = false;
     bool timedOut = false; // no reply to this request by the time-out
@@ -55,7 +56,7 @@ struct ExchangeResult {
 };
 constexpr qint64 kGapMarginUs = 10; // "more than the frame gap"
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
-                        int timeoutMs, int frameGapMs);
+                        int timeoutMs, int frameGapMs, LineLog* log = nullptr);
 
 // After a time-out a late reply may still be on its way, and a MODBUS read
 // reply names no register: it would pass for the answer to the next read.
@@ -151,11 +152,15 @@ public:
     // type-form and capacity of the catalogue.
     void InverterTypeCheck(const Catalogue& catalogue, const InverterIdentity& loaded);
 
+    // Every exchange of this link, and every write refused before sending.
+    LineLog& Log() { return log_; }
+
     CommSettings settings;
     CommIndicator indicator;
 
 private:
     void EnableCommands(bool on);
+    Request RequestFor(int row, const QString& valueText, QStringView command) const;
     ExchangeResult Run(const Request& request, int timeoutMs);
     TransactResult Exchanged(TransactResult result);
     void IndicatorChanged();
@@ -173,6 +178,7 @@ private:
     bool errorFlag_ = false;
     bool portFailed_ = false; // the last opening failed (message 3 was shown)
     qint64 lateUntil_ = -1;   // a late reply may come until then (ms)
+    LineLog log_;
 };
 
 } // namespace vdk

@@ -54,7 +54,7 @@ std::optional<qint16> Detector::Ask(Protocol protocol, const QString& comNo, cha
                                     const QString& value) {
     const Request request{comNo, false, command, value, Addressing{}};
     const ExchangeResult r =
-        Exchange(port_, clock_, protocol, request, kProbeTimeoutMs, FrameGap(baudIndex_));
+        Exchange(port_, clock_, protocol, request, kProbeTimeoutMs, FrameGap(baudIndex_), log_);
     if (!r.ok)
         return std::nullopt;
     return qint16(quint16(r.value));

@@ -10,6 +10,7 @@ namespace vdk {
 
 class Catalogue;
 class Clock;
+class LineLog;
 class SerialPort;
 
 // Line settings an inverter answered at.
@@ -32,12 +33,14 @@ struct Identity {
 
 // Finds the port, line settings and protocol at which an inverter answers, and
 // asks it what it is. Every exchange is a probe of its own: no inverter number,
-// a 200 ms time-out, the MODBUS frame gap after a reply.
+// a 200 ms time-out, the MODBUS frame gap after a reply. Probes are recorded
+// in `log` when one is given (the link's, so one log shows the whole line).
 class Detector {
 public:
     static constexpr int kProbeTimeoutMs = 200;
 
-    Detector(SerialPort& port, Clock& clock) : port_(port), clock_(clock) {}
+    Detector(SerialPort& port, Clock& clock, LineLog* log = nullptr)
+        : port_(port), clock_(clock), log_(log) {}
 
     // The candidates that open exclusively; each is closed again at once.
     QStringList UsablePorts(const QStringList& candidates);
@@ -62,6 +65,7 @@ private:
 
     SerialPort& port_;
     Clock& clock_;
+    LineLog* log_;
     int baudIndex_ = 3;
 };
 

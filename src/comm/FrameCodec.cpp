@@ -158,6 +158,13 @@ bool BeginsReplyTo(Protocol protocol, const Request& request, QByteArrayView byt
     return true;
 }
 
+bool BeginsModbusException(const Request& request, QByteArrayView bytes) {
+    const QList<int> head = ReplyHead(Protocol::Modbus, request);
+    if (bytes.isEmpty() || (head[0] >= 0 && head[0] != quint8(bytes[0])))
+        return false;
+    return bytes.size() < 2 || quint8(bytes[1]) == (head[1] | 0x80);
+}
+
 QByteArray EncodeModbusRequest(const Request& r) {
     QByteArray frame;
     switch (r.addressing.mode) {

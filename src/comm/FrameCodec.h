@@ -65,6 +65,12 @@ bool BeginsReplyTo(Protocol protocol, const Request& request, QByteArrayView byt
 QByteArray EncodeModbusRequest(const Request& request);
 int ModbusReplyLength(const Request& request);
 bool CheckModbusReply(const QByteArray& reply, int n);
+// A MODBUS exception reply: the address, the request's function with its
+// high bit set, the exception code and the CRC.
+constexpr int kModbusExceptionLength = 5;
+// Whether `bytes` can begin an exception reply to `request`: the address as
+// its answer would carry it, then the function with the high bit set.
+bool BeginsModbusException(const Request& request, QByteArrayView bytes);
 // Sets `error` for a function code other than 03 or 06.
 quint32 DecodeModbusReply(const QByteArray& reply, bool& error);
 
