@@ -904,6 +904,14 @@ std::optional<int> Cli::OpenLink(const QCommandLineParser& parser, Session& s) {
     const auto settings = LinkSettingsFrom(parser, LoadCommSettings(s.settings), error);
     if (!settings)
         return Fail(error);
+    // Every inverter on the line takes a broadcast write: only a broadcast
+    // spelled out on this command line means it.
+    if (settings->douhou) {
+        if (!parser.isSet(QStringLiteral("broadcast")))
+            return Fail(QStringLiteral("the settings address every inverter on the line "
+                                       "(Broadcast): give --broadcast to mean it, or --id N"));
+        s.link.ConfirmBroadcast();
+    }
     s.link.settings = *settings;
     s.link.SetTable(&s.table);
     ApplyLogOptions(parser, s.link.Log(), err_);
@@ -1341,7 +1349,8 @@ int Cli::Detect(const QCommandLineParser& parser, Session& s) {
     const auto settings = LinkSettingsFrom(parser, LoadCommSettings(s.settings), error);
     if (!settings)
         return Fail(error);
-    Detector detector(s.port, s.clock);
+    Detector detector(s.port, s.clock, &s.link.Log());
+    ApplyLogOptions(parser, s.link.Log(), err_);
     const QStringList candidates = parser.isSet(QStringLiteral("port"))
                                        ? QStringList{settings->port.portName}
                                        : QtSerialPort::AvailablePorts();

@@ -162,6 +162,13 @@ bool FitsParameter(const QString& valueText, bool fourBytesOnWire) {
 CommLink::CommLink(SerialPort& port, Clock& clock, Messenger& messenger, ProgramFlags& flags)
     : port_(port), clock_(clock), messenger_(messenger), flags_(flags) {}
 
+bool CommLink::MayWrite() {
+    if (!settings.douhou || broadcastConfirmed_)
+        return true;
+    broadcastConfirmed_ = confirmBroadcast && confirmBroadcast();
+    return broadcastConfirmed_;
+}
+
 void CommLink::EnableCommands(bool on) {
     commandsOn_ = on;
     if (commandsEnabled_)
@@ -192,7 +199,10 @@ TransactResult CommLink::Transact(int row, const QString& valueText, QStringView
     const bool known = table_ && row >= 0 && row < table_->Count() && !command.isEmpty();
     // A value the parameter cannot hold whole is never sent (no 0, no low
     // bits); the exchange fails, but the link is not at fault.
-    if (known && command.front().toUpper() != QLatin1Char('R') && !Fits(row, valueText)) {
+    const bool write = known && command.front().toUpper() != QLatin1Char('R');
+    if (write && !MayWrite())
+        return failed(TransactResult::Declined);
+    if (write && !Fits(row, valueText)) {
         LineRecord refused = LineRecordOf(settings.protocol, RequestFor(row, valueText, command));
         refused.time = clock_.Microseconds() / 100;
         refused.verdict = LineVerdict::Refused;

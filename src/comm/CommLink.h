@@ -83,6 +83,7 @@ struct TransactResult {
         NoPort,      // the port is not open
         NoAnswer,    // no reply to this request by the time-out
         BadReply,    // the inverter refused, or the reply was not its answer
+        Declined,    // a write to every inverter on the line that was not confirmed
     };
     Failure failure = None;
     quint32 value = 0;
@@ -146,6 +147,14 @@ public:
     // parameter's low limit is negative in `values`; four bytes travel only
     // in the inverter protocol.
     qint64 RawOf(int row, quint32 reply, const UPara& values) const;
+    // With "Broadcast" every inverter on the line takes every write. Before
+    // the first write of a run of the program `confirmBroadcast` is asked
+    // once; until it says yes, no write goes out on a broadcast line. True
+    // when writes may go out.
+    bool MayWrite();
+    std::function<bool()> confirmBroadcast;
+    // A broadcast spelled out (on the command line) needs no question.
+    void ConfirmBroadcast() { broadcastConfirmed_ = true; }
     // Whether `valueText` can be sent to parameter `row` whole.
     bool Fits(int row, const QString& valueText) const;
     // Warns (messages 75 to 79) when the inverter on the line is not the loaded
@@ -177,7 +186,8 @@ private:
     bool commandsOn_ = false;
     bool errorFlag_ = false;
     bool portFailed_ = false; // the last opening failed (message 3 was shown)
-    qint64 lateUntil_ = -1;   // a late reply may come until then (ms)
+    bool broadcastConfirmed_ = false;
+    qint64 lateUntil_ = -1; // a late reply may come until then (ms)
     LineLog log_;
 };
 

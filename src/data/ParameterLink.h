@@ -13,6 +13,8 @@ public:
     virtual ~ParameterLink() = default;
     // Whether the inverter answers the communication check.
     virtual bool Ready() = 0;
+    // Whether writes may go out now (a broadcast line asks once first).
+    virtual bool MayWrite() { return true; }
     // Reads parameter `param` into the value table; false when the read
     // failed, and then the table keeps its value.
     virtual bool Read(int param) = 0;

@@ -285,7 +285,7 @@ void TableEditor::TypedExport() {
         ShowClamped(r, entry->range.value);
         return; // nothing is sent; the entry goes on
     }
-    if (!LinkReady())
+    if (!LinkReady() || !link_->MayWrite())
         return;
     if (table_.WriteProtected(r)) {
         messenger_.Show(kMsgWriteProtected, MsgIcon::Stop);
@@ -302,7 +302,7 @@ void TableEditor::TypedExport() {
 
 // Each marked row sends the value the table holds, not its rounded display.
 void TableEditor::MarkedExport(const Selection& s) {
-    if (!LinkReady()) {
+    if (!LinkReady() || !link_->MayWrite()) {
         ClearCurrentMark();
         return;
     }

@@ -170,6 +170,8 @@ void KeyPadSession::ReleaseHeldKeys() {
 }
 
 void KeyPadSession::Press(Key key) {
+    if (!link_.MayWrite())
+        return;
     lastKey_ = key;
     Write(kKeyWord, 0);
     pending_[key] = true;
@@ -287,7 +289,7 @@ void KeyPadSession::FcEscape() {
 }
 
 void KeyPadSession::FcEnter() {
-    if (!fcMode_ || entry_.isEmpty())
+    if (!fcMode_ || entry_.isEmpty() || !link_.MayWrite())
         return;
     QString text;
     for (const QChar c : std::as_const(entry_)) {

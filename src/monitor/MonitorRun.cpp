@@ -111,7 +111,7 @@ void MonitorRun::Checks(const MonitorRunConfig& config, bool erroneous, MonitorR
 }
 
 void MonitorRun::RequestDriveKey(bool run) {
-    if (!running_)
+    if (!running_ || !link_.MayWrite())
         return;
     link_.WriteRam(u"FA11", 0);
     (run ? runKey_ : stopKey_) = true;

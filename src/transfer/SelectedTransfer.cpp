@@ -9,6 +9,10 @@ namespace vdk {
 SelectedTransfer::SelectedTransfer(ParaDat& table, UPara& values, CommLink& link)
     : table_(table), values_(values), link_(link) {}
 
+bool SelectedTransfer::MayWrite() {
+    return link_.MayWrite();
+}
+
 bool SelectedTransfer::Ready() {
     return link_.CommunicationCheck();
 }

@@ -16,6 +16,7 @@ public:
     SelectedTransfer(ParaDat& table, UPara& values, CommLink& link);
 
     bool Ready() override;
+    bool MayWrite() override;
     bool Read(int param) override;
     QString Write(int param, const QString& rawText, bool eeprom) override;
 

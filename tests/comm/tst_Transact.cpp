@@ -70,6 +70,7 @@ private Q_SLOTS:
     void maintenanceAccess_data();
     void maintenanceAccess();
     void indicator();
+    void broadcastWritesAskOnce();
     void communicationCheck_data();
     void communicationCheck();
     void inverterTypeCheck_data();
@@ -306,6 +307,32 @@ void TestTransact::maintenanceAccess() {
             ? QList<QByteArray>{}
             : QList<QByteArray>{EncodeInverterRequest(Request{"FB91", false, 'P', written, {}})};
     QCOMPARE(l.port.sent, frames);
+}
+
+// On a broadcast line the first write asks: No sends nothing and asks again
+// next time, Yes holds for the rest of the run. Reads never ask, nor does a
+// line that addresses one inverter.
+void TestTransact::broadcastWritesAskOnce() {
+    int asked = 0;
+    QList<bool> answers{false, true};
+    Link l;
+    l.link.settings.douhou = true;
+    l.link.confirmBroadcast = [&] { return answers.value(asked++); };
+    l.link.Transact(0, QString(), u"R");
+    QCOMPARE(asked, 0);
+    const qsizetype reads = l.port.sent.size();
+    QCOMPARE(l.link.Transact(0, "600", u"P").failure, TransactResult::Declined);
+    QCOMPARE(l.port.sent.size(), reads);
+    l.link.Transact(0, "600", u"P");
+    l.link.Transact(0, "601", u"W");
+    QCOMPARE(asked, 2);
+    QCOMPARE(l.port.sent.size(), reads + 2);
+
+    Link one;
+    one.link.confirmBroadcast = [&] { return ++asked, false; };
+    one.link.Transact(0, "600", u"P");
+    QCOMPARE(asked, 2);
+    QCOMPARE(one.port.sent.size(), 1);
 }
 
 void TestTransact::indicator() {

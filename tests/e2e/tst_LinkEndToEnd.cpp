@@ -242,6 +242,13 @@ void TestLinkEndToEnd::reviewSnapshotAndDiff() {
     QVERIFY2(r.out.contains("F003:      60.00 ,     50.00  (Base frequency 1)"), qPrintable(r.out));
     QCOMPARE(Cli(link + QStringList{"diff", backup, backup}).code, 0);
     QCOMPARE(Cli(link + QStringList{"diff", app.Path("none.vdk"), backup}).code, 2);
+
+    // A broadcast that only the settings select is refused before the line.
+    app.Write("VDK330Q.ini", "[Comms]\r\nDouhou=1\r\n");
+    r = Cli(link + QStringList{"write", "0002", "5000"});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("give --broadcast to mean it"), qPrintable(r.err));
+    QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).code, 2);
 }
 
 // Lost and damaged replies: the run goes on, lists what failed, exits 1.

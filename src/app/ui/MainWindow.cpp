@@ -9,6 +9,7 @@
 #include "base/ProgramFlags.h"
 #include "base/ui/HelpWindow.h"
 #include "comm/CommLink.h"
+#include "comm/ui/LineLogWindow.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
 #include "data/ParameterFile.h"
@@ -137,6 +138,19 @@ ReportWindow::Context ReportContextOf(const MainWindow::Parts& p, bool autoSave)
 
 MainWindow::MainWindow(Parts parts, QWidget* parent) : QMainWindow(parent), p_(std::move(parts)) {
     page_.Load(p_.settings);
+    p_.link.confirmBroadcast = [this] {
+        const auto text = [this](const char* key, const char* def) {
+            return p_.session.texts.LangText(QStringLiteral("Broadcast"), QLatin1String(key),
+                                             QString::fromLatin1(def));
+        };
+        return p_.session.messenger.ShowText(
+                   kMsgCaption,
+                   text("Ask", "\"Broadcast\" is selected in the RS-232C setup: every inverter "
+                               "on the line will take this write and every write after it.") +
+                       QStringLiteral("\n\n") +
+                       text("Question", "Write to all inverters on the line?"),
+                   MsgIcon::Exclamation, MsgButtons::YesNo) == Answer::Yes;
+    };
     BuildCommands();
     for (QLabel*& field : status_) {
         field = new QLabel(this);
@@ -280,7 +294,8 @@ const Item kItems[] = {
      {},
      "\u2699",
      false},
-    {C::Maintenance, 4, "Menu52", "Maintenance Mode", nullptr, nullptr, {}, nullptr, true},
+    {C::Maintenance, 4, "Menu52", "Maintenance Mode", nullptr, nullptr, {}, nullptr, false},
+    {C::LineLog, 4, "Menu53", "Line Log", nullptr, nullptr, {}, nullptr, true},
     {C::Contents, 5, "Menu61", "Contents", "ToolB20", "Help", {}, "?", false},
     {C::About, 5, "Menu62", "About", nullptr, nullptr, {}, nullptr, false},
 };
@@ -619,6 +634,8 @@ void MainWindow::Run(Command command) {
         return PageSetupCommand();
     case C::Print:
         return PreviewAndPrint();
+    case C::LineLog:
+        return ShowLineLog();
     case C::Options:
         OtherWindowActivated();
         if (p_.optionsDialog)
@@ -665,6 +682,8 @@ void MainWindow::Transfer(Command command, TransferMode mode) {
 
 void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& restoring) {
     OtherWindowActivated();
+    if (mode == TransferMode::Export && !p_.link.MayWrite())
+        return;
     TransferSetup setup = TransferSetup::From(p_.options, p_.flags.MainteFlag);
     if (!restoring.isEmpty()) {
         setup.review = true;
@@ -747,6 +766,19 @@ void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const
             *error = QDir::toNativeSeparators(store.Folder()) + QStringLiteral("\n") + *error;
         return saved.has_value();
     };
+}
+
+void MainWindow::ShowLineLog() {
+    OtherWindowActivated();
+    if (!lineLog_) {
+        lineLog_ = new LineLogWindow(p_.link.Log(), p_.session.messenger, p_.session.texts, this);
+        lineLog_->setWindowFlag(Qt::Window);
+        lineLog_->setAttribute(Qt::WA_DeleteOnClose);
+        lineLog_->saveFolder = p_.paths.AppDir;
+    }
+    lineLog_->show();
+    lineLog_->raise();
+    lineLog_->activateWindow();
 }
 
 // The chosen snapshot goes back through the reviewed export; the table's own

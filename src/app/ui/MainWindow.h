@@ -6,6 +6,7 @@
 #include "transfer/TransferRun.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <map>
@@ -28,6 +29,7 @@ class IniFile;
 class ParameterTable;
 class ParameterWindow;
 class ResultReport;
+class LineLogWindow;
 class SelectedTransfer;
 struct EnvironmentOptions;
 struct ProgramFlags;
@@ -59,6 +61,7 @@ public:
         Monitor,
         Options,
         Maintenance,
+        LineLog,
         Contents,
         About,
         CommunicationCheck
@@ -150,6 +153,8 @@ private:
     void GuardExport(TransferRun& run, const TransferSetup& setup, const UPara& values,
                      const QString& exported, QWidget* over);
     void RestoreSnapshot();
+    // The line log window, made on first use and kept.
+    void ShowLineLog();
     // The table against a parameter file, or against the shipment values.
     void CompareWithFile(bool defaults);
     // The result report window, modal.
@@ -160,6 +165,7 @@ private:
     std::unique_ptr<ParameterTable> table_;
     PageSetup page_;
     std::unique_ptr<SelectedTransfer> selected_;
+    QPointer<LineLogWindow> lineLog_;
     std::unique_ptr<TableEditor> editor_;
     ParameterWindow* tableWindow_ = nullptr;
     QList<QMenu*> menus_;
