@@ -497,6 +497,22 @@ void TestMainWindow::exportReviewedAndRestored() {
         QCOMPARE(m.f.dialogs.Numbers().last(), 10); // another type-form: nothing compared
         QCOMPARE(driver.reports.size(), 1);
     }
+    // On a broadcast line the export asks first: No writes nothing, Yes
+    // holds for the rest of the run.
+    m.line.link.settings.douhou = true;
+    values.At(0, UPara::Value) = "300";
+    m.f.dialogs.answers.enqueue(Answer::No);
+    const qsizetype asked = m.f.dialogs.messages.size();
+    m.window.Run(C::Export);
+    QCOMPARE(m.f.dialogs.messages.size(), asked + 1);
+    QVERIFY(m.f.dialogs.messages.last().text.contains("every inverter on the line"));
+    QCOMPARE(m.line.Ram("0000"), 123);
+    {
+        ModalDriver driver;
+        m.window.Run(C::Export);
+        QCOMPARE(driver.reviewed, 1);
+    }
+    QCOMPARE(m.f.dialogs.messages.size(), asked + 2);
 }
 
 // The report shows the language file's list as read; without a list,
