@@ -8,6 +8,7 @@
 #include "base/Mnemonics.h"
 #include "base/ProgramFlags.h"
 #include "base/ui/HelpWindow.h"
+#include "base/ui/ScreenPlacement.h"
 #include "comm/CommLink.h"
 #include "comm/ui/LineLogWindow.h"
 #include "data/Catalogue.h"
@@ -775,6 +776,13 @@ void MainWindow::ShowLineLog() {
         lineLog_->setWindowFlag(Qt::Window);
         lineLog_->setAttribute(Qt::WA_DeleteOnClose);
         lineLog_->saveFolder = p_.paths.AppDir;
+        // Beside the table, wholly on the screen, like every window it opens.
+        const QRect frame = frameGeometry();
+        if (const QScreen* screen = this->screen())
+            lineLog_->move(
+                FitOnScreen(QRect(frame.topLeft() + QPoint(frame.width() / 4, frame.height() / 3),
+                                  lineLog_->frameSize()),
+                            screen->availableGeometry()));
     }
     lineLog_->show();
     lineLog_->raise();

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -43,6 +44,8 @@ LineLogWindow::LineLogWindow(LineLog& log, Messenger& messenger, const LanguageT
     table_->setModel(&model_);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
+    table_->setWordWrap(false);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 6);
     table_->horizontalHeader()->setStretchLastSection(true);
     pause_ = new QPushButton(Text("Pause", QStringLiteral("Pause")), this);
     pause_->setCheckable(true);
@@ -60,6 +63,18 @@ LineLogWindow::LineLogWindow(LineLog& log, Messenger& messenger, const LanguageT
                                LineLog::VerdictText(v)),
                           int(v));
     status_ = new QLabel(this);
+    // Each column as wide as its heading or its widest verdict, so that no
+    // cell is cut and the bytes keep the room that is left.
+    const QFontMetrics metrics = table_->fontMetrics();
+    for (int c = 0; c < LineLog::ColumnCount; ++c)
+        table_->setColumnWidth(c, metrics.horizontalAdvance(headers[c]) + 24);
+    int verdictWidth = 0;
+    for (int i = 0; i < verdict_->count(); ++i)
+        verdictWidth = std::max(verdictWidth, metrics.horizontalAdvance(verdict_->itemText(i)));
+    table_->setColumnWidth(LineLog::Verdict, verdictWidth + 24);
+    // A request is at most ten bytes in either protocol.
+    table_->setColumnWidth(LineLog::RequestBytes,
+                           metrics.horizontalAdvance(QStringLiteral("00 ").repeated(10)) + 16);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(pause_);
@@ -72,7 +87,7 @@ LineLogWindow::LineLogWindow(LineLog& log, Messenger& messenger, const LanguageT
     layout->addLayout(bar);
     layout->addWidget(table_);
     layout->addWidget(status_);
-    resize(900, 400);
+    resize(1200, 420);
 
     connect(pause_, &QPushButton::toggled, this, [this](bool on) { model_.SetPaused(on); });
     connect(clear_, &QPushButton::clicked, this, [this] {
