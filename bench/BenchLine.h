@@ -10,10 +10,25 @@
 #include "settings/LanguageTexts.h"
 #include "settings/Messenger.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <sys/resource.h>
 
 namespace vdk {
+
+// Copies a folder tree (the program's data, say) to `to`.
+inline void CopyFolder(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    for (const QFileInfo& entry :
+         QDir(from).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        const QString target = QDir(to).filePath(entry.fileName());
+        if (entry.isDir())
+            CopyFolder(entry.filePath(), target);
+        else
+            QFile::copy(entry.filePath(), target);
+    }
+}
 
 // CPU seconds of this process, or of its ended children.
 inline double CpuSeconds(int who = RUSAGE_SELF) {

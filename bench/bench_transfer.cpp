@@ -6,7 +6,9 @@
 //
 // Each run is made with the line log recording (as the program always does)
 // and without it (--no-line-log), and the ratio of the two wall times is
-// shown; "on" or "off" makes only those runs.
+// shown; "on" or "off" makes only those runs. "export" writes without a
+// snapshot; "snap" is the export as it runs by default, reading every
+// parameter it writes first and saving the snapshot.
 // Wall time of the command (start-up included) is compared with the wire
 // floor of its exchanges: the communication check, then one read (import) or
 // one write (export, every writable parameter) per parameter. CPU time is the
@@ -62,6 +64,11 @@ int main(int argc, char** argv) {
                .arg(t.NormalLastRow() + 1);
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("set.vdk"));
+    // The program's data beside a snapshot folder that goes with the run.
+    QTemporaryDir appDir;
+    for (const char* folder : {"dat", "lng"})
+        CopyFolder(bin + QLatin1Char('/') + QLatin1String(folder),
+                   appDir.filePath(QLatin1String(folder)));
     int failed = 0;
     for (const int baudIndex : {3, 5})
         for (const Protocol protocol : {Protocol::Inverter, Protocol::Modbus}) {
@@ -85,13 +92,17 @@ int main(int argc, char** argv) {
             double importFloor =
                 WireMilliseconds(protocol, {t.At(check, ComNo), false, 'R', {}, {}}, baudIndex);
             double exportFloor = importFloor;
+            double snapshotFloor = 0; // the reads before the writes
             for (int row = 0; row <= t.NormalLastRow(); ++row) {
                 const bool wide = t.At(row, Byte) == u"4";
-                importFloor +=
+                const double read =
                     WireMilliseconds(protocol, {t.At(row, ComNo), wide, 'R', {}, {}}, baudIndex);
-                if (t.At(row, Flag) != u"1")
+                importFloor += read;
+                if (t.At(row, Flag) != u"1") {
+                    snapshotFloor += read;
                     exportFloor += WireMilliseconds(
                         protocol, {t.At(row, ComNo), wide, 'W', t.At(row, Default), {}}, baudIndex);
+                }
             }
             const auto report = [&](const char* what, bool log, const Measured& m, double floorMs) {
                 failed += m.code != 0;
@@ -123,7 +134,12 @@ int main(int argc, char** argv) {
                                .arg(wall[0] / wall[1], 0, 'f', 3);
             };
             measure("import", selection + line + QStringList{"import", "-o", file}, importFloor);
-            measure("export", line + QStringList{"export", file, "--all", "--eeprom"}, exportFloor);
+            const QStringList exportArgs = line + QStringList{"export", file, "--all", "--eeprom"};
+            measure("export", exportArgs + QStringList{"--no-snapshot"}, exportFloor);
+            // The snapshot reads every parameter to be written first, into a
+            // folder of its own.
+            measure("snap", QStringList{"--appdir", appDir.path()} + exportArgs,
+                    exportFloor + snapshotFloor);
         }
     return failed ? 1 : 0;
 }
