@@ -244,9 +244,15 @@ void TestExportReview::snapshotStore() {
 // units, and what one side holds alone, unknown numbers too.
 void TestExportReview::fileComparison() {
     Run r;
+    const auto lines = [](std::initializer_list<std::pair<const char*, const char*>> values) {
+        QList<ParameterLine> list;
+        for (const auto& [comNo, value] : values)
+            list.append({comNo, value, "0", "0"});
+        return list;
+    };
     ParameterFile a, b;
-    a.lines = {{"0000", "650"}, {"0001", "300"}, {"0004", "4"}, {"0099", "1"}};
-    b.lines = {{"0000", "600"}, {"0001", "300"}, {"0006", "-5"}};
+    a.lines = lines({{"0000", "650"}, {"0001", "300"}, {"0004", "4"}, {"0099", "1"}});
+    b.lines = lines({{"0000", "600"}, {"0001", "300"}, {"0006", "-5"}});
     b.lines.append({"0004", "0", "0", "0", true}); // unread: holds no value
     const FileComparison files =
         CompareSides(r.f.table, ComparedSide::OfFile(r.f.table, a, "File A", "a.vdk"),
