@@ -707,7 +707,7 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
                                                            QStringLiteral("Untitled"),
                                                            QStringLiteral("the table")))
                         : restoring,
-                    &bar);
+                    !restoring.isEmpty(), &bar);
     if (setup.checkType)
         bar.typeCheck = [this] {
             p_.link.InverterTypeCheck(Catalogue(p_.paths), p_.paths.Identity());
@@ -742,13 +742,13 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
 }
 
 void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const UPara& values,
-                             const QString& exported, QWidget* over) {
+                             const QString& exported, bool restoring, QWidget* over) {
     AppSession& s = p_.session;
     run.guard.review = setup.review;
-    run.guard.choose = [this, &values, over](ExportReview& review) {
+    run.guard.choose = [this, &values, over, restoring](ExportReview& review) {
         AppSession& s = p_.session;
         ReviewWindow window({review, s.table, values, ReportTexts::From(s.texts).maintenance,
-                             p_.flags.MainteFlag, table_->decimalComma},
+                             p_.flags.MainteFlag, table_->decimalComma, restoring},
                             s.texts, over);
         return window.exec() == QDialog::Accepted;
     };

@@ -151,7 +151,7 @@ private:
     void RunTransfer(TransferMode mode, UPara& values, const QString& restoring = {});
     // An export reads back first: the review and the snapshot.
     void GuardExport(TransferRun& run, const TransferSetup& setup, const UPara& values,
-                     const QString& exported, QWidget* over);
+                     const QString& exported, bool restoring, QWidget* over);
     void RestoreSnapshot();
     // The line log window, made on first use and kept.
     void ShowLineLog();

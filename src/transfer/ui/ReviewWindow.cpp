@@ -37,7 +37,8 @@ ReviewWindow::ReviewWindow(Sources sources, const LanguageTexts& texts, QWidget*
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
     list_->setHeaderLabels({text("Column1", "Title"), text("Column2", "Name"),
-                            text("Column3", "Inverter"), text("Column4", "VDK330Q"),
+                            text("Column3", "Inverter"),
+                            s_.snapshot ? text("Column6", "Snapshot") : text("Column4", "VDK330Q"),
                             text("Column5", "Unit")});
     const QList<int> differences = s_.review.Differences();
     for (int index : differences) {

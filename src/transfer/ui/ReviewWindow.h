@@ -26,6 +26,7 @@ public:
         QString maintenanceName; // how a maintenance parameter is named
         bool maintenanceNames = false;
         bool decimalComma = false;
+        bool snapshot = false; // the values written are a snapshot's
     };
     ReviewWindow(Sources sources, const LanguageTexts& texts, QWidget* parent = nullptr);
 

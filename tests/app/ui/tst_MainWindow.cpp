@@ -441,6 +441,7 @@ struct ModalDriver {
                 QMetaObject::invokeMethod(bar, &TransferDialog::Start, Qt::QueuedConnection);
             } else if (auto* review = qobject_cast<ReviewWindow*>(modal)) {
                 reviewed = review->List()->topLevelItemCount();
+                written = review->List()->headerItem()->text(3);
                 review->accept();
             } else if (auto* list = qobject_cast<SnapshotListDialog*>(modal)) {
                 listed = list->List()->topLevelItemCount();
@@ -455,6 +456,7 @@ struct ModalDriver {
     QTimer timer;
     TransferDialog* started = nullptr;
     int reviewed = -1;
+    QString written; // the heading of the values to be written
     int listed = -1;
     QList<QStringList> reports;
 };
@@ -472,6 +474,7 @@ void TestMainWindow::exportReviewedAndRestored() {
         ModalDriver driver;
         m.window.Run(C::Export);
         QCOMPARE(driver.reviewed, 1);
+        QCOMPARE(driver.written, "VDK330Q");
         QCOMPARE(m.line.Ram("0000"), 200);
         QVERIFY(driver.reports.value(0).contains("* Written Parameters"));
     }
@@ -480,6 +483,7 @@ void TestMainWindow::exportReviewedAndRestored() {
         m.window.Run(C::RestoreSnapshot);
         QCOMPARE(driver.listed, 1);
         QCOMPARE(driver.reviewed, 1);
+        QCOMPARE(driver.written, "Snapshot");
         QCOMPARE(m.line.Ram("0000"), 123);
         QCOMPARE(values.At(0, UPara::Value), "200");
     }
