@@ -80,8 +80,11 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
     }
     const qint64 endUs = clock.Microseconds();
     if (result.timedOut) {
+        // Bytes that could not begin the reply (a damaged first byte, another
+        // inverter's answer, a late one) were passed over: say so.
         record.verdict = !reply.isEmpty() && reply.size() < length ? LineVerdict::ShortReply
-                                                                   : LineVerdict::NoReply;
+                         : record.reply.isEmpty()                  ? LineVerdict::NoReply
+                                                                   : LineVerdict::NotItsAnswer;
     } else {
         const bool checked =
             modbus ? CheckModbusReply(reply, length) : CheckInverterReply(reply, n);

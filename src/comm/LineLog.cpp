@@ -125,6 +125,8 @@ QString LineLog::VerdictText(LineVerdict verdict, quint8 exceptionCode) {
         return QStringLiteral("ambiguous reply");
     case LineVerdict::Refused:
         return QStringLiteral("refused, does not fit");
+    case LineVerdict::NotItsAnswer:
+        return QStringLiteral("not its answer");
     }
     return QString();
 }

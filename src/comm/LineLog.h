@@ -20,6 +20,7 @@ enum class LineVerdict : quint8 {
     Exception,       // MODBUS: the slave refused, with an exception code
     Ambiguous,       // MODBUS read: a second frame followed; which one answered is unknown
     Refused,         // the value does not fit the parameter: never sent
+    NotItsAnswer,    // bytes came, but none could begin this request's reply
 };
 
 // One exchange as the line saw it. Filled without formatting anything: the

@@ -107,9 +107,9 @@ void TestLineLog::verdictNamesTheFault_data() {
 }
 
 // Reads alternate between a 2- and a 4-byte parameter, so that a late reply
-// never passes for the answer to the next read. A corrupted header passes for
-// noise (no reply), so the fault's own verdict must appear among several
-// reads, and none may pass for an answer.
+// never passes for the answer to the next read. A corrupted header cannot
+// begin the reply (not its answer), so the fault's own verdict must appear
+// among several reads, and none may pass for an answer.
 void TestLineLog::verdictNamesTheFault() {
     QFETCH(Protocol, protocol);
     QFETCH(QString, fault);
@@ -134,9 +134,11 @@ void TestLineLog::verdictNamesTheFault() {
         QCOMPARE(r.ok(), rec.verdict == LineVerdict::Answered);
         QVERIFY(!rec.request.isEmpty());
         QVERIFY(rec.roundTrip > 0);
-        // What came is kept, also when it was not a whole answer.
-        if (rec.verdict != LineVerdict::NoReply)
-            QVERIFY(!rec.reply.isEmpty());
+        // What came is kept, also when it was not a whole answer; nothing
+        // came only when the verdict says so.
+        QCOMPARE(rec.reply.isEmpty(), rec.verdict == LineVerdict::NoReply);
+        if (fault == "corrupt")
+            QVERIFY(rec.verdict != LineVerdict::NoReply);
         if (fault == "drop")
             QVERIFY(rec.reply.isEmpty());
         if (rec.verdict == LineVerdict::Exception) {

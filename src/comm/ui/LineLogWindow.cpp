@@ -20,10 +20,10 @@
 namespace vdk {
 
 namespace {
-constexpr LineVerdict kVerdicts[] = {LineVerdict::Answered,   LineVerdict::NoReply,
-                                     LineVerdict::ShortReply, LineVerdict::ChecksumFailure,
-                                     LineVerdict::CrcFailure, LineVerdict::Exception,
-                                     LineVerdict::Ambiguous,  LineVerdict::Refused};
+constexpr LineVerdict kVerdicts[] = {
+    LineVerdict::Answered,        LineVerdict::NoReply,    LineVerdict::ShortReply,
+    LineVerdict::ChecksumFailure, LineVerdict::CrcFailure, LineVerdict::Exception,
+    LineVerdict::Ambiguous,       LineVerdict::Refused,    LineVerdict::NotItsAnswer};
 
 QString Milliseconds(qint64 ticks) {
     return QString::number(double(ticks) / 10.0, 'f', 1);
