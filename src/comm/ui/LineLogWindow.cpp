@@ -113,7 +113,7 @@ void LineLogWindow::Refresh() {
     if (model_.Refresh() && atBottom)
         table_->scrollToBottom();
     const LineLog::Counts c = log_.Count();
-    status_->setText(Text("Status", QStringLiteral("%1 exchanges, %2 failures, round trip mean "
+    status_->setText(Text("Status", QStringLiteral("%1 exchanges, %2 failed, round trip mean "
                                                    "%3 ms, worst %4 ms"))
                          .arg(c.exchanges)
                          .arg(c.failures)

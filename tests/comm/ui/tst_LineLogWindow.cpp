@@ -66,7 +66,7 @@ void TestLineLogWindow::recordsAppearOnTheTimer() {
     QVERIFY(w.Refreshed());
     QCOMPARE(w.Rows(), 2);
     QCOMPARE(w.window.Status()->text(),
-             QStringLiteral("2 exchanges, 1 failures, round trip mean 5.0 ms, worst 5.0 ms"));
+             QStringLiteral("2 exchanges, 1 failed, round trip mean 5.0 ms, worst 5.0 ms"));
 
     w.window.PauseButton()->click();
     w.Record("0001", LineVerdict::Answered);
