@@ -77,7 +77,14 @@ int LineLogModel::columnCount(const QModelIndex& parent) const {
 QVariant LineLogModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_.size())
         return QVariant();
-    return LineLog::Field(shown_[index.row()], LineLog::Column(index.column()));
+    const LineRecord& r = shown_[index.row()];
+    if (index.column() == LineLog::Verdict && int(r.verdict) < verdictTexts_.size()) {
+        const QString& text = verdictTexts_[int(r.verdict)];
+        return r.verdict == LineVerdict::Exception
+                   ? QStringLiteral("%1 %2").arg(text).arg(r.exceptionCode, 2, 16, QLatin1Char('0'))
+                   : text;
+    }
+    return LineLog::Field(r, LineLog::Column(index.column()));
 }
 
 QVariant LineLogModel::headerData(int section, Qt::Orientation orientation, int role) const {

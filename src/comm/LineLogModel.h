@@ -36,6 +36,9 @@ public:
     const QList<LineRecord>& Records() const { return shown_; }
     // Column titles, LineLog::ColumnName by default.
     void SetHeaders(const QStringList& headers) { headers_ = headers; }
+    // Verdicts in the user's language, by LineVerdict; LineLog::VerdictText
+    // by default. An exception's code follows its text.
+    void SetVerdictTexts(const QStringList& texts) { verdictTexts_ = texts; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,6 +51,7 @@ private:
     LineFilter filter_;
     QList<LineRecord> shown_;
     QStringList headers_;
+    QStringList verdictTexts_;
     quint64 seen_ = 0;
     bool paused_ = false;
 };

@@ -58,10 +58,13 @@ LineLogWindow::LineLogWindow(LineLog& log, Messenger& messenger, const LanguageT
     verdict_->addItem(Text("All", QStringLiteral("All")), int(LineFilter::All));
     verdict_->addItem(Text("Failures", QStringLiteral("Failures only")),
                       int(LineFilter::FailuresOnly));
-    for (LineVerdict v : kVerdicts)
-        verdict_->addItem(Text(QStringLiteral("Verdict%1").arg(int(v)).toLatin1().constData(),
-                               LineLog::VerdictText(v)),
-                          int(v));
+    QStringList verdictTexts;
+    for (LineVerdict v : kVerdicts) {
+        verdictTexts.append(Text(QStringLiteral("Verdict%1").arg(int(v)).toLatin1().constData(),
+                                 LineLog::VerdictText(v)));
+        verdict_->addItem(verdictTexts.last(), int(v));
+    }
+    model_.SetVerdictTexts(verdictTexts);
     status_ = new QLabel(this);
     // Each column as wide as its heading or its widest verdict, so that no
     // cell is cut and the bytes keep the room that is left.

@@ -133,6 +133,11 @@ void TestLineLogWindow::japaneseTexts() {
     Window w(QStringLiteral("Japanese"));
     QCOMPARE(w.window.windowTitle(), QStringLiteral("通信ログ"));
     QCOMPARE(w.window.Model().headerData(4, Qt::Horizontal).toString(), QStringLiteral("通信番号"));
+    // The verdicts in the table speak the window's language too.
+    w.Record("0000", LineVerdict::NoReply);
+    QVERIFY(w.Refreshed());
+    QCOMPARE(w.window.Model().index(0, LineLog::Verdict).data().toString(),
+             QStringLiteral("応答なし"));
 }
 
 QTEST_MAIN(TestLineLogWindow)
