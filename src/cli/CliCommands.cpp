@@ -778,7 +778,8 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
         err_ << "vdk330q-cli: the inverter does not answer" << Qt::endl;
         return kExitFailed;
     }
-    ProgressBar bar(err_, env_.stderrIsTerminal);
+    // The trace's lines would break into the bar's line on the same stream.
+    ProgressBar bar(err_, env_.stderrIsTerminal && !parser.isSet(QStringLiteral("trace")));
     transfer.Run().onProgress = [&bar](int percent) { bar.Show(percent); };
     if (mode == TransferMode::Export)
         GuardExport(parser, s, transfer.Run(), file, options.SnapshotKeep);

@@ -30,9 +30,9 @@ struct CliAppDir {
         QTextStream o(&out), e(&err);
         if (output)
             o.setDevice(output);
-        const vdk::CliEnvironment env{
-            tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"), tree.Path("cfg"),  false,
-            locale,           lockWaitMs,       writeReport,       writeMonitorReport};
+        const vdk::CliEnvironment env{tree.Path("cwd"), tree.Path("exe"), tree.Path("inst"),
+                                      tree.Path("cfg"), terminal,         locale,
+                                      lockWaitMs,       writeReport,      writeMonitorReport};
         args.prepend(tree.Path("app"));
         args.prepend("--appdir");
         const int code = vdk::RunCli(args, env, o, e);
@@ -51,7 +51,8 @@ struct CliAppDir {
     }
 
     TempTree tree;
-    QString locale; // the user's locale; none ("C") unless a test sets one
+    QString locale;        // the user's locale; none ("C") unless a test sets one
+    bool terminal = false; // whether stderr is a terminal (the progress bar)
     int lockWaitMs = vdk::kFileLockWaitMs;
     // Printing, when a test gives it.
     decltype(vdk::CliEnvironment::writeParameterReport) writeReport;

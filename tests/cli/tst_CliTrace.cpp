@@ -11,6 +11,7 @@ class TestCliTrace : public QObject {
 private Q_SLOTS:
     void linePerExchange_data();
     void linePerExchange();
+    void traceKeepsTheBarAway();
 };
 
 void TestCliTrace::linePerExchange_data() {
@@ -50,6 +51,36 @@ void TestCliTrace::linePerExchange() {
         QCOMPARE(fields.value(4), i == 0 ? QStringLiteral("0000") : QStringLiteral("FB07"));
         QCOMPARE(fields.value(7), verdict);
         QVERIFY2(fields.value(9).startsWith("> "), qPrintable(lines[i]));
+    }
+}
+
+// On a terminal a whole-set run draws its progress bar with carriage
+// returns; with --trace the bar stays away, so no trace line is broken.
+void TestCliTrace::traceKeepsTheBarAway() {
+    const SimProcess sim(
+        {"--appdir", VDK_SHARE_DIR, "--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
+    QVERIFY(!sim.Pty().isEmpty());
+    CliAppDir app;
+    app.terminal = true;
+    for (const bool trace : {false, true}) {
+        QStringList args{"--type",
+                         "QM40",
+                         "--cpu",
+                         "2.10",
+                         "--capacity",
+                         "-2004",
+                         "--lang",
+                         "English",
+                         "--port",
+                         sim.Pty(),
+                         "import",
+                         "-o",
+                         app.tree.Path("set.vdk")};
+        if (trace)
+            args.prepend("--trace");
+        const CliResult r = app.Run(args);
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.err.contains('\r'), !trace);
     }
 }
 
