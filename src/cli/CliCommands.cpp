@@ -817,39 +817,20 @@ void Cli::GuardExport(const QCommandLineParser& parser, Session& s, TransferRun&
     const bool decimalComma = DecimalCommaOf(s.settings, s.paths.Identity().Language);
     const ReportTexts texts = ReportTexts::From(s.texts);
     run.guard.choose = [this, &s, &run, texts, decimalComma, dryRun](ExportReview& review) {
-        const bool names = run.Configuration().options.maintenanceNames;
-        out_ << texts.differences << '\n'
-             << ComparisonHeading(texts.inverter, texts.table, texts.title) << '\n';
-        QStringList unread;
-        for (const ExportReview::Row& r : review.Rows()) {
-            const QString name = ReportName(s.table, r.row, texts.maintenance, names);
-            if (r.state == ExportReview::Row::State::Different)
-                out_ << DifferenceLine(s.table, r.row, r.inverter, s.values.At(r.row, UPara::Value),
-                                       name, decimalComma)
-                     << '\n';
-            else if (r.state == ExportReview::Row::State::Unreadable)
-                unread.append(ReportTitle(s.table, r.row) + QStringLiteral(": ") + name);
-        }
-        out_ << '\n' << texts.errors << '\n';
-        for (const QString& line : unread.isEmpty() ? QStringList{texts.noItem} : unread)
+        const QStringList lines = ReviewLines(review, s.table, s.values, texts, decimalComma,
+                                              run.Configuration().options.maintenanceNames);
+        for (const QString& line : lines)
             out_ << line << '\n';
         out_ << Qt::flush;
         return !dryRun;
     };
     if (parser.isSet(QStringLiteral("no-snapshot")))
         return;
-    run.guard.snapshot = [this, &s, file, keep](const ExportReview& review, QString* error) {
-        const SnapshotStore store(SnapshotFolder(s.paths.AppDir));
-        const auto path = store.Save(
-            s.table, review.Snapshot(s.values), s.paths.Identity(), InverterTag(s.link.settings),
-            QStringLiteral("Before the export of %1").arg(QFileInfo(file).absoluteFilePath()),
-            QDateTime::currentDateTime(), keep, error);
-        if (!path)
-            *error = store.Folder() + QStringLiteral(": ") + *error;
-        else
-            err_ << "snapshot=" << *path << Qt::endl;
-        return path.has_value();
-    };
+    run.guard.snapshot = SnapshotStep(
+        SnapshotStore(SnapshotFolder(s.paths.AppDir)), s.table, s.values, s.paths.Identity(),
+        InverterTag(s.link.settings),
+        QStringLiteral("Before the export of %1").arg(QFileInfo(file).absoluteFilePath()), keep,
+        [this](const QString& path) { err_ << "snapshot=" << path << Qt::endl; });
 }
 
 int Cli::Snapshots(Session& s, bool all) {
@@ -878,17 +859,18 @@ int Cli::Diff(Session& s, const QStringList& files, bool defaults) {
                                             QStringLiteral("the shipment values"));
     } else {
         for (int i = 0; i < 2; ++i) {
-            ParameterFile file;
-            if (const FileProblem problem =
-                    LoadParameterFile(files[i], s.paths.FallbackEncoding(), file);
-                problem != FileProblem::None)
-                return Fail(QStringLiteral("%1: Data is incorrect. %2")
-                                .arg(files[i], FileProblemReason(problem, file.damagedLine)));
-            if (file.TypeForm != s.paths.Identity().TypeForm)
-                return Fail(QStringLiteral("%1 is for type-form %2, %3 is for %4")
-                                .arg(files[i], file.TypeForm, first, s.paths.Identity().TypeForm));
-            sides[i] = ComparedSide::OfFile(
-                s.table, file, i == 0 ? QStringLiteral("A") : QStringLiteral("B"), files[i]);
+            const ComparedFile read = ReadComparedFile(
+                files[i], s.table, s.paths.Identity().TypeForm, s.paths.FallbackEncoding(),
+                i == 0 ? QStringLiteral("A") : QStringLiteral("B"), files[i]);
+            if (read.problem != FileProblem::None)
+                return Fail(
+                    QStringLiteral("%1: Data is incorrect. %2")
+                        .arg(files[i], FileProblemReason(read.problem, read.file.damagedLine)));
+            if (!read.side)
+                return Fail(
+                    QStringLiteral("%1 is for type-form %2, %3 is for %4")
+                        .arg(files[i], read.file.TypeForm, first, s.paths.Identity().TypeForm));
+            sides[i] = read.side;
         }
     }
     const FileComparison compared =

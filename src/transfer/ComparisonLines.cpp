@@ -2,6 +2,9 @@
 
 #include "data/ParaDat.h"
 #include "data/ParameterValue.h"
+#include "data/UPara.h"
+#include "transfer/ExportReview.h"
+#include "transfer/TransferRun.h"
 
 namespace vdk {
 
@@ -44,6 +47,23 @@ QString DifferenceLine(const ParaDat& table, int row, const QString& left, const
     return title + QStringLiteral(": ") + Right(Shown(table, row, left, decimalComma)) +
            QStringLiteral(" ,") + Right(Shown(table, row, right, decimalComma)) +
            QStringLiteral("  (") + name + QLatin1Char(')');
+}
+
+QStringList ReviewLines(const ExportReview& review, const ParaDat& table, const UPara& values,
+                        const ReportTexts& texts, bool decimalComma, bool maintenanceNames) {
+    QStringList lines{texts.differences,
+                      ComparisonHeading(texts.inverter, texts.table, texts.title)};
+    QStringList unread;
+    for (const ExportReview::Row& r : review.Rows()) {
+        const QString name = ReportName(table, r.row, texts.maintenance, maintenanceNames);
+        if (r.state == ExportReview::Row::State::Different)
+            lines.append(DifferenceLine(table, r.row, r.inverter, values.At(r.row, UPara::Value),
+                                        name, decimalComma));
+        else if (r.state == ExportReview::Row::State::Unreadable)
+            unread.append(ReportTitle(table, r.row) + QStringLiteral(": ") + name);
+    }
+    lines << QString() << texts.errors;
+    return lines + (unread.isEmpty() ? QStringList{texts.noItem} : unread);
 }
 
 } // namespace vdk

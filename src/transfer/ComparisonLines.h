@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace vdk {
 
+class ExportReview;
 class ParaDat;
+class UPara;
+struct ReportTexts;
 
 // The lines a comparison report is made of, shared by the comparison with the
 // inverter and the comparison of files, so both read the same.
@@ -28,5 +32,11 @@ QString ComparisonHeading(const QString& left, const QString& right, const QStri
 // it is.
 QString DifferenceLine(const ParaDat& table, int row, const QString& left, const QString& right,
                        const QString& name, bool decimalComma);
+
+// What a review found, in the comparison layout: the differences (the
+// inverter's value, then the one `values` would write), then the parameters
+// that could not be read under the error heading.
+QStringList ReviewLines(const ExportReview& review, const ParaDat& table, const UPara& values,
+                        const ReportTexts& texts, bool decimalComma, bool maintenanceNames);
 
 } // namespace vdk

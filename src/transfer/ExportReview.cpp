@@ -11,6 +11,12 @@ int ExportReview::Count(Row::State state) const {
                              [state](const Row& r) { return r.state == state; }));
 }
 
+int ExportReview::Ticked() const {
+    return int(std::count_if(rows_.cbegin(), rows_.cend(), [](const Row& r) {
+        return r.state == Row::State::Different && r.ticked;
+    }));
+}
+
 QList<int> ExportReview::Differences() const {
     QList<int> indexes;
     for (int i = 0; i < rows_.size(); ++i)

@@ -24,6 +24,8 @@ public:
     void Add(Row row) { rows_.append(std::move(row)); }
     const QList<Row>& Rows() const { return rows_; }
     int Count(Row::State state) const;
+    // The differences left ticked: what a reviewed export writes.
+    int Ticked() const;
     // The indexes into Rows of the differences, in table order.
     QList<int> Differences() const;
     // Ticks or unticks a difference; other rows stay as they are.

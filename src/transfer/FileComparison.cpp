@@ -56,6 +56,15 @@ ComparedSide ComparedSide::OfDefaults(const ParaDat& table, QString label, QStri
     return side;
 }
 
+ComparedFile ReadComparedFile(const QString& path, const ParaDat& table, const QString& typeForm,
+                              const QByteArray& fallbackEncoding, QString label, QString name) {
+    ComparedFile read;
+    read.problem = LoadParameterFile(path, fallbackEncoding, read.file);
+    if (read.problem == FileProblem::None && read.file.TypeForm == typeForm)
+        read.side = ComparedSide::OfFile(table, read.file, std::move(label), std::move(name));
+    return read;
+}
+
 FileComparison CompareSides(const ParaDat& table, const ComparedSide& left,
                             const ComparedSide& right, const ReportTexts& texts, bool decimalComma,
                             bool maintenanceNames) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/ParameterFile.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -9,7 +11,6 @@ namespace vdk {
 
 class ParaDat;
 class UPara;
-struct ParameterFile;
 struct ReportTexts;
 
 // One side of a comparison of parameter sets: the raw value of each row of the
@@ -31,6 +32,16 @@ struct ComparedSide {
     // The shipment value of every row.
     static ComparedSide OfDefaults(const ParaDat& table, QString label, QString name);
 };
+
+// A parameter file read for a comparison, as it stands.
+struct ComparedFile {
+    FileProblem problem = FileProblem::None; // why it was not read
+    ParameterFile file;                      // its header, for the messages
+    // The side; none when the file was not read or is of another type-form.
+    std::optional<ComparedSide> side;
+};
+ComparedFile ReadComparedFile(const QString& path, const ParaDat& table, const QString& typeForm,
+                              const QByteArray& fallbackEncoding, QString label, QString name);
 
 struct FileComparison {
     QStringList lines;

@@ -5,6 +5,7 @@
 #include "data/ParameterFile.h"
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
+#include "transfer/ExportReview.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -141,6 +142,23 @@ void SnapshotStore::Prune(const QString& typeForm, int keep) const {
     for (const SnapshotInfo& s : List(nullptr))
         if (s.typeForm == typeForm && ++kept > keep)
             QFile::remove(s.path);
+}
+
+std::function<bool(const ExportReview&, QString*)>
+SnapshotStep(SnapshotStore store, const ParaDat& table, const UPara& values,
+             InverterIdentity identity, QString inverter, QString comment, int keep,
+             std::function<void(const QString&)> saved) {
+    return [=, &table, &values](const ExportReview& review, QString* error) {
+        const auto path = store.Save(table, review.Snapshot(values), identity, inverter, comment,
+                                     QDateTime::currentDateTime(), keep, error);
+        if (!path) {
+            *error = QDir::toNativeSeparators(store.Folder()) + QStringLiteral(": ") + *error;
+            return false;
+        }
+        if (saved)
+            saved(*path);
+        return true;
+    };
 }
 
 } // namespace vdk

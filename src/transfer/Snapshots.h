@@ -3,10 +3,12 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace vdk {
 
+class ExportReview;
 class Messenger;
 class ParaDat;
 class UPara;
@@ -67,5 +69,13 @@ private:
 
     QString folder_;
 };
+
+// An export's snapshot step (ExportGuard::snapshot): saves what the review
+// read of `values` into `store` under `comment`. A failure's reason names the
+// folder; `saved`, when given, hears the path written.
+std::function<bool(const ExportReview&, QString*)>
+SnapshotStep(SnapshotStore store, const ParaDat& table, const UPara& values,
+             InverterIdentity identity, QString inverter, QString comment, int keep,
+             std::function<void(const QString&)> saved = {});
 
 } // namespace vdk

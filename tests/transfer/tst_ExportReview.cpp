@@ -5,6 +5,7 @@
 #include "TransferFixture.h"
 #include "comm/CommSettings.h"
 #include "data/ParameterFile.h"
+#include "transfer/ComparisonLines.h"
 #include "transfer/FileComparison.h"
 #include "transfer/Snapshots.h"
 
@@ -102,6 +103,13 @@ void TestExportReview::writesOnlyTickedDifferences() {
                           "F00: Maxfreq", "* Parameters Left As They Were", "F04: Unsigned",
                           "5 parameters already held the table's value.", "* Parameters Not Read",
                           "F03: Signed"}));
+    // The list the command line prints before it writes.
+    QCOMPARE(ReviewLines(r.run().Review(), r.f.table, r.f.values, kTexts, false, false),
+             (QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+                          " F00:       60.0 ,      65.0  (Maxfreq)",
+                          " F04:          0 ,         4  (Unsigned)", "",
+                          "* Communication Error Parameters", "F03: Signed"}));
+    QCOMPARE(r.run().Review().Ticked(), 1);
     // The snapshot holds what was read, and nothing for what was not.
     QCOMPARE(kept.At(r.Row("0000"), UPara::Value), "600");
     QCOMPARE(kept.At(r.Row("0001"), UPara::Value), "310");

@@ -13,7 +13,6 @@
 #include "comm/ui/LineLogWindow.h"
 #include "data/Catalogue.h"
 #include "data/DefinitionLoader.h"
-#include "data/ParameterFile.h"
 #include "data/UPara.h"
 #include "editor/ui/ParameterWindow.h"
 #include "monitor/InverterInfo.h"
@@ -27,7 +26,6 @@
 #include "settings/IniFile.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
-#include "settings/TextCodec.h"
 #include "table/ParameterTable.h"
 #include "transfer/FileComparison.h"
 #include "transfer/ResultReport.h"
@@ -757,16 +755,9 @@ void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const
             .LangText(QStringLiteral("Review"), QStringLiteral("SnapshotComment"),
                       QStringLiteral("Before the export of %1"))
             .arg(exported);
-    run.guard.snapshot = [this, &values, comment,
-                          keep = setup.snapshotKeep](const ExportReview& review, QString* error) {
-        const SnapshotStore store(SnapshotFolder(p_.paths.AppDir));
-        const auto saved = store.Save(p_.session.table, review.Snapshot(values),
-                                      p_.paths.Identity(), InverterTag(p_.link.settings), comment,
-                                      QDateTime::currentDateTime(), keep, error);
-        if (!saved)
-            *error = QDir::toNativeSeparators(store.Folder()) + QStringLiteral("\n") + *error;
-        return saved.has_value();
-    };
+    run.guard.snapshot = SnapshotStep(SnapshotStore(SnapshotFolder(p_.paths.AppDir)), s.table,
+                                      values, p_.paths.Identity(), InverterTag(p_.link.settings),
+                                      comment, setup.snapshotKeep);
 }
 
 void MainWindow::ShowLineLog() {
@@ -838,27 +829,27 @@ void MainWindow::CompareWithFile(bool defaults) {
                         1, QStringLiteral("vdk"), QString()});
         if (!choice || choice->path.isEmpty())
             return;
-        ParameterFile file;
-        const FileProblem problem =
-            LoadParameterFile(choice->path, FallbackEncodingFor(id.LangCode), file);
         const QString path = QDir::toNativeSeparators(choice->path);
-        if (problem != FileProblem::None) {
-            const int message = ReasonMessage(problem);
+        const ComparedFile read =
+            ReadComparedFile(choice->path, s.table, id.TypeForm, p_.paths.FallbackEncoding(),
+                             text("File", "File"), path);
+        if (read.problem != FileProblem::None) {
+            const int message = ReasonMessage(read.problem);
             s.messenger.ShowText(
                 message,
-                FileProblemReason(problem, file.damagedLine, s.messenger.Text(message)) +
+                FileProblemReason(read.problem, read.file.damagedLine, s.messenger.Text(message)) +
                     QStringLiteral("\n") + path,
                 MsgIcon::Exclamation);
             return;
         }
-        if (file.TypeForm != id.TypeForm) {
+        if (!read.side) {
             s.messenger.ShowText(kMsgOtherTypeForm,
                                  s.messenger.Text(kMsgOtherTypeForm) + QStringLiteral("\n") +
-                                     file.Identity() + QLatin1Char(' ') + path,
+                                     read.file.Identity() + QLatin1Char(' ') + path,
                                  MsgIcon::Exclamation);
             return;
         }
-        other = ComparedSide::OfFile(s.table, file, text("File", "File"), path);
+        other = *read.side;
     }
     const FileComparison compared =
         CompareSides(s.table,

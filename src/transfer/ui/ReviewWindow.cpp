@@ -107,9 +107,7 @@ void ReviewWindow::TickAll(bool on) {
 // Writing nothing is Cancel's work: the write button needs a tick.
 void ReviewWindow::UpdateCounts() {
     using State = ExportReview::Row::State;
-    int ticked = 0;
-    for (const ExportReview::Row& r : s_.review.Rows())
-        ticked += r.state == State::Different && r.ticked;
+    const int ticked = s_.review.Ticked();
     counts_->setText(countsText_.arg(s_.review.Count(State::Equal))
                          .arg(s_.review.Count(State::Different))
                          .arg(ticked)
