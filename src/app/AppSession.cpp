@@ -11,6 +11,7 @@
 #include "settings/MessageIds.h"
 #include "table/CsvTable.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace vdk {
@@ -80,14 +81,15 @@ bool AppSession::StartFromFile(const QString& path) {
     const bool stopped = !read.skipped.isEmpty();
     if (stopped)
         values.LoadName.clear();
-    Loaded(!stopped, read.Incomplete());
+    Loaded(!stopped, read);
     return true;
 }
 
-void AppSession::Loaded(bool fromFile, bool incomplete) {
+void AppSession::Loaded(bool fromFile, const ReadResult& read) {
     saveEnabled_ = fromFile;
     titleFile_ = fromFile ? TitleFile::Opened : TitleFile::None;
-    incompleteRead_ = incomplete;
+    incompleteRead_ = read.Incomplete();
+    fileFindings_ = read;
     MarkSaved();
 }
 
@@ -124,7 +126,7 @@ bool AppSession::Open(const QString& path) {
     if (r.outcome != ReadOutcome::Taken)
         return false;
     fileIdentity_ = header.TypeForm + header.Capacity;
-    Loaded(true, r.Incomplete());
+    Loaded(true, r);
     return true;
 }
 
@@ -159,6 +161,7 @@ AppSession::SaveResult AppSession::Save() {
         return SaveResult::Failed;
     }
     incompleteRead_ = false;
+    fileFindings_ = {};
     MarkSaved();
     return SaveResult::Saved;
 }
@@ -200,6 +203,7 @@ AppSession::SaveAsResult AppSession::SaveAs(const QString& chosen, bool csvFilte
     saveEnabled_ = true;
     titleFile_ = TitleFile::SavedAs;
     incompleteRead_ = false;
+    fileFindings_ = {};
     MarkSaved();
     return SaveAsResult::Saved;
 }
@@ -215,6 +219,42 @@ void AppSession::MarkSaved() {
     savedValues_.clear();
     for (int i = 0; i < values.Count(); ++i)
         savedValues_.append(values.At(i, UPara::Value));
+}
+
+bool AppSession::MayImportOver(const std::function<bool()>& saveAs) {
+    if (HasUnsavedEdits())
+        return MaySetEditsAside(saveAs);
+    return values.CountMarked(UPara::WriteIndex) == 0 ||
+           messenger.Show(kMsgImportOverEdits, MsgIcon::Question, MsgButtons::YesNo) == Answer::Yes;
+}
+
+QString AppSession::TableName(const QString& untitled, const QString& unsaved) const {
+    if (HasUnsavedEdits())
+        return unsaved;
+    return values.LoadName.isEmpty()
+               ? untitled
+               : QDir::toNativeSeparators(QDir(values.LoadDir).filePath(values.LoadName));
+}
+
+ExportFindings AppSession::FindingsBeforeExport() const {
+    return FindingsOf(fileFindings_, table, values);
+}
+
+bool AppSession::MayExportFindings() {
+    const ExportFindings findings = FindingsBeforeExport();
+    if (!findings.Any())
+        return true;
+    Message m = texts.MakeMessage(kMsgExportFindings, MsgIcon::Exclamation, MsgButtons::YesNo);
+    // The parameters concerned by number, in any language.
+    QStringList named;
+    for (int row : findings.outside)
+        named.append(table.At(row, ComNo) + QLatin1Char('=') + values.At(row, UPara::Value));
+    for (const ParameterFile::Duplicate& d : findings.duplicates)
+        named.append(d.comNo + QStringLiteral(" (%1, %2)").arg(d.first).arg(d.second));
+    if (!named.isEmpty())
+        m.text += QStringLiteral("\n\n") + named.join(QStringLiteral(", "));
+    m.preferred = Answer::No;
+    return dialogs_.ShowMessage(m) == Answer::Yes;
 }
 
 bool AppSession::MaySetEditsAside(const std::function<bool()>& saveAs) {

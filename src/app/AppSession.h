@@ -2,6 +2,7 @@
 
 #include "base/UserDialogs.h"
 #include "data/ParaDat.h"
+#include "data/ParameterFile.h"
 #include "data/UPara.h"
 #include "settings/LanguageTexts.h"
 #include "settings/Messenger.h"
@@ -69,6 +70,20 @@ public:
     // Before Exit, New and Open with unsaved edits: Yes saves (false when that
     // failed or needs Save As), No drops them, Cancel keeps everything.
     bool MaySetEditsAside(const std::function<bool()>& saveAs);
+    // Before an import replaces the values: unsaved edits as MaySetEditsAside,
+    // else values not yet written to the inverter are asked about.
+    bool MayImportOver(const std::function<bool()>& saveAs);
+    // The values now are the inverter's: what the last file meant is moot.
+    void Imported() { fileFindings_ = {}; }
+    // How comparisons and snapshots name the table: its file, `untitled`
+    // without one, or `unsaved` when it holds what no file holds.
+    QString TableName(const QString& untitled, const QString& unsaved) const;
+    // Before an export: what the file the table was read from may not mean
+    // (of its values outside their limits, those still so now).
+    ExportFindings FindingsBeforeExport() const;
+    // The export question of those findings, naming the parameters; true
+    // when there are none or the user says Yes.
+    bool MayExportFindings();
 
     QString MonDir;
 
@@ -78,7 +93,7 @@ public:
     UPara values;
 
 private:
-    void Loaded(bool fromFile, bool incomplete = false);
+    void Loaded(bool fromFile, const ReadResult& read = {});
     // Yes when the table holds all of the file it was read from, or the user
     // agrees to save it anyway.
     bool MaySaveIncompleteRead();
@@ -93,6 +108,7 @@ private:
     bool saveEnabled_ = false;
     QString fileIdentity_;        // type-form and capacity of the opened file
     bool incompleteRead_ = false; // the file read last had lines the table does not hold
+    ReadResult fileFindings_;     // what the file read last did not say clearly
     enum class TitleFile { None, Opened, SavedAs } titleFile_ = TitleFile::None;
     QStringList savedValues_;
 };

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace vdk {
 
 enum class MsgIcon { None, Information, Exclamation, Stop, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore };
+// StopGoOn answers Abort (Stop) or Ignore (Go on).
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, StopGoOn };
 enum class Answer { Ok, Cancel, Yes, No, Abort, Retry, Ignore };
 
 // One message box. `number` is the position in the language's message list the
@@ -17,6 +19,10 @@ struct Message {
     QString caption;
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
+    // The buttons' texts in their order, where the standard ones do not fit.
+    QStringList labels = {};
+    // The answer Enter gives; unset: the first button's.
+    std::optional<Answer> preferred = std::nullopt;
 };
 
 // A file dialog request. `filter` uses the "Description|pattern|Description|pattern"

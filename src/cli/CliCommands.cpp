@@ -244,6 +244,8 @@ private:
     void GuardExport(const QCommandLineParser& parser, Session& s, TransferRun& run,
                      const QString& file, int keep);
     int Snapshots(Session& s, bool all);
+    // Prints a run's report; returns `exit`.
+    int PrintReport(const ResultReport& report, int exit);
     int Diff(Session& s, const QStringList& files, bool defaults);
     int Read(Session& s, const QStringList& numbers);
     int Write(Session& s, const QString& number, const QString& value, bool eeprom);
@@ -301,6 +303,7 @@ int Cli::Run(const QStringList& args) {
         {QStringLiteral("review"), QString()},
         {QStringLiteral("dry-run"), QString()},
         {QStringLiteral("no-snapshot"), QString()},
+        {QStringLiteral("keep-going"), QString()},
         {QStringLiteral("defaults"), QString()},
         {{QStringLiteral("h"), QStringLiteral("help")}, QString()},
     };
@@ -429,19 +432,25 @@ const QList<Cli::Command>& Cli::Commands() {
              return c.Set(s, o.first(), o.mid(1), p.value(QStringLiteral("o")),
                           p.isSet(QStringLiteral("force")));
          }},
-        {QLatin1String("import"), 0, "-o OUT.vdk [--maintenance]",
-         "read the whole set from the inverter into a file", false, true, false,
+        {QLatin1String("import"), 0, "-o OUT.vdk [--maintenance] [--keep-going]",
+         "read the whole set from the inverter into a file; after 5 exchanges\n"
+         "in a row without an answer the run stops (exit 1, nothing written)\n"
+         "unless --keep-going",
+         false, true, false,
          [](Cli& c, P p, Session& s, O) {
              return c.Transfer(p, s, TransferMode::Import, p.value(QStringLiteral("o")));
          }},
         {QLatin1String("export"), 1,
          "FILE [--eeprom | --ram] [--all] [--maintenance]\n"
-         "[--review [--dry-run]] [--no-snapshot]",
+         "[--review [--dry-run]] [--no-snapshot] [--force] [--keep-going]",
          "write a file's values into the inverter. The inverter's values of\n"
          "the parameters written are saved first as a snapshot (its path on\n"
-         "stderr as snapshot=PATH). --review reads first, prints the\n"
-         "differences and writes only those; --dry-run stops after the list\n"
-         "(exit 1 when anything differs)",
+         "stderr as snapshot=PATH); a parameter whose value could not be\n"
+         "read for it is not written (exit 1). --review reads first, prints\n"
+         "the differences and writes only those; --dry-run stops after the\n"
+         "list (exit 1 when anything differs or could not be read). A file\n"
+         "whose list was cut, that lists a parameter twice or holds a value\n"
+         "outside its limits is refused (exit 2). --force writes anyway",
          true, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.Transfer(p, s, TransferMode::Export, o.first());
@@ -458,7 +467,7 @@ const QList<Cli::Command>& Cli::Commands() {
          [](Cli& c, P p, Session& s, O o) {
              return c.Diff(s, o, p.isSet(QStringLiteral("defaults")));
          }},
-        {QLatin1String("compare"), 1, "FILE [--maintenance]",
+        {QLatin1String("compare"), 1, "FILE [--maintenance] [--keep-going]",
          "list the parameters that differ from the inverter", true, true, false,
          [](Cli& c, P p, Session& s, O o) {
              return c.Transfer(p, s, TransferMode::Compare, o.first());
@@ -614,10 +623,15 @@ int Cli::Check(Session& s, const QString& path) {
     ReadResult r;
     if (const auto failed = ReadFile(s, path, r))
         return *failed;
+    // The cut list was named by ReadFile already.
+    ExportFindings findings = FindingsOf(r, s.table, s.values);
+    findings.passedOver.clear();
+    for (const QString& line : findings.Lines(s.table, s.values))
+        err_ << "vdk330q-cli: warning: " << path << ": " << line << Qt::endl;
     out_ << "params=" << r.applied << " changed=" << s.values.CountMarked(UPara::ChangeIndex)
          << " blind=" << s.values.CountMarked(UPara::BlindIndex) << " comment=" << s.values.Comment
          << Qt::endl;
-    return r.Incomplete() ? kExitFailed : kExitOk;
+    return r.Incomplete() || findings.Any() ? kExitFailed : kExitOk;
 }
 
 std::optional<int> Cli::ShowView(Session& s, const QString& path, const QString& view,
@@ -754,6 +768,16 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     if (mode != TransferMode::Import)
         if (const auto failed = ReadFile(s, file, read))
             return *failed;
+    const bool force = parser.isSet(QStringLiteral("force"));
+    if (mode == TransferMode::Export) {
+        // A file that does not say what it means is not sent as it stands.
+        const QStringList findings = FindingsOf(read, s.table, s.values).Lines(s.table, s.values);
+        if (!findings.isEmpty() && !force)
+            return Fail(QStringLiteral("%1: %2; nothing was written (--force exports it anyway)")
+                            .arg(file, findings.join(QStringLiteral("; "))));
+        for (const QString& line : findings)
+            err_ << "vdk330q-cli: warning: " << file << ": " << line << Qt::endl;
+    }
     if (const auto failed = OpenLink(parser, s))
         return *failed;
     const bool maintenance = parser.isSet(QStringLiteral("maintenance"));
@@ -781,8 +805,12 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     // The trace's lines would break into the bar's line on the same stream.
     ProgressBar bar(err_, env_.stderrIsTerminal && !parser.isSet(QStringLiteral("trace")));
     transfer.Run().onProgress = [&bar](int percent) { bar.Show(percent); };
-    if (mode == TransferMode::Export)
+    if (parser.isSet(QStringLiteral("keep-going")))
+        transfer.Run().keepGoing = [](int) { return true; };
+    if (mode == TransferMode::Export) {
         GuardExport(parser, s, transfer.Run(), file, options.SnapshotKeep);
+        transfer.Run().guard.writeUnsaved = [force](int) { return force; };
+    }
     const bool closed = transfer.Execute();
     bar.Finish();
     if (!closed)
@@ -798,16 +826,32 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     if (outcome.unread > 0)
         err_ << "vdk330q-cli: warning: " << outcome.unread
              << " parameters were not written: the file holds no value read for them" << Qt::endl;
+    if (outcome.unsaved > 0)
+        err_ << "vdk330q-cli: warning: " << outcome.unsaved
+             << " parameters were not written: their values in the inverter could not be saved "
+                "(--force writes them anyway)"
+             << Qt::endl;
+    if (outcome.stopped) {
+        err_ << "vdk330q-cli: the inverter has not answered " << TransferRun::kSilentLimit
+             << " times in a row: stopped (--keep-going goes on)" << Qt::endl;
+        return PrintReport(report, kExitFailed);
+    }
     if (mode == TransferMode::Import) {
         QString error;
         if (!WriteParameterFile(file, s.table, s.values, s.paths.Identity(), options.ChgPara2,
                                 &error))
             return Fail(QStringLiteral("cannot write %1: %2").arg(file, error));
     }
+    const bool failed = outcome.errors || outcome.differences || outcome.unsaved ||
+                        outcome.notCompared || !read.skipped.isEmpty();
+    return PrintReport(report, failed ? kExitFailed : kExitOk);
+}
+
+int Cli::PrintReport(const ResultReport& report, int exit) {
     for (const QString& line : std::as_const(report.lines))
         out_ << line << '\n';
     out_.flush();
-    return outcome.errors || outcome.differences || !read.skipped.isEmpty() ? kExitFailed : kExitOk;
+    return exit;
 }
 
 void Cli::GuardExport(const QCommandLineParser& parser, Session& s, TransferRun& run,

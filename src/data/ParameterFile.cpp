@@ -4,6 +4,7 @@
 #include "data/FieldSplitter.h"
 #include "data/Numbers.h"
 #include "data/ParaDat.h"
+#include "data/ParameterValue.h"
 #include "data/UPara.h"
 #include "settings/AppPaths.h"
 #include "settings/FileWriter.h"
@@ -14,7 +15,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -161,6 +164,8 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
 
     file.lines.clear();
     file.passedOver.clear();
+    file.duplicates.clear();
+    QHash<QString, int> seen; // communication number -> its first line
     const qsizetype cap = header + kMaxParameterLines;
     bool ended = false; // an empty line ends the parameter lines
     for (qsizetype i = header; i < lines.size(); ++i) {
@@ -177,6 +182,12 @@ FileProblem LoadParameterFile(const QString& path, const QByteArray& fallbackEnc
         }
         if (!parameter)
             return damagedAt(i);
+        parameter->line = int(i) + 1;
+        const QString key = parameter->comNo.toUpper();
+        if (const auto first = seen.constFind(key); first != seen.cend())
+            file.duplicates.append({parameter->comNo, *first, parameter->line});
+        else
+            seen.insert(key, parameter->line);
         file.lines.append(std::move(*parameter));
     }
     return FileProblem::None;
@@ -377,14 +388,57 @@ ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& v
                 values.At(row, UPara::Value) = *value;
                 values.SetUnread(row, false);
             }
+    if (!file.passedOver.isEmpty())
+        for (int row = 0; row < table.Count(); ++row)
+            if (!kept.contains(row))
+                values.SetUnread(row, true);
     for (const auto& [row, line] : std::as_const(taken))
         ApplyParameterLine(table, values, row, *line, messenger);
     result.applied = int(taken.size());
     result.passedOver = file.passedOver;
+    result.duplicates = file.duplicates;
+    // Checked once every line is in: a linked limit may come later in the file.
+    for (const auto& [row, line] : std::as_const(taken))
+        if (OutsideLimits(table, values, row) && !result.outside.contains(row))
+            result.outside.append(row);
+    std::sort(result.outside.begin(), result.outside.end());
     const QFileInfo info(path);
     values.LoadDir = info.absolutePath();
     values.LoadName = info.fileName();
     return result;
+}
+
+ExportFindings FindingsOf(const ReadResult& read, const ParaDat& table, const UPara& values) {
+    ExportFindings findings{read.passedOver, read.duplicates, {}};
+    for (int row : read.outside)
+        if (OutsideLimits(table, values, row))
+            findings.outside.append(row);
+    return findings;
+}
+
+QStringList ExportFindings::Lines(const ParaDat& table, const UPara& values) const {
+    QStringList lines;
+    if (!passedOver.isEmpty())
+        lines.append(QStringLiteral("%1 parameter lines from line %2 on were not read; the "
+                                    "parameters the file does not supply are not written")
+                         .arg(passedOver.size())
+                         .arg(passedOver.first()));
+    for (const ParameterFile::Duplicate& d : duplicates)
+        lines.append(QStringLiteral("parameter %1 is listed twice (lines %2 and %3)")
+                         .arg(d.comNo)
+                         .arg(d.first)
+                         .arg(d.second));
+    for (int row : outside) {
+        const auto limits = LimitsOf(table, values, row);
+        const auto text = [](const std::optional<double>& v) {
+            return v ? RawText(*v) : QStringLiteral("-");
+        };
+        lines.append(QStringLiteral("%1=%2 is outside its limits %3..%4")
+                         .arg(table.At(row, ComNo), values.At(row, UPara::Value),
+                              text(limits ? limits->low : std::nullopt),
+                              text(limits ? limits->high : std::nullopt)));
+    }
+    return lines;
 }
 
 } // namespace vdk

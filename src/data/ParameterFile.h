@@ -17,6 +17,7 @@ struct ParameterLine {
     QString select;
     QString blind;
     bool unread = false; // a fifth field "unread": the value stands in for one never read
+    int line = 0;        // where it is in the file, from 1
 };
 
 // A parameter file as read, checked for damage but not yet applied.
@@ -35,6 +36,13 @@ struct ParameterFile {
     // Lines (from 1) that look like parameter lines but are not read: after
     // the empty line that ends the list, or past the 2000 parameter lines.
     QList<int> passedOver;
+    // A communication number listed twice: the lines (from 1) of both. The
+    // later line's value is the one read.
+    struct Duplicate {
+        QString comNo;
+        int first = 0, second = 0;
+    };
+    QList<Duplicate> duplicates;
     // The line (from 1) a Damaged file could not be read at.
     int damagedLine = 0;
 
@@ -98,14 +106,38 @@ struct ReadResult {
     int applied = 0;       // parameter lines taken over
     QStringList skipped;   // unknown numbers skipped with OK
     QList<int> passedOver; // parameter lines not read (ParameterFile::passedOver)
+    QList<ParameterFile::Duplicate> duplicates;
+    QList<int> outside; // rows whose value from the file is outside its limits
 
     // Part of the file is not in the table: saving the table over the file
     // would drop those lines or put other values in their place.
     bool Incomplete() const { return !skipped.isEmpty() || !passedOver.isEmpty(); }
+    // The list was cut: the rows the file did not supply were marked unread.
+    bool Cut() const { return !passedOver.isEmpty(); }
 };
 
+// What a table read from a file would send that the file did not mean: a list
+// cut short (its rows are unread and left alone), a number listed twice (the
+// later line won), values outside their limits. An export asks or refuses.
+struct ExportFindings {
+    QList<int> passedOver;
+    QList<ParameterFile::Duplicate> duplicates;
+    QList<int> outside; // rows
+
+    bool Any() const {
+        return !passedOver.isEmpty() || !duplicates.isEmpty() || !outside.isEmpty();
+    }
+    // One English line each, for the command line.
+    QStringList Lines(const ParaDat& table, const UPara& values) const;
+};
+// The findings of a read; of its values outside their limits, those still so.
+ExportFindings FindingsOf(const ReadResult& read, const ParaDat& table, const UPara& values);
+
 // The Open command's reader: asks its questions through `messenger` and takes
-// the file over only when the whole read completes. Every other outcome leaves
+// the file over only when the whole read completes. When the list was cut
+// (lines passed over), every row the file did not supply is marked unread, as
+// an import marks what it could not read: no export writes a shipment value
+// in its place. Every other outcome leaves
 // the values, the comment, the blind state and the current file as they were.
 ReadResult ReadParameterFile(const QString& path, const ParaDat& table, UPara& values,
                              const InverterIdentity& current, const QByteArray& fallbackEncoding,

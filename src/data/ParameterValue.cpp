@@ -1,5 +1,6 @@
 #include "data/ParameterValue.h"
 
+#include "data/Numbers.h"
 #include "data/ParaDat.h"
 #include "data/UPara.h"
 
@@ -123,6 +124,14 @@ RangeCheck CheckRange(const ParaDat& table, const UPara& values, int row, double
     if (limits->low && raw < *limits->low)
         return {*limits->low, true, false};
     return {raw, false, false};
+}
+
+bool OutsideLimits(const ParaDat& table, const UPara& values, int row) {
+    const auto value = ParseWholeNumber(values.At(row, UPara::Value));
+    if (!value)
+        return false;
+    const RangeCheck check = CheckRange(table, values, row, double(*value));
+    return check.clamped && !check.unreadable;
 }
 
 Entry ConvertEntry(const ParaDat& table, const UPara& values, int row, QStringView text,

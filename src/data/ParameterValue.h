@@ -49,6 +49,11 @@ struct RangeCheck {
 };
 RangeCheck CheckRange(const ParaDat& table, const UPara& values, int row, double raw);
 
+// Whether the value of `row` lies outside its limits, linked limits as the
+// table holds them now (a file's value the table would never take). A value
+// that is no number, or whose limits cannot be read, is not.
+bool OutsideLimits(const ParaDat& table, const UPara& values, int row);
+
 // What a typed entry in the value column means for parameter `row`: display
 // units times the scale, or "h" and the raw value in hexadecimal. The raw value
 // is rounded to a whole number (the line carries nothing finer) before the

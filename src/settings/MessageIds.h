@@ -78,8 +78,12 @@ enum MessageId : int {
     kMsgNotRegularFile = 93,  // why a file cannot be read: 93 to 96
     kMsgFileTooLarge = 94,
     kMsgNotParameterFile = 95,
-    kMsgDamagedLine = 96, // "%1" is the line
-    kMsgKeyNotSent = 97,  // a key press that did not reach the inverter
+    kMsgDamagedLine = 96,      // "%1" is the line
+    kMsgKeyNotSent = 97,       // a key press that did not reach the inverter
+    kMsgWriteUnsaved = 98,     // write rows the snapshot could not hold?
+    kMsgSilentLine = 99,       // "%1" exchanges in a row without an answer: Stop / Go on
+    kMsgImportOverEdits = 100, // the import replaces values not yet written
+    kMsgExportFindings = 101,  // a table its file may not mean: export anyway?
 };
 
 } // namespace vdk

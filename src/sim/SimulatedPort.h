@@ -35,6 +35,8 @@ public:
     int RtsRaised() const { return rtsRaised_; }
     int RtsDropped() const { return rtsDropped_; }
     SimFault LastFault() const { return lastFault_; }
+    // The faults from now on as `options` give them: rates and seed.
+    void SetFaults(const SimOptions& options) { faults_ = FaultInjector(options); }
 
 private:
     struct Arrival {

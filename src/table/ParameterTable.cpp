@@ -263,6 +263,7 @@ CellStyle ParameterTable::StyleOf(int row, int column) const {
     style.background = column == ValueCol ? CellStyle::Value : CellStyle::Other;
     if (column == ValueCol) {
         style.bold = values_.Marked(p, UPara::WriteIndex);
+        style.outsideLimits = OutsideLimits(table_, values_, p);
         if (values_.Marked(p, UPara::CommErrIndex))
             style.text = CellStyle::Silver;
         if (values_.Marked(p, UPara::SelectIndex)) {

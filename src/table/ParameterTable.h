@@ -19,6 +19,7 @@ struct CellStyle {
     Background background = Fixed;
     Text text = Normal;
     bool bold = false;
+    bool outsideLimits = false; // a value the parameter's limits do not allow
     Align align = Center;
 };
 

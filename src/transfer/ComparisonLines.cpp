@@ -34,6 +34,10 @@ QString ReportName(const ParaDat& table, int row, const QString& maintenanceText
     return maintenance && !maintenanceNames ? maintenanceText : table.At(row, FName);
 }
 
+bool IsLiveStatus(const ParaDat& table, int row) {
+    return table.WriteProtected(row);
+}
+
 QString ComparisonHeading(const QString& left, const QString& right, const QString& title) {
     return QString(6, QLatin1Char(' ')) + Right(left) + QStringLiteral("  ") + Right(right) +
            QStringLiteral("  ") + title;
@@ -63,7 +67,11 @@ QStringList ReviewLines(const ExportReview& review, const ParaDat& table, const 
             unread.append(ReportTitle(table, r.row) + QStringLiteral(": ") + name);
     }
     lines << QString() << texts.errors;
-    return lines + (unread.isEmpty() ? QStringList{texts.noItem} : unread);
+    lines += unread.isEmpty() ? QStringList{texts.noItem} : unread;
+    // What could not be read is not known to be equal: said first.
+    if (!unread.isEmpty())
+        lines.prepend(texts.notCompared.arg(unread.size()));
+    return lines;
 }
 
 } // namespace vdk

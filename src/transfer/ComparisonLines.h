@@ -22,6 +22,10 @@ QString ReportTitle(const ParaDat& table, int row);
 QString ReportName(const ParaDat& table, int row, const QString& maintenanceText,
                    bool maintenanceNames);
 
+// A read-only status value (display data, trip codes, the access value): no
+// export writes it and it changes by itself, so comparisons count it apart.
+bool IsLiveStatus(const ParaDat& table, int row);
+
 // Six spaces, both side names right-aligned in ten characters, and the title
 // column's name.
 QString ComparisonHeading(const QString& left, const QString& right, const QString& title);
@@ -33,9 +37,10 @@ QString ComparisonHeading(const QString& left, const QString& right, const QStri
 QString DifferenceLine(const ParaDat& table, int row, const QString& left, const QString& right,
                        const QString& name, bool decimalComma);
 
-// What a review found, in the comparison layout: the differences (the
-// inverter's value, then the one `values` would write), then the parameters
-// that could not be read under the error heading.
+// What a review found, in the comparison layout: how many parameters could not
+// be compared (when any), the differences (the inverter's value, then the one
+// `values` would write), then the parameters that could not be read under the
+// error heading.
 QStringList ReviewLines(const ExportReview& review, const ParaDat& table, const UPara& values,
                         const ReportTexts& texts, bool decimalComma, bool maintenanceNames);
 

@@ -35,10 +35,19 @@ void ExportReview::TickAll(bool on) {
         SetTicked(i, on);
 }
 
+const ExportReview::Row* ExportReview::Find(int row) const {
+    const auto at = index_.constFind(row);
+    return at == index_.cend() ? nullptr : &rows_[*at];
+}
+
 bool ExportReview::Writes(int row) const {
-    return std::any_of(rows_.cbegin(), rows_.cend(), [row](const Row& r) {
-        return r.row == row && r.state == Row::State::Different && r.ticked;
-    });
+    const Row* r = Find(row);
+    return r && r->state == Row::State::Different && r->ticked;
+}
+
+bool ExportReview::Unreadable(int row) const {
+    const Row* r = Find(row);
+    return r && r->state == Row::State::Unreadable;
 }
 
 UPara ExportReview::Snapshot(const UPara& values) const {

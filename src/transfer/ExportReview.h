@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -20,8 +21,14 @@ public:
         bool ticked = true;
     };
 
-    void Clear() { rows_.clear(); }
-    void Add(Row row) { rows_.append(std::move(row)); }
+    void Clear() {
+        rows_.clear();
+        index_.clear();
+    }
+    void Add(Row row) {
+        index_.insert(row.row, int(rows_.size()));
+        rows_.append(std::move(row));
+    }
     const QList<Row>& Rows() const { return rows_; }
     int Count(Row::State state) const;
     // The differences left ticked: what a reviewed export writes.
@@ -34,6 +41,8 @@ public:
     // Whether table row `row` is a ticked difference: the rows a reviewed
     // export writes.
     bool Writes(int row) const;
+    // Whether table row `row` was to be read and could not be.
+    bool Unreadable(int row) const;
 
     // The inverter's values as a value set shaped as `values`: the rows read
     // hold what was read, every other row is marked unread, so that written
@@ -41,7 +50,10 @@ public:
     UPara Snapshot(const UPara& values) const;
 
 private:
+    const Row* Find(int row) const;
+
     QList<Row> rows_;
+    QHash<int, int> index_; // table row -> index into rows_
 };
 
 } // namespace vdk

@@ -67,11 +67,11 @@ ComparedFile ReadComparedFile(const QString& path, const ParaDat& table, const Q
 
 FileComparison CompareSides(const ParaDat& table, const ComparedSide& left,
                             const ComparedSide& right, const ReportTexts& texts, bool decimalComma,
-                            bool maintenanceNames) {
+                            bool maintenance) {
     FileComparison result;
     QStringList different, oneSided;
     const QString dash = QStringLiteral("-");
-    for (int row = 0; row < table.Count(); ++row) {
+    for (int row = 0; row <= std::min(table.ShownLastRow(maintenance), table.LastRow()); ++row) {
         const auto& a = left.values.value(row);
         const auto& b = right.values.value(row);
         if (!a && !b)
@@ -80,9 +80,13 @@ FileComparison CompareSides(const ParaDat& table, const ComparedSide& left,
             ++result.equal;
             continue;
         }
-        const QString line = DifferenceLine(
-            table, row, a.value_or(dash), b.value_or(dash),
-            ReportName(table, row, texts.maintenance, maintenanceNames), decimalComma);
+        if (IsLiveStatus(table, row)) {
+            ++result.readOnly;
+            continue;
+        }
+        const QString line =
+            DifferenceLine(table, row, a.value_or(dash), b.value_or(dash),
+                           ReportName(table, row, texts.maintenance, maintenance), decimalComma);
         (a && b ? different : oneSided).append(line);
     }
     const auto unknown = [&](const ComparedSide& side, bool isLeft) {
@@ -104,6 +108,8 @@ FileComparison CompareSides(const ParaDat& table, const ComparedSide& left,
     };
     result.lines << texts.comparedSides.arg(left.name, right.name) << QString();
     section(texts.differences, different);
+    if (result.readOnly > 0)
+        result.lines << texts.readOnly.arg(result.readOnly);
     result.lines << QString();
     section(texts.oneSide, oneSided);
     return result;

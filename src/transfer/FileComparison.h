@@ -48,15 +48,18 @@ struct FileComparison {
     int equal = 0;
     int different = 0;
     int oneSided = 0; // rows and lines held by one side only
+    int readOnly = 0; // read-only status values that differ, counted apart
 
     bool Differs() const { return different > 0 || oneSided > 0; }
 };
 
 // The comparison report of two sides in the comparison layout: the sides
 // named, the differing parameters, then every parameter held by one side only
-// (a dash on the other), each list "No Item." when empty.
+// (a dash on the other), each list "No Item." when empty. Only the rows the
+// table shows take part (the maintenance rows in maintenance mode); a
+// read-only status value that differs is counted in a line of its own.
 FileComparison CompareSides(const ParaDat& table, const ComparedSide& left,
                             const ComparedSide& right, const ReportTexts& texts, bool decimalComma,
-                            bool maintenanceNames);
+                            bool maintenance);
 
 } // namespace vdk

@@ -49,6 +49,10 @@ ReportTexts ReportTexts::From(const LanguageTexts& texts) {
             text("Review3", d.unreadable),
             text("Review4", d.alreadyEqual),
             text("Review5", d.nothingDiffers),
+            text("Review6", d.notCompared),
+            text("Review7", d.unsaved),
+            text("Stopped", d.stoppedAt),
+            text("ReadOnly", d.readOnly),
             text("Files1", d.comparedSides),
             text("Files2", d.oneSide),
             text("Files3", d.unknownNumber)};
@@ -129,12 +133,32 @@ TransferRun::Step TransferRun::Failed(int row, QStringList& list, TransactResult
     return step;
 }
 
+// A dead line would otherwise cost one time-out per remaining parameter
+// without a word: after kSilentLimit unanswered exchanges in a row the user
+// chooses whether to go on. With the failure prompt on, every failure asks
+// already.
+TransactResult TransferRun::Exchange(int row, const QString& value, QStringView letter) {
+    const TransactResult result = link_.Transact(row, value, letter);
+    const bool silent =
+        result.failure == TransactResult::NoAnswer || result.failure == TransactResult::NoPort;
+    silent_ = silent ? silent_ + 1 : 0;
+    if (silent_ >= kSilentLimit && !config_.options.errorPrompt) {
+        if (keepGoing && keepGoing(silent_))
+            silent_ = 0;
+        else
+            stopRequested_ = true;
+    }
+    return result;
+}
+
 // Runs `one` for each row of the run: Retry repeats the row, Abort ends the
 // run (false); after each row the user interface gets its turn.
 template <typename F> bool TransferRun::ForEachRow(F&& one) {
+    outcome_.total = config_.lastRow + 1;
     for (int row = 0; row <= config_.lastRow;) {
         if (stopRequested_) {
             outcome_.stopped = true;
+            outcome_.reached = row;
             return false;
         }
         const Step step = one(row);
@@ -155,6 +179,8 @@ void TransferRun::Progress(int done) {
 TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
     outcome_ = Outcome{};
     stopRequested_ = false;
+    silent_ = 0;
+    writeUnsaved_ = false;
     config_.lastRow = std::min(config_.lastRow, std::min(table_.LastRow(), values_.Count() - 1));
     bool completed = false;
     switch (mode) {
@@ -176,6 +202,8 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
             : mode == TransferMode::Export
                 ? texts_.exportSummary.arg(o.done).arg(o.errors)
                 : texts_.compareSummary.arg(o.done).arg(o.differences).arg(o.errors));
+        if (o.stopped)
+            report.lines.insert(1, texts_.stoppedAt.arg(o.reached).arg(o.total));
     }
     outcome_.autoSaveDue =
         completed && config_.options.autoSave && (outcome_.errors > 0 || outcome_.differences > 0);
@@ -189,7 +217,7 @@ bool TransferRun::Import(ResultReport& report) {
     QStringList read;
     QList<bool> failed;
     const bool completed = ForEachRow([&](int row) {
-        const TransactResult word = link_.Transact(row, values_.At(row, UPara::Value), u"R");
+        const TransactResult word = Exchange(row, values_.At(row, UPara::Value), u"R");
         if (word.ok()) {
             read.append(ValueText(row, word.value));
             failed.append(false);
@@ -262,15 +290,20 @@ void TransferRun::EnterPhase(Phase phase) {
         onPhase(phase);
 }
 
-// One read of each row the export would write. A read that fails is never a
-// difference: what the inverter holds there is not known.
+// A read of each row the export would write, tried again a few times: a row
+// that cannot be read cannot be kept in the snapshot. A read that fails is
+// never a difference: what the inverter holds there is not known.
 bool TransferRun::ReadBack() {
+    constexpr int kReadTries = 3;
     EnterPhase(Phase::ReadBack);
     review_.Clear();
     return ForEachRow([&](int row) {
         if (ExportRowOf(row) != ExportRow::Written)
             return Step::Next;
-        const TransactResult word = link_.Transact(row, QString(), u"R");
+        TransactResult word;
+        for (int attempt = 0; attempt < kReadTries && !stopRequested_; ++attempt)
+            if ((word = Exchange(row, QString(), u"R")).ok())
+                break;
         if (!word.ok()) {
             table_.SetTransferFlag(row, ParaDat::Transfer::Failed);
             review_.Add({row, ExportReview::Row::State::Unreadable, QString(), false});
@@ -291,10 +324,15 @@ bool TransferRun::ReadBack() {
 TransferRun::Guard TransferRun::Guarded(ResultReport& report) {
     if (!ReadBack())
         return Guard::Abort;
+    const int unreadable = review_.Count(ExportReview::Row::State::Unreadable);
     if (guard.review) {
+        // A row not read is not known to be equal: the run counts it as failed.
+        outcome_.notCompared = unreadable;
         if (review_.Count(ExportReview::Row::State::Different) == 0) {
             report.lines.append(texts_.noItem);
             report.lines.append(texts_.nothingDiffers);
+            if (unreadable > 0)
+                report.lines.append(texts_.notCompared.arg(unreadable));
             ReviewSections(report, {});
             return Guard::Done;
         }
@@ -305,6 +343,10 @@ TransferRun::Guard TransferRun::Guarded(ResultReport& report) {
     }
     if (guard.snapshot && !guard.snapshot(review_, &outcome_.snapshotError))
         return Guard::Abort;
+    // A reviewed export writes only differences it read; without the review
+    // a row the snapshot does not hold is written only when the user says so.
+    writeUnsaved_ =
+        !guard.review && unreadable > 0 && guard.writeUnsaved && guard.writeUnsaved(unreadable);
     EnterPhase(Phase::Write);
     return Guard::Write;
 }
@@ -337,16 +379,21 @@ bool TransferRun::Export(ResultReport& report) {
         if (const Guard next = Guarded(report); next != Guard::Write)
             return next == Guard::Done;
     const QStringView letter = config_.options.eeprom ? u"W" : u"P";
-    QStringList written;
+    QStringList written, unsaved;
     const bool completed = ForEachRow([&](int row) {
         const ExportRow kind = ExportRowOf(row);
         if (kind == ExportRow::Unread)
             ++outcome_.unread;
         if (kind != ExportRow::Written || (guard.review && !review_.Writes(row)))
             return Step::Next;
+        if (guard.snapshot && !writeUnsaved_ && review_.Unreadable(row)) {
+            unsaved.append(Listed(row));
+            ++outcome_.unsaved;
+            return Step::Next;
+        }
         const QString& value = values_.At(row, UPara::Value);
         const bool ram = table_.At(row, Memory).compare(u"RAM", Qt::CaseInsensitive) == 0;
-        const TransactResult echo = link_.Transact(row, value, ram ? u"P" : letter);
+        const TransactResult echo = Exchange(row, value, ram ? u"P" : letter);
         if (!echo.ok() || ParseWholeNumber(ValueText(row, echo.value)) != ParseWholeNumber(value))
             return Failed(row, report.lines, echo.failure);
         ++outcome_.done;
@@ -358,18 +405,23 @@ bool TransferRun::Export(ResultReport& report) {
     });
     if (completed && outcome_.errors == 0)
         report.lines.append(texts_.noItem);
+    if (!unsaved.isEmpty()) {
+        report.lines.append(texts_.unsaved);
+        report.lines += unsaved;
+    }
     if (guard.review && (completed || outcome_.stopped))
         ReviewSections(report, written);
     return completed;
 }
 
-// A failed read is listed as an error only, never as a difference.
+// A failed read is listed as an error only, never as a difference. A
+// read-only status value changes by itself: it is counted apart.
 bool TransferRun::Compare(ResultReport& report) {
     report.lines.append(texts_.differences);
     report.lines.append(ComparisonHeading(texts_.inverter, texts_.table, texts_.title));
     report.hidden.append(texts_.errors);
     const bool completed = ForEachRow([&](int row) {
-        const TransactResult word = link_.Transact(row, QString(), u"R");
+        const TransactResult word = Exchange(row, QString(), u"R");
         if (!word.ok())
             return Failed(row, report.hidden, word.failure);
         const QString inverter = ValueText(row, word.value);
@@ -378,6 +430,10 @@ bool TransferRun::Compare(ResultReport& report) {
         if (ParseWholeNumber(inverter) == held) {
             ++outcome_.done;
             table_.SetTransferFlag(row, ParaDat::Transfer::Passed);
+            return Step::Next;
+        }
+        if (IsLiveStatus(table_, row)) {
+            ++outcome_.readOnly;
             return Step::Next;
         }
         const Step step = config_.options.comparePrompt
@@ -394,6 +450,8 @@ bool TransferRun::Compare(ResultReport& report) {
         return false;
     if (outcome_.differences == 0)
         report.lines.append(texts_.noItem);
+    if (outcome_.readOnly > 0)
+        report.lines.append(texts_.readOnly.arg(outcome_.readOnly));
     report.lines.append(QString());
     if (outcome_.errors == 0)
         report.hidden.append(texts_.noItem);

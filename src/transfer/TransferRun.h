@@ -56,6 +56,15 @@ struct ReportTexts {
     QString alreadyEqual = QStringLiteral("%1 parameters already held the table's value.");
     QString nothingDiffers =
         QStringLiteral("No parameter differs from the table: nothing was written.");
+    QString notCompared =
+        QStringLiteral("%1 parameters could not be read from the inverter and were not compared.");
+    // An export's rows whose value in the inverter could not be saved first.
+    QString unsaved =
+        QStringLiteral("* Parameters Not Written: their values in the inverter could not be saved");
+    // A run stopped before its end, and read-only values left out of a comparison.
+    QString stoppedAt = QStringLiteral("The run was stopped after %1 of %2 parameters.");
+    QString readOnly = QStringLiteral(
+        "%1 read-only status values differ (not compared: they change by themselves).");
     // The comparison of files.
     QString comparedSides = QStringLiteral("Comparison of %1 with %2");
     QString oneSide = QStringLiteral("* Parameters on One Side Only");
@@ -97,6 +106,9 @@ struct ExportGuard {
     // Keeps the inverter's values read; false, with the reason, stops the
     // export before its first write.
     std::function<bool(const ExportReview&, QString* error)> snapshot;
+    // Rows whose value could not be read for the snapshot are not written
+    // unless this says yes, once, before the first write. Unset: they are not.
+    std::function<bool(int count)> writeUnsaved;
 
     bool Active() const { return review || snapshot; }
 };
@@ -115,6 +127,11 @@ public:
         int errors = 0;         // error lines written
         int differences = 0;    // difference lines written
         int unread = 0;         // rows an export left out: no value was read for them
+        int unsaved = 0;        // rows an export left out: the snapshot could not hold them
+        int notCompared = 0;    // rows a review could not read
+        int readOnly = 0;       // read-only status values that differ, not counted as differences
+        int reached = 0;        // rows gone through when the run stopped ...
+        int total = 0;          // ... of this many
         bool cancelled = false; // the review was cancelled: nothing was written
         QString snapshotError;  // why the snapshot failed: nothing was written
         // The automatic save is due (the option is on and something is listed).
@@ -142,6 +159,10 @@ public:
     // writing.
     enum class Phase { ReadBack, Write };
     std::function<void(Phase)> onPhase;
+    // After kSilentLimit exchanges in a row without an answer: true goes on
+    // (and asks again after as many more), false or unset stops the run.
+    static constexpr int kSilentLimit = 5;
+    std::function<bool(int failures)> keepGoing;
 
     Outcome Run(TransferMode mode, ResultReport& report);
     // Stops the run before its next parameter, as Abort in a prompt does; for
@@ -165,6 +186,8 @@ private:
     QString ValueText(int row, quint32 word) const;
     Step Prompt(int message, int label, int row);
     Step Failed(int row, QStringList& list, TransactResult::Failure failure);
+    // One exchange of the run, counting the ones in a row nobody answered.
+    TransactResult Exchange(int row, const QString& value, QStringView letter);
     void Progress(int done);
     template <typename F> bool ForEachRow(F&& one);
     bool Import(ResultReport& report);
@@ -182,6 +205,8 @@ private:
     Outcome outcome_;
     ExportReview review_;
     bool stopRequested_ = false;
+    int silent_ = 0;            // exchanges in a row without an answer
+    bool writeUnsaved_ = false; // the user let rows without a saved value be written
 };
 
 } // namespace vdk

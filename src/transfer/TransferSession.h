@@ -22,8 +22,9 @@ public:
         // that opened them on its own. In maintenance mode they stay open.
         bool closeMaintenance = false;
     };
-    // What the table needs after the run: a comparison changes only marks,
-    // an import or export values too.
+    // What the table needs after the run: an import changes values; an
+    // export and a comparison only marks, and a rebuild would clear the
+    // "not written" marks of rows the export did not write.
     enum class Refresh { Repaint, Rebuild };
 
     TransferSession(ParaDat& table, UPara& values, CommLink& link, Messenger& messenger,
@@ -49,7 +50,7 @@ public:
     // of its kind.
     bool ShowsReport() const;
     Refresh RefreshAfter() const {
-        return config_.mode == TransferMode::Compare ? Refresh::Repaint : Refresh::Rebuild;
+        return config_.mode == TransferMode::Import ? Refresh::Rebuild : Refresh::Repaint;
     }
 
 private:

@@ -59,6 +59,7 @@ private Q_SLOTS:
     void linesNotReadAreReported_data();
     void linesNotReadAreReported();
     void commentKeepsItsBytes();
+    void whatAFileDoesNotSayIsKnown();
     void failedWriteIsReported();
 };
 
@@ -438,6 +439,42 @@ void TestParameterFile::linesNotReadAreReported() {
     QCOMPARE(r.Incomplete(), !passedOver.isEmpty() || !skipped.isEmpty());
     if (QTest::currentDataTag() == QLatin1String("after an empty line"))
         QCOMPARE(f.values.At(4, UPara::Value), QStringLiteral("5")); // F004 stays at its default
+}
+
+// A cut list leaves the rows it did not supply unread (no export writes a
+// shipment value there); a number listed twice and values outside their
+// limits are found, named by line and limits.
+void TestParameterFile::whatAFileDoesNotSayIsKnown() {
+    DataFixture f;
+    f.Load();
+    const auto read = [&](const QByteArrayList& lines) {
+        return ReadParameterFile(f.tree.Write("p.vdk", FileText(lines)), f.table, f.values,
+                                 kCurrent, "windows-1252", f.messenger);
+    };
+    ReadResult r = read({"0000,1", "", "F004,6"});
+    QVERIFY(r.Cut());
+    QVERIFY(!f.values.Unread(0));
+    for (int row = 1; row < f.values.Count(); ++row)
+        QVERIFY(f.values.Unread(row));
+    r = read({"0000,1", "F004,6"});
+    QVERIFY(!r.Cut());
+    for (int row = 0; row < f.values.Count(); ++row)
+        QVERIFY(!f.values.Unread(row));
+
+    r = read({"0000,1", "F004,6", "0000,3"});
+    QCOMPARE(r.duplicates.size(), 1);
+    QCOMPARE(r.duplicates[0].comNo, "0000");
+    QCOMPARE(r.duplicates[0].first, 9);
+    QCOMPARE(r.duplicates[0].second, 11);
+    QCOMPARE(f.values.At(0, UPara::Value), "3"); // the later line, as before
+
+    r = read({"0000,500", "0001,300", "F004,-1"});
+    const ExportFindings findings = FindingsOf(r, f.table, f.values);
+    QCOMPARE(findings.outside, (QList<int>{0, 4})); // 0001 is within 0000's 500
+    QCOMPARE(findings.Lines(f.table, f.values),
+             (QStringList{"0000=500 is outside its limits 0..400",
+                          "F004=-1 is outside its limits 0..999"}));
+    QVERIFY(!FindingsOf(read({"0000,400", "F004,0"}), f.table, f.values).Any());
 }
 
 // A Shift-JIS comment in a file whose language is English reads as Windows-1252

@@ -10,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void wholeSet();
     void reviewSnapshotAndDiff();
     void faultyLineIsReported();
+    void carelessFilesAreNotExported();
     void maintenanceRestoreWritesOnlyWhatWasRead();
     void lateRepliesAreNotTheNextAnswer_data();
     void lateRepliesAreNotTheNextAnswer();
@@ -213,7 +215,7 @@ void TestLinkEndToEnd::reviewSnapshotAndDiff() {
     const QString edited = app.Path("edited.vdk");
     QCOMPARE(Cli(link + QStringList{"import", "-o", backup}).code, 0);
     const QString before = Cli(link + QStringList{"read", "0002", "0003"}).out;
-    QCOMPARE(Cli(link + QStringList{"set", backup, "0002=55", "0003=50", "-o", edited}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"set", backup, "0002=65", "0003=50", "-o", edited}).code, 0);
 
     Run r = Cli(link + QStringList{"export", edited, "--review", "--dry-run"});
     QCOMPARE(r.code, 1);
@@ -227,7 +229,7 @@ void TestLinkEndToEnd::reviewSnapshotAndDiff() {
     QVERIFY2(r.out.contains("\n2 parameters written, 0 not written.\n"), qPrintable(r.out));
     const QRegularExpressionMatch saved = QRegularExpression("snapshot=(\\S+)").match(r.err);
     QVERIFY2(saved.hasMatch(), qPrintable(r.err));
-    QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).out, "0002=5500\n0003=5000\n");
+    QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).out, "0002=6500\n0003=5000\n");
     r = Cli(link + QStringList{"snapshots"});
     QCOMPARE(r.out.count('\n'), 1);
     QVERIFY(r.out.startsWith(saved.captured(1) + ' '));
@@ -273,6 +275,52 @@ void TestLinkEndToEnd::faultyLineIsReported() {
     QCOMPARE(lines.last(),
              QStringLiteral("%1 of 169 parameters not read (shipment values in their place).")
                  .arg(lines.size() - 3));
+}
+
+// A file whose list was cut, that lists a parameter twice or holds a value
+// outside its limits is named by check and refused by export; --force sends
+// what it holds, never a shipment value for a row it did not supply.
+void TestLinkEndToEnd::carelessFilesAreNotExported() {
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty()};
+    TempTree dir;
+    const QString backup = dir.Path("backup.vdk");
+    QCOMPARE(Cli(link + QStringList{"import", "-o", backup}).code, 0);
+    QCOMPARE(Cli(link + QStringList{"write", "0003", "5500", "--eeprom"}).code, 0);
+    QFile file(backup);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArrayList lines = file.readAll().split('\n');
+    const auto variant = [&](const char* name, const std::function<void(QByteArrayList&)>& change) {
+        QByteArrayList changed = lines;
+        change(changed);
+        return dir.Write(name, changed.join('\n'));
+    };
+    // 0003 (line 12) after an empty line: its shipment value must not go out.
+    const QString cut = variant("cut.vdk", [](QByteArrayList& l) { l.insert(10, "\r"); });
+    const QString outside =
+        variant("outside.vdk", [](QByteArrayList& l) { l[8] = "0000,-1,0,0\r"; });
+    const QString twice =
+        variant("twice.vdk", [](QByteArrayList& l) { l.insert(9, "0000,1,0,0\r"); });
+
+    Run r = Cli(link + QStringList{"check", outside});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("0000=-1 is outside its limits"), qPrintable(r.err));
+    r = Cli(link + QStringList{"check", twice});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains("parameter 0000 is listed twice (lines 9 and 10)"), qPrintable(r.err));
+    for (const QString& f : {cut, outside, twice}) {
+        r = Cli(link + QStringList{"export", f, "--all", "--ram"});
+        QCOMPARE(r.code, 2);
+        QVERIFY2(r.err.contains("nothing was written (--force exports it anyway)"),
+                 qPrintable(r.err));
+    }
+    QCOMPARE(Cli(link + QStringList{"read", "0003"}).out, "0003=5500\n");
+    r = Cli(link + QStringList{"export", cut, "--all", "--ram", "--force"});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.contains("were not written: the file holds no value read for them"),
+             qPrintable(r.err));
+    QCOMPARE(Cli(link + QStringList{"read", "0003"}).out, "0003=5500\n");
 }
 
 // A backup made without the maintenance parameters, restored with them:

@@ -11,6 +11,7 @@ Answer ScriptedDialogs::ShowMessage(const Message& message) {
     case MsgButtons::YesNoCancel:
         return Answer::Yes;
     case MsgButtons::AbortRetryIgnore:
+    case MsgButtons::StopGoOn:
         return Answer::Abort;
     default:
         return Answer::Ok;

@@ -59,6 +59,10 @@ private Q_SLOTS:
     void snapshotRestoresTheInverter();
     void snapshotStore();
     void fileComparison();
+    void neverWritesWhatTheSnapshotLacks_data();
+    void neverWritesWhatTheSnapshotLacks();
+    void reviewCountsWhatItCouldNotRead();
+    void comparisonsLeaveOutNoise();
 };
 
 void TestExportReview::writesOnlyTickedDifferences_data() {
@@ -105,7 +109,8 @@ void TestExportReview::writesOnlyTickedDifferences() {
                           "F03: Signed"}));
     // The list the command line prints before it writes.
     QCOMPARE(ReviewLines(r.run().Review(), r.f.table, r.f.values, kTexts, false, false),
-             (QStringList{"* Different Value Parameters", "        Inverter     VDK330Q  Title",
+             (QStringList{"1 parameters could not be read from the inverter and were not compared.",
+                          "* Different Value Parameters", "        Inverter     VDK330Q  Title",
                           " F00:       60.0 ,      65.0  (Maxfreq)",
                           " F04:          0 ,         4  (Unsigned)", "",
                           "* Communication Error Parameters", "F03: Signed"}));
@@ -158,7 +163,8 @@ void TestExportReview::cancelAndFailedSnapshotWriteNothing() {
         QVERIFY(o.aborted);
         QCOMPARE(o.cancelled, review);
         QCOMPARE(o.snapshotError, review ? QString() : QStringLiteral("disk full"));
-        QCOMPARE(r.line->port.RequestsSeen() - before, 8); // the reads of rows 0..8 but 0005
+        // The reads of rows 0..8 but 0005, 0003 (which never answers) three times.
+        QCOMPARE(r.line->port.RequestsSeen() - before, 10);
         QCOMPARE(r.line->Eeprom("0000"), 600);
         QCOMPARE(o.done, 0);
     }
@@ -280,6 +286,116 @@ void TestExportReview::fileComparison() {
         ComparedSide::OfDefaults(r.f.table, "Shipment", "shipment values"), kTexts, true, false);
     QVERIFY(!defaults.Differs());
     QCOMPARE(defaults.lines.at(4), "No Item.");
+}
+
+void TestExportReview::neverWritesWhatTheSnapshotLacks_data() {
+    QTest::addColumn<bool>("allowed");
+    QTest::newRow("not allowed") << false;
+    QTest::newRow("allowed") << true;
+}
+
+// Half the replies lost: a row whose old value the snapshot could not keep is
+// never written, unless the user lets it go once before the first write; the
+// report lists it under its own heading.
+void TestExportReview::neverWritesWhatTheSnapshotLacks() {
+    QFETCH(bool, allowed);
+    const QMap<QString, int> old{{"0000", 700}, {"0001", 310}, {"0003", -2}, {"0004", 40000},
+                                 {"0006", -7},  {"0007", 4},   {"0008", 2},  {"0630", 8}};
+    QByteArray state;
+    for (auto i = old.cbegin(); i != old.cend(); ++i)
+        state += (i.key() + '=' + QString::number(i.value()) + '\n').toLatin1();
+    int unsavedRows = 0;
+    for (int seed = 1; seed <= 6; ++seed) {
+        Run r(Protocol::Inverter, state);
+        SimOptions lossy = SimLine::Options(Protocol::Inverter, 0);
+        lossy.dropRate = 0.5;
+        lossy.seed = quint32(seed);
+        r.line->port.SetFaults(lossy);
+        r.config.options.changedOnly = false;
+        for (const QString& n : old.keys())
+            r.f.values.At(r.f.table.FindRow(n), UPara::Value) = "11";
+        TransferRun& run = r.Make();
+        UPara kept;
+        run.guard.snapshot = [&](const ExportReview& review, QString*) {
+            kept = review.Snapshot(r.f.values);
+            return true;
+        };
+        int asked = 0;
+        run.guard.writeUnsaved = [&](int) {
+            ++asked;
+            return allowed;
+        };
+        run.keepGoing = [](int) { return true; };
+        const TransferRun::Outcome o = run.Run(TransferMode::Export, r.report);
+        int lacking = 0;
+        for (const QString& n : old.keys()) {
+            const int row = r.f.table.FindRow(n);
+            if (!kept.Unread(row))
+                continue;
+            ++lacking;
+            const QString listed = ReportTitle(r.f.table, row) + ": " +
+                                   ReportName(r.f.table, row, kTexts.maintenance, false);
+            if (allowed)
+                continue;
+            QVERIFY(r.report.lines.contains(listed));
+            QCOMPARE(*r.line->sim.RamValue(n), old[n]); // never sent: still its own value
+        }
+        unsavedRows += lacking;
+        QCOMPARE(asked, lacking > 0 ? 1 : 0);
+        QCOMPARE(o.unsaved, allowed ? 0 : lacking);
+        QCOMPARE(r.report.lines.contains(kTexts.unsaved), !allowed && lacking > 0);
+    }
+    QVERIFY(unsavedRows > 0);
+}
+
+// A review that could not read a row does not say that nothing differs
+// without saying so, and the run counts it.
+void TestExportReview::reviewCountsWhatItCouldNotRead() {
+    Run r(Protocol::Inverter, "", {"0003"});
+    r.config.options.changedOnly = false;
+    TransferRun& run = r.Make();
+    run.guard.review = true;
+    bool asked = false;
+    run.guard.choose = [&](ExportReview&) { return asked = true; };
+    const TransferRun::Outcome o = run.Run(TransferMode::Export, r.report);
+    QVERIFY(!asked);
+    QCOMPARE(o.notCompared, 1);
+    QCOMPARE(r.report.lines.mid(3, 2),
+             (QStringList{"No parameter differs from the table: nothing was written.",
+                          "1 parameters could not be read from the inverter and were not "
+                          "compared."}));
+}
+
+// Only the rows the selection shows are compared; read-only status values
+// that differ are counted in a line of their own, with files and with the
+// inverter.
+void TestExportReview::comparisonsLeaveOutNoise() {
+    Run r(Protocol::Inverter, "0005=9\n");
+    r.Value("0000") = "650";
+    r.Value("0005") = "9"; // never written: a status value
+    r.Value("FE08") = "555";
+    r.Value("FB91") = "463";
+    const auto compare = [&](bool maintenance) {
+        return CompareSides(r.f.table, ComparedSide::OfTable(r.f.table, r.f.values, "T", "table"),
+                            ComparedSide::OfDefaults(r.f.table, "S", "shipment"), kTexts, false,
+                            maintenance);
+    };
+    const FileComparison normal = compare(false);
+    QCOMPARE(normal.different, 1);
+    QCOMPARE(normal.oneSided, 0);
+    QCOMPARE(normal.readOnly, 1);
+    QVERIFY(normal.lines.contains(
+        "1 read-only status values differ (not compared: they change by themselves)."));
+    QVERIFY(!normal.lines.join('\n').contains("Model"));
+    const FileComparison maintained = compare(true);
+    QCOMPARE(maintained.different, 2); // 0000 and FE08
+    QCOMPARE(maintained.readOnly, 2);  // 0005 and FB91
+
+    r.Value("0005") = "7";
+    const TransferRun::Outcome o = r.Go(TransferMode::Compare);
+    QCOMPARE(o.differences, 1); // 0000
+    QCOMPARE(o.readOnly, 1);
+    QVERIFY(r.report.lines.contains(kTexts.readOnly.arg(1)));
 }
 
 QTEST_GUILESS_MAIN(TestExportReview)

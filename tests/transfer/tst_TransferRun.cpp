@@ -43,6 +43,8 @@ private Q_SLOTS:
     void faultyLine_data();
     void faultyLine();
     void autoSaveNames();
+    void silentLineStops_data();
+    void silentLineStops();
 };
 
 void TestTransferRun::importReadsEverything_data() {
@@ -333,13 +335,9 @@ void TestTransferRun::faultyLine() {
     int failures = 0;
     for (int seed = 1; seed <= 8; ++seed) {
         Run r(protocol, state, {}, 0.05);
-        r.line->sim = InverterSim(r.f.table, [&] {
-            SimOptions o = SimLine::Options(protocol, 0.05);
-            o.seed = quint32(seed);
-            return o;
-        }());
-        QString error;
-        QVERIFY(r.line->sim.LoadState(r.f.tree.Path("sim.txt"), error));
+        SimOptions faults = SimLine::Options(protocol, 0.05);
+        faults.seed = quint32(seed);
+        r.line->port.SetFaults(faults);
         r.Go(TransferMode::Import);
         for (const QString& n : kNormal) {
             const int row = r.f.table.FindRow(n);
@@ -383,6 +381,47 @@ void TestTransferRun::autoSaveNames() {
     QString error;
     QVERIFY(!ResultReport::Save(dir, {"x"}, &error)); // a folder of that name
     QVERIFY(!error.isEmpty());
+}
+
+void TestTransferRun::silentLineStops_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("goOn");
+    for (const auto& [name, mode] :
+         {std::pair{"import", TransferMode::Import}, std::pair{"export", TransferMode::Export},
+          std::pair{"comparison", TransferMode::Compare}}) {
+        QTest::addRow("%s, stop", name) << int(mode) << false;
+        QTest::addRow("%s, go on", name) << int(mode) << true;
+    }
+}
+
+// An inverter that stopped answering costs five time-outs, then the user
+// chooses; a stopped run says how far it got.
+void TestTransferRun::silentLineStops() {
+    QFETCH(int, mode);
+    QFETCH(bool, goOn);
+    Run r(Protocol::Inverter, "0003=-7\n", kNormal);
+    r.config.options.changedOnly = false;
+    TransferRun& run = r.Make();
+    QList<int> asked;
+    if (goOn)
+        run.keepGoing = [&](int failures) {
+            asked.append(failures);
+            return true;
+        };
+    const int before = r.line->port.RequestsSeen();
+    const TransferRun::Outcome o = run.Run(TransferMode(mode), r.report);
+    QCOMPARE(o.stopped, !goOn);
+    QCOMPARE(asked, goOn ? QList<int>{5} : QList<int>{});
+    // Nine rows, 0005 never written; every one tried once.
+    const int exchanges = mode == int(TransferMode::Export) ? 8 : 9;
+    QCOMPARE(r.line->port.RequestsSeen() - before, goOn ? exchanges : 5);
+    if (!goOn) {
+        // An export passes 0005 without an exchange.
+        const int reached = mode == int(TransferMode::Export) ? 6 : 5;
+        QCOMPARE(r.report.lines.at(1),
+                 QString("The run was stopped after %1 of 9 parameters.").arg(reached));
+        QCOMPARE(r.report.lines.at(1), ReportTexts().stoppedAt.arg(o.reached).arg(o.total));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestTransferRun)

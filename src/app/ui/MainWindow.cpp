@@ -117,14 +117,6 @@ QString DocumentsFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-// How reports and snapshots name the parameter set in the table: its file,
-// or `untitled`.
-QString SetName(const UPara& values, const QString& untitled) {
-    return values.LoadName.isEmpty()
-               ? untitled
-               : QDir::toNativeSeparators(QDir(values.LoadDir).filePath(values.LoadName));
-}
-
 // Where the result report window saves, and whether it may print: with
 // "Check Printer Connection" only when a printer exists.
 ReportWindow::Context ReportContextOf(const MainWindow::Parts& p, bool autoSave) {
@@ -675,8 +667,22 @@ void MainWindow::Run(Command command) {
 // A whole-set run: the link and the maintenance access first, then the
 // dialog; afterwards the report (saved automatically when due) and the table.
 void MainWindow::Transfer(Command command, TransferMode mode) {
-    if (actions_[command]->isEnabled())
-        RunTransfer(mode, p_.session.values);
+    if (!actions_[command]->isEnabled())
+        return;
+    if (mode == TransferMode::Import &&
+        !p_.session.MayImportOver([this] { return SaveAsDialog(); }))
+        return;
+    if (mode == TransferMode::Export && !p_.session.MayExportFindings())
+        return;
+    RunTransfer(mode, p_.session.values);
+}
+
+QString MainWindow::TableName() const {
+    const LanguageTexts& texts = p_.session.texts;
+    return p_.session.TableName(texts.LangText(QStringLiteral("Review"), QStringLiteral("Untitled"),
+                                               QStringLiteral("the table")),
+                                texts.LangText(QStringLiteral("Review"), QStringLiteral("Unsaved"),
+                                               QStringLiteral("the table (not saved)")));
 }
 
 void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& restoring) {
@@ -699,13 +705,19 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
     TransferDialog bar(transfer.Run(), mode, report, s.messenger, s.texts, this);
     bar.ShowChangedOnlyNote(mode == TransferMode::Export && setup.run.changedOnly);
     if (mode == TransferMode::Export)
-        GuardExport(transfer.Run(), setup, values,
-                    restoring.isEmpty()
-                        ? SetName(values, s.texts.LangText(QStringLiteral("Review"),
-                                                           QStringLiteral("Untitled"),
-                                                           QStringLiteral("the table")))
-                        : restoring,
+        GuardExport(transfer.Run(), setup, values, restoring.isEmpty() ? TableName() : restoring,
                     !restoring.isEmpty(), &bar);
+    // A line that stopped answering: the user chooses, instead of one
+    // time-out per remaining parameter.
+    transfer.Run().keepGoing = [&s](int failures) {
+        Message m = s.texts.MakeMessage(kMsgSilentLine, MsgIcon::Exclamation, MsgButtons::StopGoOn);
+        m.text = m.text.arg(failures);
+        m.labels = {s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button3"),
+                                     QStringLiteral("Stop")),
+                    s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button4"),
+                                     QStringLiteral("Go on"))};
+        return s.messenger.Dialogs().ShowMessage(m) == Answer::Ignore;
+    };
     if (setup.checkType)
         bar.typeCheck = [this] {
             p_.link.InverterTypeCheck(Catalogue(p_.paths), p_.paths.Identity());
@@ -714,6 +726,8 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
     if (!bar.Started())
         return;
     transfer.Finish(bar.Result());
+    if (mode == TransferMode::Import && !bar.Result().aborted)
+        s.Imported();
     if (const QString& error = bar.Result().snapshotError; !error.isEmpty())
         s.messenger.ShowText(
             kMsgCannotWrite,
@@ -758,6 +772,11 @@ void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const
     run.guard.snapshot = SnapshotStep(SnapshotStore(SnapshotFolder(p_.paths.AppDir)), s.table,
                                       values, p_.paths.Identity(), InverterTag(p_.link.settings),
                                       comment, setup.snapshotKeep);
+    run.guard.writeUnsaved = [&s](int) {
+        Message m = s.texts.MakeMessage(kMsgWriteUnsaved, MsgIcon::Exclamation, MsgButtons::YesNo);
+        m.preferred = Answer::No;
+        return s.messenger.Dialogs().ShowMessage(m) == Answer::Yes;
+    };
 }
 
 void MainWindow::ShowLineLog() {
@@ -852,9 +871,7 @@ void MainWindow::CompareWithFile(bool defaults) {
         other = *read.side;
     }
     const FileComparison compared =
-        CompareSides(s.table,
-                     ComparedSide::OfTable(s.table, s.values, texts.table,
-                                           SetName(s.values, text("Untitled", "the table"))),
+        CompareSides(s.table, ComparedSide::OfTable(s.table, s.values, texts.table, TableName()),
                      other, texts, table_->decimalComma, p_.flags.MainteFlag);
     ResultReport report(int(TransferMode::Compare));
     report.lines = compared.lines;

@@ -149,6 +149,8 @@ private:
     // restored (`restoring` names it), which is always reviewed and exports
     // every row it holds.
     void RunTransfer(TransferMode mode, UPara& values, const QString& restoring = {});
+    // How comparisons and snapshots name the table, in the window's language.
+    QString TableName() const;
     // An export reads back first: the review and the snapshot.
     void GuardExport(TransferRun& run, const TransferSetup& setup, const UPara& values,
                      const QString& exported, bool restoring, QWidget* over);

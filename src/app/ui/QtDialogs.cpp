@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTranslator>
 
 namespace vdk {
@@ -41,6 +42,8 @@ QMessageBox::StandardButtons ButtonsOf(MsgButtons buttons) {
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MsgButtons::AbortRetryIgnore:
         return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case MsgButtons::StopGoOn:
+        return QMessageBox::Abort | QMessageBox::Ignore;
     case MsgButtons::Ok:
         break;
     }
@@ -126,6 +129,18 @@ private:
 Answer QtDialogs::ShowMessage(const Message& m) {
     const Owner owner(*this);
     QMessageBox box(IconOf(m.icon), m.caption, m.text, ButtonsOf(m.buttons), owner.Window());
+    // The labels follow the order of Qt's standard buttons, which is the
+    // order MsgButtons names them in.
+    QList<QMessageBox::StandardButton> order;
+    for (int b = QMessageBox::FirstButton; b <= QMessageBox::LastButton; b <<= 1)
+        if (ButtonsOf(m.buttons) & b)
+            order.append(QMessageBox::StandardButton(b));
+    for (int i = 0; i < order.size() && i < m.labels.size(); ++i)
+        box.button(order[i])->setText(m.labels[i]);
+    if (m.preferred)
+        for (QMessageBox::StandardButton b : std::as_const(order))
+            if (AnswerOf(b) == *m.preferred)
+                box.setDefaultButton(b);
     return AnswerOf(box.exec());
 }
 

@@ -90,6 +90,12 @@ public:
         const QString shown = index.data().toString().trimmed();
         p->drawText(area, int(AlignmentOf(style.align)) | Qt::TextSingleLine,
                     QFontMetrics(font).elidedText(shown, Qt::ElideRight, area.width()));
+        // A value its limits do not allow (from a file) is framed in red:
+        // exporting it would be refused or clamped by the inverter.
+        if (style.outsideLimits) {
+            p->setPen(QPen(QColor(220, 0, 0), 2));
+            p->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        }
     }
 
 private:

@@ -92,6 +92,17 @@ ReviewWindow::ReviewWindow(Sources sources, const LanguageTexts& texts, QWidget*
     row->addWidget(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
+    // What could not be read is neither equal nor listed: said above the list.
+    if (const int unread = s_.review.Count(ExportReview::Row::State::Unreadable)) {
+        auto* warning = new QLabel(text("NotRead", "%1 parameters could not be read from the "
+                                                   "inverter: they are not compared and not "
+                                                   "written.")
+                                       .arg(unread));
+        warning->setObjectName(QStringLiteral("notRead"));
+        warning->setWordWrap(true);
+        warning->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold"));
+        layout->addWidget(warning);
+    }
     layout->addWidget(list_);
     layout->addWidget(counts_);
     layout->addLayout(row);

@@ -130,6 +130,7 @@ private Q_SLOTS:
     void editCommandsMirrorTheTable();
     void importThroughTheDialog();
     void exportReviewedAndRestored();
+    void unwrittenEditsKeepTheirMarks();
     void inverterInformationInTheReport();
 };
 
@@ -425,7 +426,7 @@ void TestMainWindow::importThroughTheDialog() {
     const QList<SnapshotInfo> kept =
         SnapshotStore(SnapshotFolder(m.f.paths.AppDir, QString())).List(nullptr);
     QCOMPARE(kept.size(), 1);
-    QCOMPARE(kept[0].comment, "Before the export of the table");
+    QCOMPARE(kept[0].comment, "Before the export of the table (not saved)");
 }
 
 // Answers the modal windows as they come: Start in the transfer dialog, the
@@ -442,7 +443,10 @@ struct ModalDriver {
             } else if (auto* review = qobject_cast<ReviewWindow*>(modal)) {
                 reviewed = review->List()->topLevelItemCount();
                 written = review->List()->headerItem()->text(3);
-                review->accept();
+                if (cancelReview)
+                    review->reject();
+                else
+                    review->accept();
             } else if (auto* list = qobject_cast<SnapshotListDialog*>(modal)) {
                 listed = list->List()->topLevelItemCount();
                 list->accept();
@@ -455,6 +459,7 @@ struct ModalDriver {
     }
     QTimer timer;
     TransferDialog* started = nullptr;
+    bool cancelReview = false;
     int reviewed = -1;
     QString written; // the heading of the values to be written
     int listed = -1;
@@ -491,7 +496,7 @@ void TestMainWindow::exportReviewedAndRestored() {
         ModalDriver driver;
         m.window.Run(C::CompareWithDefaults);
         const QStringList lines = driver.reports.value(0);
-        QCOMPARE(lines.value(0), "Comparison of the table with the shipment values");
+        QCOMPARE(lines.value(0), "Comparison of the table (not saved) with the shipment values");
         QVERIFY(lines.value(4).startsWith(" F00:"));
 
         m.f.dialogs.files.enqueue(m.f.tree.Write("other.vdk",
@@ -517,6 +522,44 @@ void TestMainWindow::exportReviewedAndRestored() {
         QCOMPARE(driver.reviewed, 1);
     }
     QCOMPARE(m.f.dialogs.messages.size(), asked + 2);
+}
+
+// An edit keeps its "not written" mark until an echo confirms it: a cancelled
+// review leaves it; an import over it asks first, as Open does.
+void TestMainWindow::unwrittenEditsKeepTheirMarks() {
+    OnTheLine m;
+    m.window.Run(C::CommunicationCheck);
+    UPara& values = m.session.values;
+    QTableView* grid = m.window.Table()->Grid();
+    grid->setCurrentIndex(grid->model()->index(0, 3));
+    QTest::keyClicks(grid, "15");
+    QTest::keyClick(grid, Qt::Key_Return);
+    QCOMPARE(values.At(0, UPara::Value), "150");
+    QVERIFY(values.Marked(0, UPara::WriteIndex));
+    {
+        ModalDriver driver;
+        driver.cancelReview = true;
+        m.window.Run(C::Export);
+        QCOMPARE(driver.reviewed, 1);
+    }
+    QCOMPARE(m.line.Ram("0000"), 123);
+    QVERIFY(values.Marked(0, UPara::WriteIndex));
+
+    m.f.dialogs.answers.enqueue(Answer::Cancel); // unsaved: message 89
+    m.window.Run(C::Import);
+    m.session.MarkSaved();
+    m.f.dialogs.answers.enqueue(Answer::No); // saved, not written: message 100
+    m.window.Run(C::Import);
+    QCOMPARE(m.f.dialogs.Numbers().mid(m.f.dialogs.Numbers().size() - 2), (QList<int>{89, 100}));
+    QCOMPARE(values.At(0, UPara::Value), "150");
+
+    {
+        ModalDriver driver;
+        m.window.Run(C::Export);
+        QCOMPARE(driver.reviewed, 1);
+    }
+    QCOMPARE(m.line.Ram("0000"), 150);
+    QVERIFY(!values.Marked(0, UPara::WriteIndex)); // confirmed by the echo
 }
 
 // The report shows the language file's list as read; without a list,
