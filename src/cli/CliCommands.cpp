@@ -778,6 +778,16 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
         for (const QString& line : findings)
             err_ << "vdk330q-cli: warning: " << file << ": " << line << Qt::endl;
     }
+    // A snapshot puts back every value it holds, shipment values too, and
+    // nothing it does not hold.
+    const bool snapshot = mode == TransferMode::Export && IsSnapshot(s.values);
+    if (snapshot) {
+        QString error;
+        auto held = LoadSnapshot(file, s.table, s.values, s.paths.Identity(), s.messenger, &error);
+        if (!held)
+            return Fail(QStringLiteral("cannot read %1: %2").arg(file, error));
+        s.values = std::move(*held);
+    }
     if (const auto failed = OpenLink(parser, s))
         return *failed;
     const bool maintenance = parser.isSet(QStringLiteral("maintenance"));
@@ -788,7 +798,7 @@ int Cli::Transfer(const QCommandLineParser& parser, Session& s, TransferMode mod
     TransferOptions& t = config.setup.run;
     t.errorPrompt = t.comparePrompt = t.autoSave = false;
     t.eeprom = eeprom;
-    if (parser.isSet(QStringLiteral("all")))
+    if (parser.isSet(QStringLiteral("all")) || snapshot)
         t.changedOnly = false;
     config.setup.useMaintenance = maintenance;
     // A command opens the maintenance parameters on its own: it closes them.

@@ -15,7 +15,7 @@ struct EnvironmentOptions {
     bool Eeprom = true, ChgPara1 = true, ComDisp = false, Result = true, CompDisp = false,
          ResultC = true, Mainte = false;
     // Before an export: the differences shown to choose from, and how many
-    // snapshots of the inverter's values are kept per type-form.
+    // snapshots of the inverter's values are kept per inverter.
     bool ReviewExport = true;
     int SnapshotKeep = 50;
     // Files and the parameter table.

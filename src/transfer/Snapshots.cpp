@@ -18,6 +18,9 @@ namespace vdk {
 namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyyMMdd-HHmmss-zzz");
+// Begins the comment of every snapshot file, in every language: readers of
+// parameter files take it as part of the comment.
+const QString kMark = QStringLiteral("[Snapshot]");
 
 // Only letters, digits, dots and hyphens go into a name: the parts come from
 // data files and must not reach outside the folder.
@@ -28,15 +31,35 @@ QString NamePart(const QString& text) {
     return part.isEmpty() ? QStringLiteral("_") : part;
 }
 
-// The time and the inverter are the name's last two parts.
+// The name the store gives a snapshot: type-form and capacity, CPU version,
+// inverter, time, and from the second of one millisecond on its number.
+QString SnapshotName(const QString& typeForm, const QString& capacity, const QString& cpuVer,
+                     const QString& inverter, const QDateTime& time, int sequence) {
+    QString name = NamePart(typeForm + capacity) + QLatin1Char('_') + NamePart(cpuVer) +
+                   QLatin1Char('_') + NamePart(inverter) + QLatin1Char('_') +
+                   time.toString(kTimeFormat);
+    if (sequence > 1)
+        name += QLatin1Char('-') + QString::number(sequence);
+    return name + QStringLiteral(".vdk");
+}
+
+// A name ends in the inverter, the time and the number (older versions
+// wrote it in three digits without the hyphen). What comes before is not
+// read: a renamed copy is still listed, but it is not store-named.
 std::optional<SnapshotInfo> InfoOf(const QFileInfo& info) {
-    const QStringList parts = info.completeBaseName().split(QLatin1Char('_'));
-    if (parts.size() < 4)
+    static const QRegularExpression tail(
+        QStringLiteral("_(one|all|N[0-9]+)_([0-9]{8}-[0-9]{6}-[0-9]{3})"
+                       "(?:-([1-9][0-9]{0,8})|([0-9]{3}))?\\.vdk$"));
+    const QString name = info.fileName();
+    const QRegularExpressionMatch match = tail.match(name);
+    if (!match.hasMatch())
         return std::nullopt;
     SnapshotInfo s;
     s.path = info.absoluteFilePath();
-    s.time = QDateTime::fromString(parts.last(), kTimeFormat);
-    s.inverter = parts[parts.size() - 2];
+    s.time = QDateTime::fromString(match.captured(2), kTimeFormat);
+    s.inverter = match.captured(1);
+    const QString number = match.captured(3) + match.captured(4); // one of them at most
+    s.sequence = number.isEmpty() ? 1 : number.toInt();
     ParameterFile file;
     if (!s.time.isValid() || LoadParameterFile(s.path, QByteArray(), file) != FileProblem::None)
         return std::nullopt;
@@ -44,8 +67,12 @@ std::optional<SnapshotInfo> InfoOf(const QFileInfo& info) {
     s.capacity = file.Capacity;
     s.cpuVer = file.CpuVer;
     s.comment = file.Comment;
+    if (s.comment.startsWith(kMark))
+        s.comment = s.comment.mid(kMark.size()).trimmed();
     s.count = int(std::count_if(file.lines.cbegin(), file.lines.cend(),
                                 [](const ParameterLine& l) { return !l.unread; }));
+    s.storeNamed =
+        name == SnapshotName(s.typeForm, s.capacity, s.cpuVer, s.inverter, s.time, s.sequence);
     return s;
 }
 
@@ -72,6 +99,10 @@ std::optional<UPara> LoadSnapshot(const QString& path, const ParaDat& table, con
             ApplyParameterLine(table, snapshot, row, line, messenger);
     TakeComment(snapshot, file);
     return snapshot;
+}
+
+bool IsSnapshot(const UPara& values) {
+    return values.Comment.startsWith(kMark);
 }
 
 QString SnapshotFolder(const QString& appDir, const QString& userDataDir) {
@@ -104,20 +135,16 @@ std::optional<QString> SnapshotStore::Save(const ParaDat& table, const UPara& sn
         *error = QStringLiteral("cannot create the folder %1").arg(folder_);
         return std::nullopt;
     }
-    const QString stem =
-        QDir(folder_).filePath(NamePart(identity.TypeForm + identity.Capacity) + QLatin1Char('_') +
-                               NamePart(identity.CpuVer) + QLatin1Char('_') + NamePart(inverter) +
-                               QLatin1Char('_') + now.toString(kTimeFormat));
-    QString path = stem + QStringLiteral(".vdk");
-    // Two snapshots within a millisecond keep both; the counter sorts after.
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = QStringLiteral("%1%2.vdk").arg(stem).arg(n, 3, 10, QLatin1Char('0'));
+    QString path;
+    for (int sequence = 1; path.isEmpty() || QFileInfo::exists(path); ++sequence)
+        path = QDir(folder_).filePath(SnapshotName(identity.TypeForm, identity.Capacity,
+                                                   identity.CpuVer, inverter, now, sequence));
     UPara values = snapshot;
-    values.Comment = comment;
+    values.Comment = comment.isEmpty() ? kMark : kMark + QLatin1Char(' ') + comment;
     values.CommentRead = {};
     if (!WriteParameterFile(path, table, values, identity, false, error))
         return std::nullopt;
-    Prune(identity.TypeForm, keep);
+    Prune(identity, NamePart(inverter), keep);
     return path;
 }
 
@@ -132,15 +159,18 @@ QList<SnapshotInfo> SnapshotStore::List(const InverterIdentity* identity) const 
                  info->cpuVer == identity->CpuVer))
                 list.append(*info);
     std::stable_sort(list.begin(), list.end(), [](const SnapshotInfo& a, const SnapshotInfo& b) {
-        return a.time != b.time ? a.time > b.time : a.path > b.path;
+        if (a.time != b.time)
+            return a.time > b.time;
+        return a.sequence != b.sequence ? a.sequence > b.sequence : a.path > b.path;
     });
     return list;
 }
 
-void SnapshotStore::Prune(const QString& typeForm, int keep) const {
+void SnapshotStore::Prune(const InverterIdentity& identity, const QString& inverter,
+                          int keep) const {
     int kept = 0;
-    for (const SnapshotInfo& s : List(nullptr))
-        if (s.typeForm == typeForm && ++kept > keep)
+    for (const SnapshotInfo& s : List(&identity))
+        if (s.storeNamed && s.inverter == inverter && ++kept > keep)
             QFile::remove(s.path);
 }
 

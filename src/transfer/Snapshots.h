@@ -29,11 +29,20 @@ QString InverterTag(const CommSettings& settings);
 struct SnapshotInfo {
     QString path;
     QDateTime time;
+    int sequence = 1; // the order of the snapshots taken within one millisecond
     QString typeForm, capacity, cpuVer;
     QString inverter; // InverterTag
     int count = 0;    // parameters it holds
-    QString comment;
+    QString comment;  // without the mark that makes it a snapshot
+    // The whole file name is one the store gives: not renamed, not a copy.
+    // Only such files are ever deleted.
+    bool storeNamed = false;
 };
+
+// Whether a parameter set is a snapshot: the comment of a snapshot file says
+// so, and so does the table that opened one. An export of a snapshot writes
+// every value it holds, shipment values too.
+bool IsSnapshot(const UPara& values);
 
 // A snapshot as a value set to export, shaped as `values`: the rows it holds
 // carry its values, every other row is marked unread and is never written.
@@ -54,18 +63,19 @@ public:
     const QString& Folder() const { return folder_; }
 
     // Writes `snapshot` with `comment` and keeps the newest `keep` of the
-    // type-form. The path written, or nothing with the reason in `error`.
+    // inverter: `identity` and `inverter` (an InverterTag). The path written,
+    // or nothing with the reason in `error`.
     std::optional<QString> Save(const ParaDat& table, const UPara& snapshot,
                                 const InverterIdentity& identity, const QString& inverter,
                                 const QString& comment, const QDateTime& now, int keep,
                                 QString* error) const;
     // The snapshots of `identity` (type-form, capacity and CPU version), or
-    // of every inverter without it; newest first. Files that are no
-    // snapshots are passed over.
+    // of every inverter without it; newest first, and of one millisecond the
+    // later first. Files that are no snapshots are passed over.
     QList<SnapshotInfo> List(const InverterIdentity* identity) const;
 
 private:
-    void Prune(const QString& typeForm, int keep) const;
+    void Prune(const InverterIdentity& identity, const QString& inverter, int keep) const;
 
     QString folder_;
 };

@@ -234,7 +234,19 @@ void TestLinkEndToEnd::reviewSnapshotAndDiff() {
     QCOMPARE(r.out.count('\n'), 1);
     QVERIFY(r.out.startsWith(saved.captured(1) + ' '));
 
-    r = Cli(link + QStringList{"export", saved.captured(1), "--review", "--all", "--eeprom"});
+    // A row the snapshot does not hold is never written, not even as a shipment value.
+    QFile snapshot(saved.captured(1));
+    QVERIFY(snapshot.open(QIODevice::ReadOnly));
+    const QString partial =
+        app.Write("partial.vdk", QString::fromLatin1(snapshot.readAll())
+                                     .remove(QRegularExpression("\r\n0003,[^\r]*"))
+                                     .toLatin1());
+    r = Cli(link + QStringList{"export", partial, "--review", "--dry-run"});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.out.contains("F002:") && !r.out.contains("F003:"), qPrintable(r.out));
+
+    // The snapshot holds shipment values: its export writes them without --all.
+    r = Cli(link + QStringList{"export", saved.captured(1), "--review", "--eeprom"});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.contains("\n2 parameters written, 0 not written.\n"), qPrintable(r.out));
     QCOMPARE(Cli(link + QStringList{"read", "0002", "0003"}).out, before);

@@ -9,6 +9,9 @@
 #include "transfer/FileComparison.h"
 #include "transfer/Snapshots.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace vdk;
@@ -58,6 +61,8 @@ private Q_SLOTS:
     void cancelAndFailedSnapshotWriteNothing();
     void snapshotRestoresTheInverter();
     void snapshotStore();
+    void snapshotsOfOneMillisecond();
+    void pruningKeepsEachInvertersNewest();
     void fileComparison();
     void neverWritesWhatTheSnapshotLacks_data();
     void neverWritesWhatTheSnapshotLacks();
@@ -191,7 +196,8 @@ void TestExportReview::snapshotRestoresTheInverter() {
     QString error;
     auto restored = LoadSnapshot(path, r.f.table, r.f.values, id, r.f.messenger, &error);
     QVERIFY2(restored, qPrintable(error));
-    QCOMPARE(restored->Comment, "before");
+    QCOMPARE(restored->Comment, "[Snapshot] before");
+    QVERIFY(IsSnapshot(*restored));
     TransferRun::Config config = r.config;
     TransferRun restore(r.f.table, *restored, r.line->link, r.f.messenger, r.pump, config);
     restore.guard.review = true;
@@ -212,8 +218,8 @@ void TestExportReview::snapshotRestoresTheInverter() {
                           "No Item."}));
 }
 
-// Names, the list for a selection newest first, the count kept per type-form,
-// and a folder that cannot be made.
+// Names, the list for a selection newest first, and a folder that cannot be
+// made.
 void TestExportReview::snapshotStore() {
     Run r;
     const SnapshotStore store(r.f.tree.Path("snaps"));
@@ -236,9 +242,7 @@ void TestExportReview::snapshotStore() {
     r.f.tree.Write("snaps/notes.vdk", "not a snapshot\r\n");
 
     const QList<SnapshotInfo> mine = store.List(&ab);
-    // Three of the type-form are kept, whatever their capacity: the other
-    // capacity's and the oldest are gone.
-    QCOMPARE(mine.size(), 3);
+    QCOMPARE(mine.size(), 4); // the other capacity's is not listed
     QCOMPARE(mine[0].comment, "last");
     QCOMPARE(mine[0].inverter, "all");
     QCOMPARE(mine[1].comment, "export 3");
@@ -246,12 +250,78 @@ void TestExportReview::snapshotStore() {
     QCOMPARE(mine[1].count, 2);
     QCOMPARE(mine[1].time, t0.addSecs(3));
     QCOMPARE(mine[2].comment, "export 2");
-    QCOMPARE(store.List(nullptr).size(), 3);
+    QCOMPARE(mine[3].comment, "export 0");
+    QCOMPARE(store.List(nullptr).size(), 5);
 
     r.f.tree.Write("blocked", "a file where the folder should be");
     QVERIFY(!SnapshotStore(r.f.tree.Path("blocked/snaps"))
                  .Save(r.f.table, values, ab, "one", "", t0, 3, &error));
     QVERIFY(!error.isEmpty());
+}
+
+// Snapshots taken within one millisecond are all listed, the later first;
+// so is one named before the counter had its hyphen.
+void TestExportReview::snapshotsOfOneMillisecond() {
+    Run r;
+    const SnapshotStore store(r.f.tree.Path("snaps"));
+    const InverterIdentity ab{"AB", "-1K", "1", "English", "Eng"};
+    const QDateTime t0(QDate(2026, 12, 11), QTime(7, 30));
+    QString error;
+    QStringList names;
+    for (const char* comment : {"first", "second", "third"})
+        names.append(QFileInfo(store.Save(r.f.table, r.f.values, ab, "one", comment, t0, 50, &error)
+                                   .value_or(QString()))
+                         .fileName());
+    QVERIFY(store.Save(r.f.table, r.f.values, ab, "one", "older", t0.addMSecs(-1), 50, &error));
+    r.f.tree.Write("snaps/AB-1K_1_one_20261211-072959-000002.vdk",
+                   "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nlegacy\r\n0\r\n0\r\n0000,650,0,0\r\n");
+
+    QStringList listed;
+    for (const SnapshotInfo& s : store.List(&ab))
+        listed.append(s.comment);
+    QCOMPARE(listed, (QStringList{"third", "second", "first", "older", "legacy"}));
+    QCOMPARE(store.List(&ab).value(1).time, t0);
+    QCOMPARE(names, (QStringList{"AB-1K_1_one_20261211-073000-000.vdk",
+                                 "AB-1K_1_one_20261211-073000-000-2.vdk",
+                                 "AB-1K_1_one_20261211-073000-000-3.vdk"}));
+}
+
+// Pruning keeps the newest of each inverter (type-form, capacity, CPU
+// version and inverter number) and deletes only files named as the store
+// names them: a renamed or copied snapshot stays.
+void TestExportReview::pruningKeepsEachInvertersNewest() {
+    Run r;
+    const QString folder = r.f.tree.Path("snaps");
+    const SnapshotStore store(folder);
+    const InverterIdentity ab{"AB", "-1K", "1", "English", "Eng"};
+    InverterIdentity otherCapacity = ab;
+    otherCapacity.Capacity = "-2K";
+    InverterIdentity otherCpu = ab;
+    otherCpu.CpuVer = "2";
+    const QDateTime t0(QDate(2026, 12, 11), QTime(7, 30));
+    QString error;
+    const auto save = [&](const InverterIdentity& id, const char* inverter, int second) {
+        return store.Save(r.f.table, r.f.values, id, inverter, "", t0.addSecs(second), 2, &error)
+            .value_or(QString());
+    };
+    const QString oldest = save(ab, "one", 0);
+    for (const char* copy :
+         {"KEEP_AB-1K_1_one_20261211-073000-000.vdk", "AB-1K_1_one_20261211-073000-000 copy.vdk"})
+        QVERIFY(QFile::copy(oldest, QDir(folder).filePath(copy)));
+    save(otherCapacity, "one", 1);
+    save(otherCpu, "one", 2);
+    save(ab, "N3", 3);
+    for (int second = 4; second <= 6; ++second)
+        save(ab, "one", second);
+
+    QStringList files = QDir(folder).entryList(QDir::Files);
+    files.sort();
+    QCOMPARE(files,
+             (QStringList{
+                 "AB-1K_1_N3_20261211-073003-000.vdk", "AB-1K_1_one_20261211-073000-000 copy.vdk",
+                 "AB-1K_1_one_20261211-073005-000.vdk", "AB-1K_1_one_20261211-073006-000.vdk",
+                 "AB-1K_2_one_20261211-073002-000.vdk", "AB-2K_1_one_20261211-073001-000.vdk",
+                 "KEEP_AB-1K_1_one_20261211-073000-000.vdk"}));
 }
 
 // Files with files and with the shipment values: differences in display

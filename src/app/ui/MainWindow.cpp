@@ -694,6 +694,9 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
         setup.review = true;
         setup.run.changedOnly = false;
     }
+    // An opened snapshot goes back whole, as a restored one does.
+    if (mode == TransferMode::Export && IsSnapshot(values))
+        setup.run.changedOnly = false;
     AppSession& s = p_.session;
     FunctionPump pump([] { QCoreApplication::processEvents(); });
     TransferSession transfer(

@@ -128,7 +128,7 @@ OptionsDialog::OptionsDialog(EnvironmentOptions& options, IniFile& settings,
     box(s2, "ReviewExport", &Options::ReviewExport, "Check28",
         "Review the differences before export");
     auto* snapshots = new QFormLayout;
-    field(snapshots, "SnapshotKeep", text("Label23", "Snapshots kept per type-form"));
+    field(snapshots, "SnapshotKeep", text("Label23", "Snapshots kept per inverter"));
     s2->addLayout(snapshots);
     box(s2, "Mainte", &Options::Mainte, "Check27", "Use Maintenance Mode");
     for (const auto& [key, def] :

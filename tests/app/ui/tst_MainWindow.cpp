@@ -131,6 +131,7 @@ private Q_SLOTS:
     void importThroughTheDialog();
     void exportReviewedAndRestored();
     void unwrittenEditsKeepTheirMarks();
+    void openedSnapshotWritesEveryHeldValue();
     void inverterInformationInTheReport();
 };
 
@@ -560,6 +561,24 @@ void TestMainWindow::unwrittenEditsKeepTheirMarks() {
     }
     QCOMPARE(m.line.Ram("0000"), 150);
     QVERIFY(!values.Marked(0, UPara::WriteIndex)); // confirmed by the echo
+}
+
+// A snapshot opened as a table goes back as Restore Snapshot puts it: every
+// value it holds is written, a shipment value too.
+void TestMainWindow::openedSnapshotWritesEveryHeldValue() {
+    OnTheLine m;
+    m.window.Run(C::CommunicationCheck);
+    QString error;
+    const auto path = SnapshotStore(m.f.tree.Path("kept"))
+                          .Save(m.session.table, m.session.values, m.f.paths.Identity(), "one",
+                                "before", QDateTime::currentDateTime(), 5, &error);
+    QVERIFY2(path, qPrintable(error));
+    QCOMPARE(m.session.values.At(0, UPara::Value), "99"); // the shipment value; the inverter: 123
+    m.f.dialogs.files.enqueue(*path);
+    m.window.Run(C::Open);
+    ModalDriver driver;
+    m.window.Run(C::Export);
+    QCOMPARE(m.line.Ram("0000"), 99);
 }
 
 // The report shows the language file's list as read; without a list,
