@@ -24,6 +24,21 @@
 
 using namespace vdk;
 
+namespace {
+
+// One line of the silence table, its cells in their columns.
+void Columns(QTextStream& out, const QStringList& cells) {
+    static constexpr int kWidths[] = {-8, 5, 8, 7, 7, 7, 7, 6, 0};
+    QString line = QStringLiteral(" ");
+    for (qsizetype i = 0; i < cells.size(); ++i)
+        line += QLatin1Char(' ') + QStringLiteral("%1").arg(cells[i], kWidths[i]);
+    while (line.endsWith(QLatin1Char(' ')))
+        line.chop(1);
+    out << line << '\n';
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
@@ -94,21 +109,11 @@ int main(int argc, char** argv) {
                        .arg(failures);
             return true;
         }
-        out << QStringLiteral("  %1 %2 %3 %4 %5 %6 %7 %8 %9\n")
-                   .arg(name, -8)
-                   .arg(BaudRateOf(baudIndex), 5)
-                   .arg(requiredMs, 8, 'f', 3)
-                   .arg(medianMs, 7, 'f', 3)
-                   .arg(maxMs, 7, 'f', 3)
-                   .arg(medianMs - requiredMs, 7, 'f', 3)
-                   .arg(maxMs - requiredMs, 7, 'f', 3)
-                   .arg(requiredMs > 0 ? QString::number(medianMs / requiredMs, 'f', 3)
-                                       : QStringLiteral("-"),
-                        6)
-                   .arg(QStringLiteral("%1/%2 exchanges, %3 failed")
-                            .arg(t.count)
-                            .arg(rows)
-                            .arg(failures));
+        const auto ms = [](double x) { return QString::number(x, 'f', 3); };
+        Columns(out, {name, QString::number(BaudRateOf(baudIndex)), ms(requiredMs), ms(medianMs),
+                      ms(maxMs), ms(medianMs - requiredMs), ms(maxMs - requiredMs),
+                      requiredMs > 0 ? ms(medianMs / requiredMs) : QStringLiteral("-"),
+                      QStringLiteral("%1 of %2, %3 failed").arg(t.count).arg(rows).arg(failures)});
         return true;
     };
     const bool silenceOnly = app.arguments().contains(QStringLiteral("--silence"));
@@ -118,9 +123,10 @@ int main(int argc, char** argv) {
                 if (!run(baudIndex, protocol, int(s.table.Count()), true))
                     return 1;
     out << "silence after a reply, from its last byte to the next request, in ms "
-           "(about 2 s of exchanges per line):\n"
-           "  protocol  baud required  median     max  excess  excess median/required\n"
-           "                                              median     max\n";
+           "(about 2 s of exchanges per line; ratio: median / required):\n";
+    Columns(out, {"protocol", "baud", "required", "median", "max", "excess", "excess", "ratio",
+                  "exchanges"});
+    Columns(out, {"", "", "", "", "", "median", "max", "", ""});
     for (const Protocol protocol : {Protocol::Modbus, Protocol::Inverter})
         for (int baudIndex = 0; baudIndex <= 5; ++baudIndex) {
             // Low baud rates are slow on the wire: fewer exchanges there.
