@@ -24,7 +24,7 @@ struct FrequencyCommand {
     int message = 0;
     int row = -1;
     QString raw;
-    double limit = 0;   // with 42: the raw limit the value passed
+    double limit = 0;   // with 42: the raw limit the value went beyond
     QString unreadable; // with 4: the parameter a limit links to
 };
 // `freqCommNo` is the catalogue's [Freq Comm No] entry ("-" for none). The
