@@ -137,15 +137,21 @@ struct Turnaround {
     }
 };
 
+// The read of parameter `row`, as the link sends it without an inverter number.
+inline Request ReadOf(const ParaDat& table, int row) {
+    return Request{table.At(row, ComNo), table.At(row, Byte) == u"4", 'R', {}, {}};
+}
+
 // The least time one exchange takes on the line: request and reply characters
-// of 11 bits (8 data bits, parity, start and stop bit), and the MODBUS gap.
+// of 11 bits (8 data bits, parity, start and stop bit), and the MODBUS silent
+// interval.
 inline double WireMilliseconds(Protocol protocol, const Request& request, int baudIndex) {
     const bool modbus = protocol == Protocol::Modbus;
     const qsizetype chars =
         modbus ? EncodeModbusRequest(request).size() + ModbusReplyLength(request)
                : EncodeInverterRequest(request).size() + InverterReplyLength(request);
     return double(chars) * 11.0 * 1000.0 / BaudRateOf(baudIndex) +
-           (modbus ? FrameGap(baudIndex) : 0);
+           (modbus ? double(SilentIntervalUs(baudIndex)) / 1000 : 0);
 }
 
 } // namespace vdk

@@ -7,7 +7,7 @@
 //
 // The mean cycle is compared with the wire floor of what the cycle sends:
 // request and reply characters times the bits per character over the baud
-// rate, plus the MODBUS frame gap after each reply.
+// rate, plus the MODBUS silent interval after each reply.
 #include "BenchLine.h"
 #include "base/Clock.h"
 #include "base/EventPump.h"

@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         file.clear();
     }
 
-    SingleInstance instance(QDir::tempPath());
+    SingleInstance instance;
     if (!instance.Acquire()) {
         QMessageBox::critical(nullptr, QStringLiteral("VDK330Q"),
                               QStringLiteral("Already running."));

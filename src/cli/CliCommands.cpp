@@ -1080,9 +1080,17 @@ int Cli::Frequency(const QCommandLineParser& parser, Session& s, const QString& 
     bool eeprom = options.Eeprom;
     if (const auto failed = EepromChosen(parser, options.Eeprom, eeprom))
         return *failed;
-    const FrequencyCommand command =
-        PrepareFrequency(s.table, s.values,
-                         Catalogue(s.paths).FreqCommNo(s.paths.Identity().TypeForm), value, false);
+    const FrequencyCommand command = PrepareFrequency(
+        s.link, s.values, Catalogue(s.paths).FreqCommNo(s.paths.Identity().TypeForm), value, false);
+    if (command.message == kMsgNoLink) {
+        err_ << "vdk330q-cli: the limit " << command.unreadable
+             << " could not be read from the inverter" << Qt::endl;
+        return kExitFailed;
+    }
+    if (command.message == kMsgClamped)
+        return Fail(QStringLiteral("%1 (limit %2)")
+                        .arg(s.messenger.Text(kMsgClamped),
+                             ScaledText(s.table, command.row, command.limit, false).trimmed()));
     if (command.message != 0)
         return Fail(s.messenger.Text(command.message));
     const TransactResult echo = s.link.Transact(command.row, command.raw, eeprom ? u"W" : u"P");

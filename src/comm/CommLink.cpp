@@ -41,7 +41,7 @@ bool CommIndicator::Update(qint64 now) {
 }
 
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
-                        int timeoutMs, int frameGapMs, LineLog* log) {
+                        int timeoutMs, qint64 silenceUs, LineLog* log) {
     const bool modbus = protocol == Protocol::Modbus;
     LineRecord record = LineRecordOf(protocol, request);
     record.request = modbus ? EncodeModbusRequest(request) : EncodeInverterRequest(request);
@@ -100,7 +100,7 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
         }
         if (modbus) {
             // The silent interval counts from the reply's last byte.
-            clock.SleepUntilMicroseconds(endUs + frameGapMs * 1000 + kGapMarginUs);
+            clock.SleepUntilMicroseconds(endUs + silenceUs + kGapMarginUs);
             // A read reply names no register: a second frame on its heels
             // means one of the two answered an earlier request, and nothing
             // tells which.
@@ -134,13 +134,13 @@ ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const
     return result;
 }
 
-void SettleLine(SerialPort& port, Clock& clock, int windowMs, int frameGapMs) {
+void SettleLine(SerialPort& port, Clock& clock, int windowMs, qint64 silenceUs) {
     const qint64 start = clock.Milliseconds();
     const qint64 limit = start + 2 * qint64(windowMs); // a line that never falls silent
     qint64 deadline = start + windowMs;
     while (port.WaitForBytes(1, std::min(deadline, limit)) >= 1 && clock.Milliseconds() <= limit) {
         port.ReadWaiting();
-        deadline = clock.Milliseconds() + frameGapMs;
+        deadline = (clock.Microseconds() + silenceUs + 999) / 1000;
     }
 }
 
@@ -254,14 +254,14 @@ Request CommLink::RequestFor(int row, const QString& valueText, QStringView comm
 // A late reply to an earlier read would pass for this read's reply in
 // MODBUS: the line is heard out first.
 ExchangeResult CommLink::Run(const Request& request, int timeoutMs) {
-    const int frameGap = FrameGap(settings.port.baudIndex);
+    const qint64 silenceUs = SilentIntervalUs(settings.port.baudIndex);
     const qint64 now = clock_.Milliseconds();
     if (settings.protocol == Protocol::Modbus && request.command == 'R' && lateUntil_ > now) {
-        SettleLine(port_, clock_, int(lateUntil_ - now), frameGap);
+        SettleLine(port_, clock_, int(lateUntil_ - now), silenceUs);
         lateUntil_ = -1;
     }
     const ExchangeResult r =
-        Exchange(port_, clock_, settings.protocol, request, timeoutMs, frameGap, &log_);
+        Exchange(port_, clock_, settings.protocol, request, timeoutMs, silenceUs, &log_);
     if (r.timedOut)
         lateUntil_ = clock_.Milliseconds() + timeoutMs;
     return r;

@@ -46,23 +46,24 @@ private:
 // One request and one reply on an open port, waiting without spinning: the
 // reply counts when its n bytes are there no later than the time-out after the
 // request has left; bytes that cannot begin this request's reply are passed
-// over. After a complete MODBUS reply more than the frame gap is kept, counted
-// from the reply's last byte. Recorded in `log` when one is given.
+// over. After a complete MODBUS reply more than the silent interval
+// `silenceUs` is kept, counted from the reply's last byte. Recorded in `log`
+// when one is given.
 struct ExchangeResult {
     bool ok = false;
     bool timedOut = false; // no reply to this request by the time-out
     quint32 value = 0;
     QByteArray panel; // the data bytes of a panel block read
 };
-constexpr qint64 kGapMarginUs = 10; // "more than the frame gap"
+constexpr qint64 kGapMarginUs = 10; // "more than the silent interval"
 ExchangeResult Exchange(SerialPort& port, Clock& clock, Protocol protocol, const Request& request,
-                        int timeoutMs, int frameGapMs, LineLog* log = nullptr);
+                        int timeoutMs, qint64 silenceUs, LineLog* log = nullptr);
 
 // After a time-out a late reply may still be on its way, and a MODBUS read
 // reply names no register: it would pass for the answer to the next read.
 // Listens until the line has been quiet for `windowMs`, or until a reply has
-// come and a frame gap of silence has followed it, discarding what comes.
-void SettleLine(SerialPort& port, Clock& clock, int windowMs, int frameGapMs);
+// come and the silent interval has followed it, discarding what comes.
+void SettleLine(SerialPort& port, Clock& clock, int windowMs, qint64 silenceUs);
 
 // A reply word as the raw value of a parameter: two's complement when the
 // parameter's lower limit is negative, over 32 bits when it travelled as four

@@ -53,8 +53,8 @@ bool Detector::Open(const LineFound& line) {
 std::optional<qint16> Detector::Ask(Protocol protocol, const QString& comNo, char command,
                                     const QString& value) {
     const Request request{comNo, false, command, value, Addressing{}};
-    const ExchangeResult r =
-        Exchange(port_, clock_, protocol, request, kProbeTimeoutMs, FrameGap(baudIndex_), log_);
+    const ExchangeResult r = Exchange(port_, clock_, protocol, request, kProbeTimeoutMs,
+                                      SilentIntervalUs(baudIndex_), log_);
     if (!r.ok)
         return std::nullopt;
     return qint16(quint16(r.value));

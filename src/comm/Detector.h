@@ -33,7 +33,7 @@ struct Identity {
 
 // Finds the port, line settings and protocol at which an inverter answers, and
 // asks it what it is. Every exchange is a probe of its own: no inverter number,
-// a 200 ms time-out, the MODBUS frame gap after a reply. Probes are recorded
+// a 200 ms time-out, the MODBUS silent interval after a reply. Probes are recorded
 // in `log` when one is given (the link's, so one log shows the whole line).
 class Detector {
 public:

@@ -27,8 +27,10 @@ QString PortDevice(const PortSettings& settings, const std::function<QStringList
 
 int BaudRateOf(int baudIndex);
 int ByteSizeOf(int byteSizeIndex);
-// Silent interval kept after each MODBUS reply, in milliseconds.
-int FrameGap(int baudIndex);
+// The silence kept after each MODBUS reply, in microseconds: 3.5 characters
+// of 11 bits up to 19200 baud, a fixed 1750 us above. Other stations on a
+// multi-drop line tell frames apart by it.
+qint64 SilentIntervalUs(int baudIndex);
 
 // The port layer: one request, one reply, half duplex. The real port sits on
 // Qt SerialPort; tests use a simulated inverter behind the same operations.

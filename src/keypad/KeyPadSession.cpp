@@ -5,10 +5,12 @@
 #include "comm/CommLink.h"
 #include "data/ParaDat.h"
 #include "data/ParameterValue.h"
+#include "data/UPara.h"
 #include "settings/MessageIds.h"
 #include "settings/Messenger.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vdk {
 
@@ -20,24 +22,55 @@ const QString kFc = QStringLiteral("fc  ");
 const QString kComError = QStringLiteral("coMe");
 constexpr int kMaxDigits = 4;
 constexpr int kBlinks = 3;
+
+// `values` with the parameters that the limits of `row` link to as the
+// inverter holds them; false, with `unreadable` named, when a read failed.
+bool ReadLinkedLimits(CommLink& link, int row, UPara& values, QString& unreadable) {
+    const ParaDat& table = *link.Table();
+    for (const auto& [index, text] : {std::pair{HIndex, High}, std::pair{LIndex, Low}}) {
+        if (table.At(row, index) == QLatin1String("0"))
+            continue;
+        const int linked = table.FindRow(table.At(row, text));
+        if (linked < 0 || linked >= values.Count())
+            continue; // no limit
+        const TransactResult read = link.Transact(linked, QString(), u"R");
+        if (!read.ok()) {
+            unreadable = table.At(linked, ComNo);
+            return false;
+        }
+        values.At(linked, UPara::Value) = RawText(double(link.RawOf(linked, read.value, values)));
+    }
+    return true;
+}
+
 } // namespace
 
-FrequencyCommand PrepareFrequency(const ParaDat& table, const UPara& values,
-                                  const QString& freqCommNo, const QString& text,
-                                  bool decimalComma) {
+FrequencyCommand PrepareFrequency(CommLink& link, const UPara& values, const QString& freqCommNo,
+                                  const QString& text, bool decimalComma) {
     FrequencyCommand command;
-    command.row = freqCommNo == QLatin1String("-") ? -1 : table.FindRow(freqCommNo);
+    const ParaDat* table = link.Table();
+    command.row = !table || freqCommNo == QLatin1String("-") ? -1 : table->FindRow(freqCommNo);
     if (command.row < 0) {
         command.message = kMsgEmptyEntry;
         return command;
     }
-    const Entry entry = ConvertEntry(table, values, command.row, text, decimalComma);
-    if (entry.status != Entry::Ok || entry.hex)
+    const Entry entry = ConvertEntry(*table, values, command.row, text, decimalComma);
+    if (entry.status != Entry::Ok || entry.hex) {
         command.message = kMsgDataError;
-    else if (entry.range.clamped || entry.range.unreadable)
+        return command;
+    }
+    UPara inverter = values;
+    if (!ReadLinkedLimits(link, command.row, inverter, command.unreadable)) {
+        command.message = kMsgNoLink;
+        return command;
+    }
+    const RangeCheck range = CheckRange(*table, inverter, command.row, entry.raw);
+    if (range.clamped || range.unreadable) {
         command.message = kMsgClamped;
-    else
-        command.raw = RawText(entry.range.value);
+        command.limit = range.value;
+    } else {
+        command.raw = RawText(range.value);
+    }
     return command;
 }
 
@@ -297,13 +330,8 @@ void KeyPadSession::FcEnter() {
         text += digit.isNull() ? QString(c)
                                : QString(digit) + QLatin1Char(config_.decimalComma ? ',' : '.');
     }
-    const ParaDat* table = link_.Table();
-    if (!table) {
-        messenger_.Show(kMsgEmptyEntry, MsgIcon::Exclamation);
-        return;
-    }
     const FrequencyCommand command =
-        PrepareFrequency(*table, values_, config_.freqCommNo, text, config_.decimalComma);
+        PrepareFrequency(link_, values_, config_.freqCommNo, text, config_.decimalComma);
     if (command.message != 0) {
         messenger_.Show(command.message, MsgIcon::Exclamation);
         return;

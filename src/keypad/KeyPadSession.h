@@ -18,17 +18,22 @@ class UPara;
 
 // A frequency typed for "FC Direct Input", as it would be written: the row of
 // the frequency command and its raw value, or the message that refuses it
-// (41 no frequency command, 42 out of range, 68 not a number).
+// (41 no frequency command, 42 out of range, 68 not a number, 4 a limit that
+// could not be read).
 struct FrequencyCommand {
     int message = 0;
     int row = -1;
     QString raw;
+    double limit = 0;   // with 42: the raw limit the value went beyond
+    QString unreadable; // with 4: the parameter a limit links to
 };
 // `freqCommNo` is the catalogue's [Freq Comm No] entry ("-" for none). The
-// value times the scale is rounded to the nearest whole raw value.
-FrequencyCommand PrepareFrequency(const ParaDat& table, const UPara& values,
-                                  const QString& freqCommNo, const QString& text,
-                                  bool decimalComma);
+// value times the scale is rounded to the nearest whole raw value. A limit
+// linked to another parameter (the maximum frequency) is that parameter's
+// value in the inverter, read first: the table may hold another inverter's,
+// or the shipment value.
+FrequencyCommand PrepareFrequency(CommLink& link, const UPara& values, const QString& freqCommNo,
+                                  const QString& text, bool decimalComma);
 
 // The remote key pad without its window: the poll loop that reads the panel
 // display and sends key words, the keys' pending and held state, and

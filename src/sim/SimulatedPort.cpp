@@ -42,6 +42,9 @@ void SimulatedPort::SendFrame(const QByteArray& frame) {
     const qint64 now = clock_.Milliseconds();
     while (!input_.empty() && input_.front().at <= now)
         input_.pop_front();
+    if (replyEnd_ >= 0 && replyEnd_ <= now)
+        turnarounds_.push_back(clock_.Microseconds() - replyEnd_ * 1000);
+    replyEnd_ = -1;
     if (!open_)
         return;
     ++rtsRaised_;
@@ -63,6 +66,8 @@ void SimulatedPort::SendFrame(const QByteArray& frame) {
             const qint64 at = CharacterEnd(start, ++characters);
             input_.push_back({input_.empty() ? at : std::max(at, input_.back().at), byte});
         }
+        if (!reply.isEmpty())
+            replyEnd_ = input_.back().at;
     }
 }
 

@@ -7,6 +7,7 @@
 #include "sim/RequestParser.h"
 
 #include <deque>
+#include <vector>
 
 namespace vdk {
 
@@ -37,6 +38,9 @@ public:
     SimFault LastFault() const { return lastFault_; }
     // The faults from now on as `options` give them: rates and seed.
     void SetFaults(const SimOptions& options) { faults_ = FaultInjector(options); }
+    // The master's turnarounds in microseconds, as vdk330q-sim --turnaround
+    // sees them: from a reply's last byte to the next request.
+    const std::vector<qint64>& Turnarounds() const { return turnarounds_; }
 
 private:
     struct Arrival {
@@ -59,6 +63,8 @@ private:
     int rtsRaised_ = 0;
     int rtsDropped_ = 0;
     SimFault lastFault_ = SimFault::None;
+    qint64 replyEnd_ = -1; // when the last reply's last byte arrives (ms), until the next request
+    std::vector<qint64> turnarounds_;
 };
 
 } // namespace vdk

@@ -19,6 +19,8 @@
 #include "sim/SimulatedPort.h"
 #include "table/ParameterTable.h"
 
+#include <QLockFile>
+#include <QScopeGuard>
 #include <QSysInfo>
 #include <QTest>
 #include <sys/stat.h>
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void damagedDataReopensTheSelection();
     void oneRunningCopy();
     void staleLockIsTakenOver();
+    void lockIsTheUsersOwn();
     void titleFollowsTheFile();
     void saveNeedsACurrentFile();
     void failedWritesAreShown();
@@ -109,6 +112,34 @@ void TestAppSession::staleLockIsTakenOver() {
     t.Write("VDK330Q", "999999\nvdk330q\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     SingleInstance next(t.Path());
     QVERIFY(next.Acquire());
+}
+
+// The lock lives in the user's runtime folder: one held in the temporary
+// folder, where any user can make it, keeps nobody out.
+void TestAppSession::lockIsTheUsersOwn() {
+    TempTree runtime, temp;
+    const auto set = [](const char* name, const QString& folder) {
+        const std::optional<QByteArray> before =
+            qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+        qputenv(name, QFile::encodeName(folder));
+        return qScopeGuard([name, before] {
+            if (before)
+                qputenv(name, *before);
+            else
+                qunsetenv(name);
+        });
+    };
+    const auto runtimeSet = set("XDG_RUNTIME_DIR", runtime.Path());
+    const auto tempSet = set("TMPDIR", temp.Path());
+    QCOMPARE(QDir(SingleInstance::LockFolder()).canonicalPath(),
+             QDir(runtime.Path()).canonicalPath());
+
+    QLockFile other(QDir(QDir::tempPath()).filePath("VDK330Q"));
+    QVERIFY(other.tryLock(0));
+    SingleInstance first, second;
+    QVERIFY(first.Acquire());
+    QVERIFY(QFileInfo::exists(runtime.Path("VDK330Q")));
+    QVERIFY(!second.Acquire());
 }
 
 void TestAppSession::titleFollowsTheFile() {

@@ -12,6 +12,7 @@
 #include "sim/SimulatedPort.h"
 
 #include <QTest>
+#include <algorithm>
 
 using namespace vdk;
 
@@ -49,6 +50,8 @@ private Q_SLOTS:
     void damagedRepliesAreErrors();
     void lateRepliesNeverAnswerTheNextRequest_data();
     void lateRepliesNeverAnswerTheNextRequest();
+    void silenceAfterEveryReply_data();
+    void silenceAfterEveryReply();
 };
 
 void TestLinkOnSimulator::rememberedSettingsAnswerFirst() {
@@ -223,6 +226,50 @@ void TestLinkOnSimulator::lateRepliesNeverAnswerTheNextRequest() {
         QCOMPARE(errors, reads);
     else
         QVERIFY(errors > 0 && errors < reads / 2);
+}
+
+void TestLinkOnSimulator::silenceAfterEveryReply_data() {
+    QTest::addColumn<Protocol>("protocol");
+    QTest::addColumn<int>("baudIndex");
+    QTest::addColumn<qint64>("silenceUs"); // the least turnaround the line may see
+    // MODBUS: 3.5 characters of 11 bits, up to 19200 baud; 1.75 ms above.
+    QTest::newRow("modbus 1200") << Protocol::Modbus << 0 << qint64(32084);
+    QTest::newRow("modbus 2400") << Protocol::Modbus << 1 << qint64(16042);
+    QTest::newRow("modbus 4800") << Protocol::Modbus << 2 << qint64(8021);
+    QTest::newRow("modbus 9600") << Protocol::Modbus << 3 << qint64(4011);
+    QTest::newRow("modbus 19200") << Protocol::Modbus << 4 << qint64(2006);
+    QTest::newRow("modbus 38400") << Protocol::Modbus << 5 << qint64(1750);
+    // The inverter protocol frames by length and waits for nothing.
+    QTest::newRow("inverter 9600") << Protocol::Inverter << 3 << qint64(0);
+}
+
+// The next request never starts before the silent interval has passed since
+// the reply's last byte, after a read as after a write, and not much later.
+void TestLinkOnSimulator::silenceAfterEveryReply() {
+    QFETCH(Protocol, protocol);
+    QFETCH(int, baudIndex);
+    QFETCH(qint64, silenceUs);
+    DataFixture f;
+    const ParaDat table = ShippedTable("QM40", "2.10", "-2004");
+    SimOptions o = Options(baudIndex, 1, protocol);
+    o.wireTiming = true;
+    InverterSim sim(table, o);
+    VirtualClock clock;
+    SimulatedPort port(sim, clock);
+    ProgramFlags flags;
+    CommLink link(port, clock, f.messenger, flags);
+    link.settings.protocol = protocol;
+    link.settings.port.baudIndex = baudIndex;
+    link.SetTable(&table);
+    QCOMPARE(link.OpenPort(), 0);
+    const int row = table.FindRow(u"0002");
+    for (const QStringView command : {u"R", u"P", u"R", u"R"})
+        QVERIFY(link.Transact(row, QStringLiteral("6000"), command).ok());
+    const std::vector<qint64>& turnarounds = port.Turnarounds();
+    QCOMPARE(turnarounds.size(), size_t(3));
+    const auto [least, most] = std::minmax_element(turnarounds.begin(), turnarounds.end());
+    QVERIFY2(*least >= silenceUs, qPrintable(QString::number(*least)));
+    QVERIFY2(*most < silenceUs + 1000, qPrintable(QString::number(*most)));
 }
 
 QTEST_GUILESS_MAIN(TestLinkOnSimulator)

@@ -1,6 +1,6 @@
 // The transaction engine on a scripted port and the virtual clock: when a
-// reply is in time, which replies fail, the MODBUS frame gap, the indicator,
-// the communication check and the inverter type check.
+// reply is in time, which replies fail, the MODBUS silent interval, the
+// indicator, the communication check and the inverter type check.
 #include "DataFixture.h"
 #include "ScriptedPort.h"
 #include "base/ProgramFlags.h"
@@ -124,7 +124,8 @@ void TestTransact::modbusFrameGap_data() {
     const QByteArray good = WithCrc(Hex("FB03020258"));
     QByteArray bad = good;
     bad[6] = char(bad[6] ^ 0x01);
-    // 9600 baud: a gap of 3 ms, kept until more than 3 ms have passed.
+    // 9600 baud: 3.5 characters of silence (4.011 ms) after the reply's last
+    // byte, so the clock then reads 14 ms (14.021).
     QTest::newRow("complete reply") << good << false << qint64(10 + 4);
     QTest::newRow("CRC error still keeps the gap") << bad << true << qint64(10 + 4);
     QTest::newRow("no gap after a time-out") << QByteArray() << true << qint64(201);

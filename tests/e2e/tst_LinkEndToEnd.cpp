@@ -52,6 +52,7 @@ private Q_SLOTS:
     void lateRepliesAreNotTheNextAnswer();
     void keyPad_data();
     void keyPad();
+    void freqFollowsTheInvertersMaximum();
     void failedStopIsReported();
     void monitorRecords_data();
     void monitorRecords();
@@ -428,6 +429,22 @@ void TestLinkEndToEnd::keyPad() {
     QVERIFY(Cli(link + QStringList{"panel"}).out.contains("lampsA=RUN,MON"));
     QCOMPARE(Cli(link + QStringList{"key", "STOP"}).code, 0);
     QCOMPARE(Cli(link + QStringList{"key", "PAUSE"}).code, 2);
+}
+
+// The frequency command's upper limit is the maximum frequency (0002) the
+// inverter holds, not the 80 Hz shipment value of the table.
+void TestLinkEndToEnd::freqFollowsTheInvertersMaximum() {
+    const SimProcess sim({"--type", "QM40", "--cpu", "2.10", "--capacity", "-2004"});
+    QVERIFY(!sim.Pty().isEmpty());
+    const QStringList link = kSelection + QStringList{"--port", sim.Pty()};
+    QCOMPARE(Cli(link + QStringList{"write", "0002", "3516"}).code, 0);
+    Run r = Cli(link + QStringList{"freq", "40"});
+    QCOMPARE(r.code, 2);
+    QVERIFY2(r.err.contains("(limit 35.16)"), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
+    r = Cli(link + QStringList{"freq", "30"});
+    QCOMPARE(r.code, 0);
+    QCOMPARE(r.out, QStringLiteral("FA01=3000\n"));
 }
 
 // A STOP that gets no answer is reported, never lost.

@@ -8,6 +8,24 @@
 using namespace vdk;
 using Key = KeyPadSession::Key;
 
+namespace {
+
+// Types into FC Direct Input: digits, "." the point, "<" backspace, "~" delete.
+void Type(KeyPadSession& session, const QString& typed) {
+    for (const QChar c : typed) {
+        if (c == '.')
+            session.FcPoint();
+        else if (c == '<')
+            session.FcBackspace();
+        else if (c == '~')
+            session.FcDelete();
+        else
+            session.FcDigit(c);
+    }
+}
+
+} // namespace
+
 class TestKeyPadSession : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -22,6 +40,8 @@ private Q_SLOTS:
     void noLinkClosesTheWindow();
     void fcEntry_data();
     void fcEntry();
+    void fcLimitIsTheInverters_data();
+    void fcLimitIsTheInverters();
     void fcWriteConfirmsAndRestarts();
     void fcWriteThatFailsKeepsTheEntry();
     void loopWaitsForFcModeToEnd();
@@ -219,20 +239,55 @@ void TestKeyPadSession::fcEntry() {
     pad.link->OpenPort();
     session.ToggleFcMode();
     QCOMPARE(session.Display(), QStringLiteral("fc  "));
-    for (const QChar c : typed) {
-        if (c == '.')
-            session.FcPoint();
-        else if (c == '<')
-            session.FcBackspace();
-        else if (c == '~')
-            session.FcDelete();
-        else
-            session.FcDigit(c);
-    }
+    Type(session, typed);
     session.FcEnter();
     const QStringList writes = pad.recorder->frames.filter("FA01");
     QCOMPARE(writes, written.isEmpty() ? QStringList() : QStringList{written});
     QCOMPARE(pad.f.dialogs.Numbers(), message ? QList<int>{message} : QList<int>{});
+}
+
+void TestKeyPadSession::fcLimitIsTheInverters_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("answers");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<int>("message");
+    QTest::newRow("above the inverter's maximum") << "40" << true << "" << 42;
+    QTest::newRow("below it") << "30" << true << "W FA01 3000" << 0;
+    QTest::newRow("at it") << "35.16" << true << "W FA01 3516" << 0;
+    QTest::newRow("the maximum cannot be read") << "30" << false << "" << 4;
+}
+
+// The frequency command's upper limit is the maximum frequency (0002): the
+// inverter's own, 35.16 Hz, not the 80 Hz the table holds.
+void TestKeyPadSession::fcLimitIsTheInverters() {
+    QFETCH(QString, typed);
+    QFETCH(bool, answers);
+    QFETCH(QString, written);
+    QFETCH(int, message);
+    ParaDat table;
+    table.Load({"0002,0,8000,Max frequency,F02,Hz,2,0,0,40000,0,3000,#.##,100,,0,0",
+                "FA01,0,0,Frequency command,Fb08,Hz,2,0,1,0002,0,0,#.##,100,RAM,0,0"},
+               QStringLiteral("0*"));
+    RecordedInverter inverter(table);
+    const int maximum = inverter.table.FindRow(u"0002");
+    inverter.values.At(maximum, UPara::Value) = QStringLiteral("8000");
+    inverter.link->OpenPort();
+    QVERIFY(inverter.link->Transact(maximum, QStringLiteral("3516"), u"P").ok());
+    inverter.recorder->frames.clear();
+    inverter.recorder->mute = !answers;
+    FunctionPump pump({});
+    KeyPadSession::Config config;
+    config.freqCommNo = "FA01";
+    KeyPadSession session(*inverter.link, inverter.clock, pump, inverter.f.messenger,
+                          inverter.values, config);
+    session.ToggleFcMode();
+    Type(session, typed);
+    session.FcEnter();
+    QCOMPARE(inverter.recorder->frames.filter("FA01"),
+             written.isEmpty() ? QStringList() : QStringList{written});
+    QCOMPARE(inverter.recorder->frames.first(), QStringLiteral("R 0002"));
+    QCOMPARE(inverter.f.dialogs.Numbers(), message ? QList<int>{message} : QList<int>{});
+    QCOMPARE(inverter.values.At(maximum, UPara::Value), QStringLiteral("8000"));
 }
 
 // After a write the entry and "fc  " take turns three times, then the loop
