@@ -66,6 +66,8 @@ private Q_SLOTS:
     void saveAsksBeforeDroppingLinesNotRead_data();
     void saveAsksBeforeDroppingLinesNotRead();
     void saveAsksBeforeKeepingFailedReads();
+    void exportAsksAboutWhatTheFileMayNotMean_data();
+    void exportAsksAboutWhatTheFileMayNotMean();
     void startStoppedAtAnUnknownNumberIsNotTheFile();
     void specialFileIsRefusedAsData();
     void unsavedEdits_data();
@@ -256,6 +258,41 @@ void TestAppSession::saveOfAnOlderFormRunsSaveAs() {
 
 // A table read from a file whose lines were not all read would, saved, put
 // shipment values in place of those lines or drop them: the user is asked.
+void TestAppSession::exportAsksAboutWhatTheFileMayNotMean_data() {
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("clear") << QByteArray("0000,10\r\nF004,9\r\n") << QString();
+    QTest::newRow("outside its limits") << QByteArray("0000,500\r\n") << "0000=500";
+    QTest::newRow("listed twice") << QByteArray("F004,9\r\nF004,8\r\n") << "F004 (9, 10)";
+    QTest::newRow("cut") << QByteArray("0000,10\r\n\r\nF004,9\r\n") << "";
+}
+
+// Before an export of a table read from such a file the user is asked (No is
+// the default), naming the parameters; a typed value that mends a limit ends
+// that question, a save ends the others.
+void TestAppSession::exportAsksAboutWhatTheFileMayNotMean() {
+    QFETCH(QByteArray, lines);
+    QFETCH(QString, named);
+    Session s;
+    QVERIFY(s.session.Open(
+        s.f.tree.Write("f.vdk", "###\r\nAB\r\n-1K\r\n1\r\nEnglish\r\nx\r\n0\r\n0\r\n" + lines)));
+    s.f.dialogs.messages.clear();
+    s.f.dialogs.answers.enqueue(Answer::No);
+    QCOMPARE(s.session.MayExportFindings(), named.isNull());
+    if (named.isNull()) {
+        QVERIFY(s.f.dialogs.messages.isEmpty());
+        return;
+    }
+    const Message& asked = s.f.dialogs.messages.first();
+    QCOMPARE(asked.number, 101);
+    QCOMPARE(asked.preferred, std::optional<Answer>(Answer::No));
+    if (!named.isEmpty()) // a cut list names no parameter: the text says it
+        QVERIFY2(asked.text.endsWith(named), qPrintable(asked.text));
+    s.session.values.At(0, UPara::Value) = "400";
+    if (QTest::currentDataTag() == QLatin1String("outside its limits"))
+        QVERIFY(s.session.MayExportFindings());
+}
+
 void TestAppSession::saveAsksBeforeDroppingLinesNotRead_data() {
     QTest::addColumn<QByteArray>("lines");
     QTest::addColumn<QList<int>>("asked");
