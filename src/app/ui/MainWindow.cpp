@@ -715,6 +715,7 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
     transfer.Run().keepGoing = [&s](int failures) {
         Message m = s.texts.MakeMessage(kMsgSilentLine, MsgIcon::Exclamation, MsgButtons::StopGoOn);
         m.text = m.text.arg(failures);
+        m.preferred = Answer::Abort;
         m.labels = {s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button3"),
                                      QStringLiteral("Stop")),
                     s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button4"),

@@ -2,7 +2,9 @@
 // Start to the closed dialog, Save (asked, automatic, as edited), Print to
 // PDF, and pictures of each.
 #include "../TransferFixture.h"
+#include "settings/MessageIds.h"
 #include "transfer/ui/ReportWindow.h"
+#include "transfer/ui/ReviewWindow.h"
 #include "transfer/ui/TransferDialog.h"
 
 #include <QApplication>
@@ -237,6 +239,38 @@ void TestTransferWindows::pictures() {
     r.Value("0000") = "600";
     r.Value("0003") = "5";
     report(TransferMode::Compare, "report-comparison");
+
+    // A review with a parameter that could not be read, and a line that fell
+    // silent, in both languages.
+    r.f.values.SetUnread(r.Row("0004"), false);
+    for (const char* language : {"English", "Japanese"}) {
+        r.f.texts.SetLangFile(QStringLiteral(VDK_SHARE_DIR "/lng/%1.ini").arg(language),
+                              language == QLatin1String("Japanese") ? "Shift_JIS" : "Windows-1252");
+        r.f.texts.LoadMessageList();
+        const QString tag = QString::fromLatin1(language).left(3);
+        TransferRun& run = r.Make();
+        run.guard.review = true;
+        run.guard.choose = [&](ExportReview& review) {
+            ReviewWindow window({review, r.f.table, r.f.values, "", false, false, false},
+                                r.f.texts);
+            window.show();
+            QApplication::processEvents();
+            window.grab().save(QStringLiteral("%1/review-not-read-%2.png").arg(Pictures(), tag));
+            return false;
+        };
+        run.Run(TransferMode::Export, r.report);
+        Message m =
+            r.f.texts.MakeMessage(kMsgSilentLine, MsgIcon::Exclamation, MsgButtons::StopGoOn);
+        QMessageBox silent(QMessageBox::Warning, m.caption, m.text.arg(5),
+                           QMessageBox::Abort | QMessageBox::Ignore);
+        silent.button(QMessageBox::Abort)
+            ->setText(r.f.texts.LangText("Working", "Button3", "Stop"));
+        silent.button(QMessageBox::Ignore)
+            ->setText(r.f.texts.LangText("Working", "Button4", "Go on"));
+        silent.show();
+        QApplication::processEvents();
+        silent.grab().save(QStringLiteral("%1/silent-line-%2.png").arg(Pictures(), tag));
+    }
 }
 
 QTEST_MAIN(TestTransferWindows)
