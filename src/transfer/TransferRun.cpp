@@ -200,7 +200,7 @@ TransferRun::Outcome TransferRun::Run(TransferMode mode, ResultReport& report) {
         report.lines.prepend(
             mode == TransferMode::Import ? texts_.importSummary.arg(o.done).arg(o.errors)
             : mode == TransferMode::Export
-                ? texts_.exportSummary.arg(o.done).arg(o.errors)
+                ? texts_.exportSummary.arg(o.done).arg(o.errors + o.unsaved)
                 : texts_.compareSummary.arg(o.done).arg(o.differences).arg(o.errors));
         if (o.stopped)
             report.lines.insert(1, texts_.stoppedAt.arg(o.reached).arg(o.total));
