@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             vdk::Exchange(port, clock, protocol, r, kTimeoutMs, kFrameGapMs, &log);
         if (!Sound(result, r, protocol))
             __builtin_trap();
-        const vdk::LineRecord& record = log.Since(log.LastSequence() - 1).constLast();
+        const vdk::LineRecord record = log.Since(log.LastSequence() - 1).constLast();
         if (record.reply != port.read.mid(before) || record.Failed() == result.ok)
             __builtin_trap(); // the log shows every byte the exchange took, and its outcome
         vdk::LineLog::Text(record);
