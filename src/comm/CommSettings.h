@@ -25,6 +25,7 @@ struct CommSettings {
     int delay = 200;       // response time-out, ms
 
     Addressing Address() const;
+    bool operator==(const CommSettings&) const = default;
 };
 
 // Reads [Comms]; values outside their ranges are clamped (ID, Delay) or take

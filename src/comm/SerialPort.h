@@ -19,6 +19,8 @@ struct PortSettings {
     int parityIndex = 1;   // 0 none, 1 even, 2 odd
     int stopBitsIndex = 0; // 1, 1.5, 2
     int byteSizeIndex = 1; // 7, 8
+
+    bool operator==(const PortSettings&) const = default;
 };
 
 // The device to open: the name, or without one the entry of the system's

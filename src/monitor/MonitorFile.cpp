@@ -73,9 +73,9 @@ bool ReadRows(const QStringList& lines, int first, int last, int slots, MonitorR
         const QStringList fields = SplitFields(lines[i]);
         std::optional<double> time = NumberField(fields.value(0));
         std::array<double, kMonitorSlots> values{};
-        bool ok = time.has_value() && fields.size() >= slots + 1;
+        bool ok = time.has_value(); // a missing field is no number
         for (int slot = 0; ok && slot < slots; ++slot) {
-            const std::optional<double> v = NumberField(fields[slot + 1]);
+            const std::optional<double> v = NumberField(fields.value(slot + 1));
             ok = v.has_value();
             values[slot] = v.value_or(0);
         }
@@ -92,13 +92,20 @@ bool ReadRows(const QStringList& lines, int first, int last, int slots, MonitorR
     return true;
 }
 
-// The four set-up lines (item, multiplier x 10, offset, selection) of
-// `slots` channels from line `first`; false at a damaged one.
-bool ReadSlotLines(const QStringList& lines, int first, int slots, int itemCount,
-                   MonitorRecordSetup& setup, int* badLine) {
-    std::array<QStringList, 4> fields;
+// The fields of the four set-up lines (item, multiplier x 10, offset,
+// selection) from line `first` (0-based); a missing line has none.
+using SlotFields = std::array<QStringList, 4>;
+SlotFields SlotFieldsOf(const QStringList& lines, int first) {
+    SlotFields fields;
     for (int k = 0; k < 4; ++k)
         fields[k] = SplitFields(lines.value(first + k));
+    return fields;
+}
+
+// The set-up of `slots` channels from the four set-up lines, the first of
+// them line `firstLine` (from 1); false at a damaged one.
+bool ReadSlotFields(const SlotFields& fields, int firstLine, int slots, int itemCount,
+                    MonitorRecordSetup& setup, int* badLine) {
     for (int slot = 0; slot < slots; ++slot) {
         const std::optional<int> item = IntegerField(fields[0].value(slot + 1), 0);
         const std::optional<int> multiplier = IntegerField(fields[1].value(slot + 1), 10);
@@ -110,7 +117,7 @@ bool ReadSlotLines(const QStringList& lines, int first, int slots, int itemCount
                         : !selected                                           ? 3
                                                                               : -1;
         if (bad >= 0) {
-            *badLine = first + bad + 1;
+            *badLine = firstLine + bad;
             return false;
         }
         setup.item[slot] = *item >= 0 && *item < itemCount ? *item : 0;
@@ -153,7 +160,8 @@ std::optional<MonitorFile> ParseCurrent(const QStringList& lines, int itemCount,
     setup.trigger = {n[10], n[11], std::clamp(n[12], 0, 500), std::clamp(n[13], 0, 100),
                      n[14] != 0};
     file.record.errors = std::max(0, n[15]);
-    if (!ReadSlotLines(lines, kCurrentDataLine - 1, kMonitorSlots, itemCount, setup, badLine))
+    if (!ReadSlotFields(SlotFieldsOf(lines, kCurrentDataLine - 1), kCurrentDataLine, kMonitorSlots,
+                        itemCount, setup, badLine))
         return std::nullopt;
     file.record.active = setup.selected;
     if (!ReadRows(lines, kCurrentDataLine + 3, kLastCurrentLine, kMonitorSlots, file.record,
@@ -170,22 +178,24 @@ std::optional<MonitorFile> ParseEarlier(const QStringList& lines, int itemCount,
     file.earlier = true;
     file.inverter = {lines.value(0), lines.value(1), QString()};
     MonitorRecordSetup& setup = file.record.setup;
-    const QStringList scale = SplitFields(lines.value(3));
-    const std::optional<int> fullScale = IntegerField(scale.value(1), 100);
-    const std::optional<double> timeBaseMs = NumberField(SplitFields(lines.value(5)).value(0));
-    if (!fullScale || !timeBaseMs || *timeBaseMs <= 0) {
-        *badLine = fullScale ? 6 : 4;
+    SlotFields fields = SlotFieldsOf(lines, 2);
+    // A line without CH1's column would move every column after it.
+    QStringList& scale = fields[1];
+    const std::optional<int> fullScale =
+        scale.size() < 2 ? std::nullopt : IntegerField(scale.value(1), 100);
+    if (!fullScale) {
+        *badLine = 4;
         return std::nullopt;
     }
-    QStringList slotLines = lines.mid(2, 4);
-    // CH1's multiplier is 1.0; its column holds the full scale.
-    QStringList multipliers = SplitFields(slotLines[1]);
-    multipliers[1] = QStringLiteral("10");
-    slotLines[1] = multipliers.join(QLatin1Char(','));
-    if (!ReadSlotLines(slotLines, 0, kEarlierSlots, itemCount, setup, badLine)) {
-        *badLine += 2;
+    const std::optional<double> timeBaseMs = NumberField(fields[3].value(0));
+    if (!timeBaseMs || *timeBaseMs <= 0) {
+        *badLine = 6;
         return std::nullopt;
     }
+    // CH1's multiplier is 1.0; its column held the full scale.
+    scale.replace(1, QStringLiteral("10"));
+    if (!ReadSlotFields(fields, 3, kEarlierSlots, itemCount, setup, badLine))
+        return std::nullopt;
     setup.fullScale = std::clamp(*fullScale, 100, 500);
     setup.timeBaseSeconds = *timeBaseMs / 1000;
     for (int slot = kEarlierSlots; slot < kMonitorSlots; ++slot) {

@@ -55,6 +55,7 @@ struct MonitorSlot {
     bool visible = true; // CH9 and CH10 give way to the alarm and trip reads
 
     double Multiplier() const { return multiplier * 0.1; }
+    bool operator==(const MonitorSlot&) const = default;
 };
 
 // The check of a typed multiplier or offset: the message that refuses it
@@ -107,6 +108,8 @@ public:
     // (the free unit's, else the rated value's for a checked unit change).
     MonitorRunConfig RunConfig(const MonitorCatalogue& catalogue, const ParaDat& table,
                                const RatedValues& rated, const MonitorOptions& options) const;
+
+    bool operator==(const MonitorSetup&) const = default;
 };
 
 // A trace after its multiplier was turned by `factor` (every y, offset

@@ -49,6 +49,8 @@ struct EnvironmentOptions {
     // The comparison boxes never both go off: unticking one ticks the other.
     void SetCompDisp(bool on);
     void SetResultC(bool on);
+
+    bool operator==(const EnvironmentOptions&) const = default;
 };
 
 // Which option controls can be used, from the options and the inverter.

@@ -34,6 +34,8 @@ struct PageSetup {
     // Reads [Page]; list indexes out of range take their defaults.
     void Load(const IniFile& settings);
     bool Save(IniFile& settings) const;
+
+    bool operator==(const PageSetup&) const = default;
 };
 
 // The check of a field as it is left: the message that refuses it (68 not a

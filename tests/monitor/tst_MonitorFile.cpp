@@ -47,6 +47,8 @@ private Q_SLOTS:
     void damagedFilesAreRefused_data();
     void damagedFilesAreRefused();
     void earlierForm();
+    void damagedEarlierFilesAreRefused_data();
+    void damagedEarlierFilesAreRefused();
     void csvTable_data();
     void csvTable();
     void readOut();
@@ -151,6 +153,33 @@ void TestMonitorFile::earlierForm() {
     QCOMPARE(r.SampleCount(), 2); // the empty line ends the data
     QCOMPARE(r.values[1][1], 21.0);
     QCOMPARE(r.Plotted(1, 1), 21 * 2.0 + 5);
+}
+
+void TestMonitorFile::damagedEarlierFilesAreRefused_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("line");
+    QTest::newRow("six bytes") << QByteArray("\n\n\n\n\n1") << 4;
+    QTest::newRow("full scale alone") << QByteArray("QM40\n-2004\n"
+                                                    ",0,1,2,3,4\n"
+                                                    "200\n"
+                                                    ",0,5,0,0,0\n"
+                                                    "500,1,1,0,0,0\n"
+                                                    "0,10.5,20,0,0,0\n")
+                                      << 4;
+    // Read past the list's end, these wrote a language text or stray bytes
+    // in place of the capacity.
+    QTest::newRow("capacity overwritten") << QByteArray("QM40\n-2004\n0\n200\n\n500\n") << 4;
+    QTest::newRow("stray bytes written") << QByteArray("QM40\n-2\n00\n200\n\n500\n") << 4;
+    QTest::newRow("no time base") << QByteArray("QM40\n-2004\n,0,1,2,3,4\n,200,20,10,10,10\n") << 6;
+}
+
+// A set-up line short of CH1's column is refused, not read past its end.
+void TestMonitorFile::damagedEarlierFilesAreRefused() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, line);
+    int bad = 0;
+    QVERIFY(!ParseMonitorFile(bytes, 20, &bad));
+    QCOMPARE(bad, line);
 }
 
 void TestMonitorFile::csvTable_data() {
