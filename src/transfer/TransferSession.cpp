@@ -1,6 +1,8 @@
 #include "transfer/TransferSession.h"
 
 #include "comm/CommLink.h"
+#include "settings/MessageIds.h"
+#include "settings/Messenger.h"
 
 namespace vdk {
 
@@ -17,6 +19,24 @@ bool TransferSession::Prepare() {
         table_, values_, link_, messenger_, pump_,
         TransferRun::Config{config_.setup.run, config_.typeForm, config_.decimalComma, *lastRow});
     return true;
+}
+
+void TransferSession::AskThroughMessenger(const QString& stop, const QString& goOn) {
+    Messenger& messenger = messenger_;
+    run_->keepGoing = [&messenger, stop, goOn](int failures) {
+        Message m = messenger.Texts().MakeMessage(kMsgSilentLine, MsgIcon::Exclamation,
+                                                  MsgButtons::StopGoOn);
+        m.text = m.text.arg(failures);
+        m.labels = {stop, goOn};
+        m.preferred = Answer::Abort;
+        return messenger.Dialogs().ShowMessage(m) == Answer::Ignore;
+    };
+    run_->guard.writeUnsaved = [&messenger](int) {
+        Message m = messenger.Texts().MakeMessage(kMsgWriteUnsaved, MsgIcon::Exclamation,
+                                                  MsgButtons::YesNo);
+        m.preferred = Answer::No;
+        return messenger.Dialogs().ShowMessage(m) == Answer::Yes;
+    };
 }
 
 bool TransferSession::Execute() {

@@ -37,6 +37,11 @@ public:
     // The run Prepare made ready, and the report it fills.
     TransferRun& Run() { return *run_; }
     ResultReport& Report() { return report_; }
+    // The questions of a run with somebody to ask, through the messenger:
+    // after the line fell silent, Stop (the default) or Go on; before an
+    // export writes rows its snapshot could not hold, Yes or No (the default).
+    // `stop` and `goOn` label the silent line's buttons.
+    void AskThroughMessenger(const QString& stop, const QString& goOn);
     // Runs at once (nobody to ask) and finishes; what Finish returns.
     bool Execute();
     // After a run that started: closes the maintenance parameters when the

@@ -710,18 +710,11 @@ void MainWindow::RunTransfer(TransferMode mode, UPara& values, const QString& re
     if (mode == TransferMode::Export)
         GuardExport(transfer.Run(), setup, values, restoring.isEmpty() ? TableName() : restoring,
                     !restoring.isEmpty(), &bar);
-    // A line that stopped answering: the user chooses, instead of one
-    // time-out per remaining parameter.
-    transfer.Run().keepGoing = [&s](int failures) {
-        Message m = s.texts.MakeMessage(kMsgSilentLine, MsgIcon::Exclamation, MsgButtons::StopGoOn);
-        m.text = m.text.arg(failures);
-        m.preferred = Answer::Abort;
-        m.labels = {s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button3"),
-                                     QStringLiteral("Stop")),
-                    s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button4"),
-                                     QStringLiteral("Go on"))};
-        return s.messenger.Dialogs().ShowMessage(m) == Answer::Ignore;
-    };
+    transfer.AskThroughMessenger(
+        s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button3"),
+                         QStringLiteral("Stop")),
+        s.texts.LangText(QStringLiteral("Working"), QStringLiteral("Button4"),
+                         QStringLiteral("Go on")));
     if (setup.checkType)
         bar.typeCheck = [this] {
             p_.link.InverterTypeCheck(Catalogue(p_.paths), p_.paths.Identity());
@@ -776,11 +769,6 @@ void MainWindow::GuardExport(TransferRun& run, const TransferSetup& setup, const
     run.guard.snapshot = SnapshotStep(SnapshotStore(SnapshotFolder(p_.paths.AppDir)), s.table,
                                       values, p_.paths.Identity(), InverterTag(p_.link.settings),
                                       comment, setup.snapshotKeep);
-    run.guard.writeUnsaved = [&s](int) {
-        Message m = s.texts.MakeMessage(kMsgWriteUnsaved, MsgIcon::Exclamation, MsgButtons::YesNo);
-        m.preferred = Answer::No;
-        return s.messenger.Dialogs().ShowMessage(m) == Answer::Yes;
-    };
 }
 
 void MainWindow::ShowLineLog() {
