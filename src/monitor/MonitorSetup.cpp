@@ -29,7 +29,7 @@ QString Key(const char* name, int slot) {
 SlotEntry CheckEntry(const QString& text, double low, double high, int decimals, double scale) {
     bool ok = false;
     const double x = text.trimmed().toDouble(&ok);
-    if (!ok)
+    if (!ok || !std::isfinite(x)) // "nan" and "inf" pass for numbers
         return {68, text, 0};
     const double scaled = x * scale;
     if (scaled < low || scaled > high) {

@@ -77,9 +77,11 @@ void TestMonitorSetup::entries_data() {
     QTest::newRow("multiplier 12") << true << "12" << 42 << "10.0" << 100;
     QTest::newRow("multiplier 2.57") << true << "2.57" << 0 << "2.6" << 25;
     QTest::newRow("multiplier text") << true << "x" << 68 << "x" << 0;
+    QTest::newRow("multiplier nan") << true << "nan" << 68 << "nan" << 0;
     QTest::newRow("offset -3") << false << "-3" << 42 << "0" << 0;
     QTest::newRow("offset 600") << false << "600" << 42 << "500" << 500;
     QTest::newRow("offset 7.9") << false << "7.9" << 0 << "8" << 7;
+    QTest::newRow("offset nan") << false << "NaN" << 68 << "NaN" << 0;
 }
 
 void TestMonitorSetup::entries() {
