@@ -29,8 +29,7 @@ QString Key(const char* name, int slot) {
 SlotEntry CheckEntry(const QString& text, double low, double high, int decimals, double scale) {
     bool ok = false;
     const double x = text.trimmed().toDouble(&ok);
-    // "nan" reads as a number that no bound holds: it is no entry at all.
-    if (!ok || std::isnan(x))
+    if (!ok || !std::isfinite(x)) // "nan" and "inf" pass for numbers
         return {68, text, 0};
     const double scaled = x * scale;
     if (scaled < low || scaled > high) {

@@ -64,7 +64,7 @@ void PageSetup::Load(const IniFile& s) {
     // A size typed outside the list was stored as -1: the field comes back
     // empty and must be filled before the dialog closes.
     fontSize = s.ReadInteger(kSection, QStringLiteral("PSet5"), 3);
-    if (fontSize >= kFontSizes.size())
+    if (fontSize < -1 || fontSize >= kFontSizes.size())
         fontSize = 3;
     fontSizeText = kFontSizes.value(fontSize);
 }

@@ -54,6 +54,10 @@ void TestPageSetup::defaultsAndRoundTrip() {
     back.Load(settings);
     QCOMPARE(back.paper, 1);
     QCOMPARE(back.fontSizeText, QStringLiteral("8"));
+    settings.WriteInteger("Page", "PSet5", -2); // neither in the list nor typed
+    back.Load(settings);
+    QCOMPARE(back.fontSize, 3);
+    QCOMPARE(back.fontSizeText, QStringLiteral("8"));
 }
 
 void TestPageSetup::fieldChecks_data() {
